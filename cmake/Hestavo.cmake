@@ -1,0 +1,57 @@
+# Helpers that turn each directory into one library and each tests/ folder into
+# one test program, so that adding a source file needs no CMake edit.
+
+# hestavo_library(<target> <dir> [QT] [DEPS <targets...>] [EXCLUDE <subdirs...>])
+# Every .cpp/.h under <dir> (minus EXCLUDE subfolders) becomes one static library.
+# Include paths are relative to the project root: #include "engine/Database.h".
+function(hestavo_library target dir)
+  cmake_parse_arguments(A "QT" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h ${CMAKE_SOURCE_DIR}/${dir}/*.qrc)
+  foreach(ex IN LISTS A_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${dir}/${ex}/")
+  endforeach()
+  set(has_cpp ${srcs})
+  list(FILTER has_cpp INCLUDE REGEX "\\.cpp$")
+  if(NOT has_cpp)
+    return()
+  endif()
+  add_library(${target} STATIC ${srcs})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(A_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC OFF)
+  endif()
+  # A project library that is not built yet (its directory still empty) is left out.
+  foreach(dep IN LISTS A_DEPS)
+    if(TARGET ${dep} OR NOT dep MATCHES "^hestavo_")
+      target_link_libraries(${target} PUBLIC ${dep})
+    endif()
+  endforeach()
+endfunction()
+
+# hestavo_tests(<name> [DEPS <targets...>])
+# Every .cpp in the calling tests/ folder becomes one GoogleTest program
+# "test_<name>", registered with CTest case by case.
+function(hestavo_tests name)
+  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  foreach(dep IN LISTS A_DEPS)
+    if(NOT TARGET ${dep})
+      message(STATUS "tests ${name}: ${dep} not built yet, skipped")
+      return()
+    endif()
+  endforeach()
+  add_executable(test_${name} ${srcs})
+  set_target_properties(test_${name} PROPERTIES AUTOMOC ON)
+  target_link_libraries(test_${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(test_${name} PRIVATE
+    HESTAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    HESTAVO_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    HESTAVO_PYTHON="${HESTAVO_PYTHON}")
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
