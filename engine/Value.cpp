@@ -80,7 +80,7 @@ std::string Date::toText() const
 {
     if (!isValid())
         return {};
-    char buf[16];
+    char buf[40];
     std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", day, month, year);
     return buf;
 }

@@ -11,11 +11,13 @@
 
 namespace engine::storage {
 
-// Bytes of the code page to UTF-8. Bytes the code page leaves undefined
-// become U+FFFD.
+// Bytes of the code page to UTF-8. A byte the code page leaves undefined
+// becomes the C1 control character of the same value, so it survives a round
+// trip.
 std::string toUtf8(std::string_view bytes, CodePage codePage);
 // UTF-8 to bytes of the code page; a character the code page cannot hold (or
-// a malformed UTF-8 sequence) becomes "?".
+// a malformed UTF-8 sequence) becomes "?". The Romanian letters s and t with
+// comma below are stored as their cedilla forms.
 std::string fromUtf8(std::string_view utf8, CodePage codePage);
 
 // Code page of a table from its language driver mark (header byte 29) and,
