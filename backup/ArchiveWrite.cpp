@@ -220,7 +220,12 @@ void WriteArchive(const QString& folder, const QString& file, const ArchiveProgr
 {
     if (threads <= 0)
         threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    const QStringList names = ArchiveFileList(folder);
+    if (!QFileInfo(folder).isDir())
+        throw ArchiveError(QStringLiteral("Nu gasesc folderul %1 pentru arhiva %2!").arg(folder, file));
+    QStringList names = ArchiveFileList(folder);
+    // An archive written into the folder it archives must not swallow itself.
+    const QFileInfo target(file);
+    names.removeIf([&](const QString& name) { return QFileInfo(QDir(folder).filePath(name)) == target; });
 
     QFile archive(file);
     if (!archive.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -191,14 +191,42 @@ TEST_F(ArchiveTest, EmptyFolderGivesCountZeroWhichUnpacksToNothingWithoutFailing
 
 TEST_F(ArchiveTest, WriteFailureThrowsNamingTheArchiveAndLeavesNoFile)
 {
-    const QString archive = path(QStringLiteral("lipsa/copie.L21"));
-    try {
-        WriteArchive(sampleFolder(), archive);
-        FAIL() << "no error";
-    } catch (const backup::ArchiveError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Nu pot crea arhiva %1!").arg(archive));
+    const QString folder = sampleFolder();
+    const QString noFolder = path(QStringLiteral("lipsa"));
+    struct Row {
+        const char* rule;
+        QString folder;
+        QString archive;
+        QString message;
+    };
+    const Row rows[] = {
+        {"archive cannot be created", folder, path(QStringLiteral("lipsa/copie.L21")),
+         QStringLiteral("Nu pot crea arhiva %1!").arg(path(QStringLiteral("lipsa/copie.L21")))},
+        {"folder to archive missing", noFolder, path(QStringLiteral("copie.L21")),
+         QStringLiteral("Nu gasesc folderul %1 pentru arhiva %2!").arg(noFolder, path(QStringLiteral("copie.L21")))},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rule);
+        try {
+            WriteArchive(row.folder, row.archive);
+            ADD_FAILURE() << "no error";
+        } catch (const backup::ArchiveError& e) {
+            EXPECT_EQ(e.message(), row.message);
+        }
+        EXPECT_FALSE(QFileInfo::exists(row.archive));
     }
-    EXPECT_FALSE(QFileInfo::exists(archive));
+}
+
+TEST_F(ArchiveTest, ArchiveWrittenIntoTheArchivedFolderLeavesItselfOut)
+{
+    const QString folder = sampleFolder();
+    const QString archive = QDir(folder).filePath(QStringLiteral("copie.L21"));
+    writeFile(archive, "o arhiva veche");
+    WriteArchive(folder, archive);
+    const QString out = makeFolder(QStringLiteral("out"));
+    ASSERT_FALSE(UnpackArchive(archive, out));
+    EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath(QStringLiteral("copie.L21"))));
+    EXPECT_EQ(folderContents(out).size(), 4u);
 }
 
 TEST_F(ArchiveTest, TruncatedEntryFailsThereAndKeepsTheEarlierFiles)
