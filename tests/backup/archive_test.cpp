@@ -1,7 +1,8 @@
 // The ".L21" archive: round trips, the format's edge cases, hostile archives,
 // and interchange with an independent Python reader and writer.
 #include "backup/Archive.h"
-#include "backup/Windows1250.h"
+#include "data/Paths.h"
+#include "data/Cp1250.h"
 
 #include <gtest/gtest.h>
 
@@ -156,7 +157,7 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryNonEmptyFileAndOnlyThose)
     EXPECT_EQ(folderContents(out), expected);
     EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath(QStringLiteral("Sub"))));
     // The name is stored in Windows-1250, one byte per letter.
-    const QByteArray name = windows1250::encode(QString::fromUtf8("Anexă ŞŢ.rtf"));
+    const QByteArray name = toCp1250(QString::fromUtf8("Anexă ŞŢ.rtf"));
     EXPECT_EQ(name.size(), 12);
     EXPECT_TRUE(bytes.contains(int32(12) + name));
 }
@@ -399,9 +400,14 @@ TEST_F(ArchiveTest, SnapshotOfTheDataFolderArchivesTablesWithoutTheirIndexFlag)
     writeFile(QDir(data).filePath(QStringLiteral("Hestavo.set")), "[INDEX]\r\nNRCRT=1\r\n");
     writeFile(QDir(data).filePath(QStringLiteral("Gol.lst")), QByteArray());
 
+    // The program's own data folder, into a fresh "SaveRA" folder of the temporary folder.
+    const AppPaths savedPaths = paths();
+    paths().dataFolder = data;
+    paths().tempFolder = makeFolder(QStringLiteral("Temp"));
     QString error;
-    const QString snapshot = backup::SnapshotDataFolder(data, path(QStringLiteral("SaveRA0")), &error);
-    ASSERT_EQ(snapshot, path(QStringLiteral("SaveRA0"))) << error.toStdString();
+    const QString snapshot = backup::SnapshotDataFolder(&error);
+    paths() = savedPaths;
+    ASSERT_EQ(snapshot, path(QStringLiteral("Temp/SaveRA0"))) << error.toStdString();
     backup::ClearTableIndexFlags(snapshot);
     const QString archive = path(QStringLiteral("zi.L21"));
     WriteArchive(snapshot, archive);
@@ -429,7 +435,11 @@ TEST_F(ArchiveTest, SnapshotOfTheDataFolderArchivesTablesWithoutTheirIndexFlag)
 TEST_F(ArchiveTest, CommandLineArgumentOpensAnArchiveInATemporaryCopy)
 {
     const QString saved = QDir::currentPath();
+    const AppPaths savedPaths = paths();
     const QString temp = makeFolder(QStringLiteral("Temp"));
+    paths().tempFolder = temp;
+    paths().dataFolder = paths().localDataFolder = path(QStringLiteral("Data"));
+    paths().programFolder = m_dir.path();
     const QString good = path(QStringLiteral("copie.l21")); // extension in lower case
     writeFile(good, int32(2) + entry("Cereri.dbf", "tabel") + entry("Hestavo.set", "[X]"));
     const QString bad = path(QStringLiteral("stricata.L21"));
@@ -452,8 +462,12 @@ TEST_F(ArchiveTest, CommandLineArgumentOpensAnArchiveInATemporaryCopy)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rule);
-        const CommandLineArchive r = OpenCommandLineArchive(row.argument, temp);
+        const CommandLineArchive r = OpenCommandLineArchive(row.argument);
         EXPECT_EQ(r.outcome, row.outcome);
+        if (row.outcome != CommandLineArchive::Outcome::Opened) {
+            EXPECT_EQ(paths().dataFolder, path(QStringLiteral("Data")));
+            EXPECT_EQ(paths().openedArchive, QString());
+        }
         if (row.outcome == CommandLineArchive::Outcome::Failed) {
             EXPECT_EQ(r.error, QStringLiteral("Arhiva %1 este defecta: fisierul 2 (Hestavo.set) este trunchiat.").arg(bad));
             EXPECT_TRUE(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()) << "working copy left behind";
@@ -465,9 +479,14 @@ TEST_F(ArchiveTest, CommandLineArgumentOpensAnArchiveInATemporaryCopy)
             EXPECT_EQ(folderContents(r.dataFolder),
                       (std::map<QString, QByteArray>{{"Cereri.dbf", "tabel"}, {"Hestavo.set", "[X]"}}));
             EXPECT_EQ(QDir::currentPath(), r.programFolder);
+            EXPECT_EQ(paths().programFolder, r.programFolder);
+            EXPECT_EQ(paths().dataFolder, r.dataFolder);
+            EXPECT_EQ(paths().localDataFolder, r.dataFolder);
+            EXPECT_EQ(paths().openedArchive, good);
         }
     }
     QDir::setCurrent(saved);
+    paths() = savedPaths;
 }
 
 } // namespace
