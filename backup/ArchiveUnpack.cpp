@@ -11,6 +11,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>

@@ -317,6 +317,44 @@ TEST_F(ArchiveTest, HostileArchivesAreRefusedNotObeyed)
     }
 }
 
+TEST_F(ArchiveTest, RandomlyDamagedArchivesWriteOnlyWholeFilesInsideTheTarget)
+{
+    // Bytes changed, cut or inserted anywhere: unpacking may fail or not, but
+    // every file it leaves is one of the archived files, whole, in the target.
+    const QString source = makeFolder(QStringLiteral("src"));
+    std::vector<QByteArray> originals;
+    for (int i = 0; i < 3; ++i) {
+        originals.push_back(documentText(3000 * (i + 1), 20 + i));
+        writeFile(QDir(source).filePath(QStringLiteral("f%1.txt").arg(i)), originals.back());
+    }
+    const QString good = path(QStringLiteral("bun.L21"));
+    WriteArchive(source, good);
+    const QByteArray bytes = readFile(good);
+    QRandomGenerator rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray damaged = bytes;
+        for (int k = 1 + rng.bounded(3); k > 0 && !damaged.isEmpty(); --k) {
+            const int at = rng.bounded(int(damaged.size()));
+            switch (rng.bounded(3)) {
+            case 0: damaged[at] = char(rng.bounded(256)); break;
+            case 1: damaged.truncate(at); break;
+            default: damaged.insert(at, char(rng.bounded(256))); break;
+            }
+        }
+        QTemporaryDir root;
+        const QString archive = root.filePath(QStringLiteral("rau.L21"));
+        writeFile(archive, damaged);
+        const QString out = root.filePath(QStringLiteral("Data"));
+        QDir().mkpath(out);
+        UnpackArchive(archive, out);
+        ASSERT_EQ(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  (QStringList{QStringLiteral("Data"), QStringLiteral("rau.L21")})) << "round " << round;
+        for (const auto& [name, content] : folderContents(out))
+            EXPECT_NE(std::find(originals.begin(), originals.end(), content), originals.end())
+                << "round " << round << ": " << name.toStdString();
+    }
+}
+
 TEST_F(ArchiveTest, MissingArchiveIsReportedByName)
 {
     QString error;
