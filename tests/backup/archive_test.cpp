@@ -114,7 +114,8 @@ protected:
         return path(name);
     }
     // A data folder: text and binary files across several 64 KB blocks, an
-    // empty file, a sub-folder, and a name with Romanian letters.
+    // empty file, a sub-folder, a link to a file outside, and a name with
+    // Romanian letters.
     QString sampleFolder() const
     {
         const QString folder = makeFolder(QStringLiteral("sample"));
@@ -129,6 +130,8 @@ protected:
         writeFile(QDir(folder).filePath(QStringLiteral("Gol.txt")), QByteArray());
         QDir(folder).mkdir(QStringLiteral("Sub"));
         writeFile(QDir(folder).filePath(QStringLiteral("Sub/ascuns.txt")), "nu se arhiveaza");
+        writeFile(path(QStringLiteral("afara.txt")), "nici acesta");
+        QFile::link(path(QStringLiteral("afara.txt")), QDir(folder).filePath(QStringLiteral("Legatura.txt")));
         return folder;
     }
 
@@ -146,7 +149,7 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryNonEmptyFileAndOnlyThose)
 
     const QByteArray bytes = readFile(archive);
     ASSERT_GE(bytes.size(), 4);
-    EXPECT_EQ(bytes.left(4), int32(4)); // the empty file and the sub-folder are left out
+    EXPECT_EQ(bytes.left(4), int32(4)); // the empty file, the link and the sub-folder are left out
 
     const QString out = makeFolder(QStringLiteral("out"));
     QString error;
@@ -154,6 +157,7 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryNonEmptyFileAndOnlyThose)
     EXPECT_EQ(error, QString());
     auto expected = folderContents(folder);
     expected.erase(QStringLiteral("Gol.txt"));
+    expected.erase(QStringLiteral("Legatura.txt"));
     EXPECT_EQ(folderContents(out), expected);
     EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath(QStringLiteral("Sub"))));
     // The name is stored in Windows-1250, one byte per letter.
