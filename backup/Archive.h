@@ -42,8 +42,8 @@ void WriteArchive(const QString& folder, const QString& file,
 
 // Writes every entry of the archive at file into folder (existing files are
 // replaced). Returns true when the archive FAILED: it could not be opened, or
-// an entry is damaged or hostile (a name with a folder part, "..", a drive or
-// a control character; a size its stream does not deliver or exceeds; more
+// an entry is damaged or hostile (a name with a folder part, "..", a drive,
+// a control character or a Windows device name; a size its stream does not deliver or exceeds; more
 // entries than the file can hold; a truncated stream). The files of the
 // entries before the failing one stay; the failing entry leaves no file and
 // nothing is ever written outside folder. `error` receives the reason.

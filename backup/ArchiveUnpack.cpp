@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <zlib.h>
 
@@ -102,7 +103,12 @@ bool isPlainFileName(const QString& name)
         if (c != QLatin1Char('.'))
             onlyDots = false;
     }
-    return !onlyDots; // ".", ".." and the like name folders, not files
+    if (onlyDots)
+        return false; // ".", ".." and the like name folders, not files
+    // Windows sends these names, with any extension, to devices.
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return !device.match(name).hasMatch();
 }
 
 // The name as it can be shown in a message: control characters as "?".

@@ -278,6 +278,7 @@ std::vector<HostileCase> hostileCases()
         {"absolute path", two + entry("/tmp/rau.txt", "x"), "fisierul 2 are numele nepermis \"/tmp/rau.txt\"."},
         {"drive letter", two + entry("C:rau.txt", "x"), "fisierul 2 are numele nepermis \"C:rau.txt\"."},
         {"name is ..", two + entry("..", "x"), "fisierul 2 are numele nepermis \"..\"."},
+        {"device name", two + entry("nul.txt", "x"), "fisierul 2 are numele nepermis \"nul.txt\"."},
         {"control character", two + entry("rau\x01.txt", "x"), "fisierul 2 are numele nepermis \"rau?.txt\"."},
         {"unassigned code-page byte", two + entry("rau\x81.txt", "x"), "fisierul 2 are numele nepermis \"rau?.txt\"."},
         {"empty name", two + withStream("", 1, zlib9("x")), "fisierul 2 are un nume de 0 octeti."},
