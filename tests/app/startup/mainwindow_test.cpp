@@ -2,6 +2,7 @@
 // and the single running instance.
 #include "Fixture.h"
 
+#include "app/ComboFill.h"
 #include "app/ErrorUnit.h"
 #include "app/LogViewU.h"
 #include "app/SingleInstance.h"
@@ -10,6 +11,7 @@
 #include "backup/Passwords.h"
 #include "data/Settings.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -161,4 +163,40 @@ TEST_F(StartupFixture, SecondStartBringsTheFirstForwardAndTouchesNothing)
     // Another system folder is another set-up: its instance does not meet ours.
     EXPECT_NE(instanceServerName(m_dir.path() + "/other"), name);
 #endif
+}
+
+TEST_F(StartupFixture, ClosingAfterARestoreAsksNothing)
+{
+    TForm3 main;
+    TForm1 splash(&main);
+    ASSERT_EQ(splash.RunStartup({}, m_program + "/hestavo"), TForm1::Outcome::ShowMain);
+    paths().autoSaveFolder = m_dir.path() + "/saves";
+    QTimer::singleShot(0, &main, [&] {
+        main.MButAdm->click();  // no password: unlocked after the warning
+        testmode::clear();
+        main.CloseAfterRestore();
+    });
+    main.Entry();
+    EXPECT_TRUE(testmode::messages().isEmpty());
+    EXPECT_FALSE(main.saveOnExit());
+}
+
+TEST_F(StartupFixture, ComboFilledWithDistinctValues)
+{
+    TForm3 main;
+    TForm1 splash(&main);
+    ASSERT_EQ(splash.RunStartup({}, m_program + "/hestavo"), TForm1::Outcome::ShowMain);
+    for (const char* r : {"(1, \"E-On\")", "(2, \"Engie\")", "(3, \"E-On\")", "(4, \"\")"})
+        Db().exec(sqlLines({"INSERT INTO " + quotedTable("Cereri.dbf") + " (NRCRT, FURNG) VALUES " + r}));
+    QComboBox combo;
+    combo.addItem("ramane");
+    FillComboDistinct(&combo, quotedTable("Cereri.dbf"), "FURNG", "NRCRT<4");
+    ASSERT_EQ(combo.count(), 3);
+    EXPECT_EQ(combo.itemText(1), QString("E-On"));
+    EXPECT_EQ(combo.itemText(2), QString("Engie"));
+    EXPECT_EQ(combo.currentIndex(), 0);
+    SelectComboText(&combo, "Engie");
+    EXPECT_EQ(combo.currentIndex(), 2);
+    SelectComboText(&combo, "engie");
+    EXPECT_EQ(combo.currentIndex(), -1);
 }
