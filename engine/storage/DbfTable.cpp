@@ -500,7 +500,10 @@ DbfTable DbfTable::open(const std::string& given)
         std::uint16_t hl = 0;
         std::uint16_t rl = 0;
         DbfHeader::parseFixed(head, path, version, n, hl, rl);
-        std::string all(static_cast<std::size_t>(std::min<std::uint64_t>(size, hl)), '\0');
+        // At least the fixed part of any flavour, so a header length that is
+        // too small is reported as such.
+        const std::uint64_t want = std::max<std::uint64_t>(hl, 68);
+        std::string all(static_cast<std::size_t>(std::min<std::uint64_t>(size, want)), '\0');
         all.resize(d->file.readAt(0, all.data(), all.size()));
         d->header = DbfHeader::parse(all, path);
         d->columns = std::make_shared<const std::vector<Column>>(d->header.columns);
