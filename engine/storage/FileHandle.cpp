@@ -2,6 +2,7 @@
 
 #include "engine/Value.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
