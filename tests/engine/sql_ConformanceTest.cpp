@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <filesystem>
 
 namespace {
@@ -109,9 +111,11 @@ const std::vector<StatementCase>& statementCases()
     return cases;
 }
 
-class ProgramStatement : public ::testing::TestWithParam<StatementCase> {};
+void PrintTo(const StatementCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(ProgramStatement, ReturnsOrLeavesTheExpectedRows)
+class SqlProgramStatement : public ::testing::TestWithParam<StatementCase> {};
+
+TEST_P(SqlProgramStatement, ReturnsOrLeavesTheExpectedRows)
 {
     const StatementCase& c = GetParam();
     sqltest::Register reg;
@@ -121,9 +125,12 @@ TEST_P(ProgramStatement, ReturnsOrLeavesTheExpectedRows)
     EXPECT_EQ(reg.rows(c.check), c.expected) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Statements, ProgramStatement, ::testing::ValuesIn(statementCases()),
+INSTANTIATE_TEST_SUITE_P(Sql, SqlProgramStatement, ::testing::ValuesIn(statementCases()),
                          [](const ::testing::TestParamInfo<StatementCase>& info) {
-                             return "case" + std::to_string(info.index);
+                             std::string name = "r" + std::to_string(info.index) + "_";
+                             for (const char* c = info.param.name; *c; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
                          });
 
 struct BadCase {
@@ -132,7 +139,7 @@ struct BadCase {
     std::vector<std::string> messageParts; // each must appear in the error
 };
 
-TEST(BadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
+TEST(SqlBadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
 {
     const std::vector<BadCase> cases = {
         {"missing expression", "SELECT TITULAR,\nFROM \"{C}\"", {"\"FROM\"", "linia 2, coloana 1"}},
@@ -166,7 +173,7 @@ TEST(BadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
     }
 }
 
-TEST(Transactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
+TEST(SqlTransactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
 {
     sqltest::Register reg;
     {
@@ -196,7 +203,7 @@ TEST(Transactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{O}")"), std::vector<std::string>{"3"});
 }
 
-TEST(Sharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
+TEST(SqlSharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
 {
     sqltest::Register reg;
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{O}" WHERE NRCRT=1)"), std::vector<std::string>{"2"});
@@ -206,7 +213,7 @@ TEST(Sharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
     reg.db.packTable(reg.C); // no handle is left open between statements
 }
 
-TEST(ResultSets, FilterLocateAndReadFields)
+TEST(SqlResultSets, FilterLocateAndReadFields)
 {
     sqltest::Register reg;
     auto rs = reg.db.open(reg.expand(R"(SELECT * FROM "{C}" ORDER BY NRCRT)"));
@@ -259,7 +266,7 @@ TEST(ResultSets, FilterLocateAndReadFields)
     EXPECT_TRUE(empty->eof());
 }
 
-TEST(TableCursors, WalkTheFilteredRowsAndPostChanges)
+TEST(SqlTableCursors, WalkTheFilteredRowsAndPostChanges)
 {
     sqltest::Register reg;
     {
