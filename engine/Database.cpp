@@ -166,7 +166,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
 
     Impl()
     {
-        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             throw Error("Nu pot porni motorul SQL");
         sql::registerDbfModule(db, this);
         const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
