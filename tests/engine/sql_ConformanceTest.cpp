@@ -199,6 +199,15 @@ TEST(SqlTransactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
     }
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{C}")"), std::vector<std::string>{"4"});
     {
+        // Rows posted by a cursor belong to the transaction too.
+        auto tx = reg.db.beginTransaction();
+        auto cur = reg.db.openCursor(reg.C, "NRCRT=2");
+        cur.setText("TITULAR", "SCHIMBAT");
+        cur.post();
+        EXPECT_EQ(reg.rows(R"(SELECT TITULAR FROM "{C}" WHERE NRCRT=2)"), std::vector<std::string>{"SCHIMBAT"});
+    }
+    EXPECT_EQ(reg.rows(R"(SELECT TITULAR FROM "{C}" WHERE NRCRT=2)"), std::vector<std::string>{"ANA MARIA"});
+    {
         auto tx = reg.db.beginTransaction();
         reg.db.exec(reg.expand(R"(DELETE FROM "{C}" WHERE NRCRT=1)"));
         reg.db.exec(reg.expand(R"(DELETE FROM "{O}" WHERE NRCRT=1)"));
