@@ -95,37 +95,44 @@ int dbfConnect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite
 }
 
 // xBestIndex: a rowid equality reads one record, a column equality one bucket
-// of the column's hash index; anything else is a full scan.
+// of the column's hash index (the one with the smallest buckets when several
+// columns are constrained); anything else is a full scan. The hash indexes
+// of constrained columns are built here, so that the planner knows how many
+// rows a lookup gives (LUNACRT=n selects thousands, NRCRT=k one).
 int dbfBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 {
     auto* vt = reinterpret_cast<DbfVtab*>(vtab);
     double rows = 1000;
-    const std::vector<storage::Column>* cols = nullptr;
+    int best = -1;
+    int bestColumn = -2;
+    double bestRows = 0;
     try {
         TableEntry& e = vt->host->acquire(vt->id);
         rows = static_cast<double>(e.data.rowCount()) + 1;
-        cols = &e.handle->columns();
+        const auto& cols = e.data.columns();
+        for (int i = 0; i < info->nConstraint; ++i) {
+            const auto& c = info->aConstraint[i];
+            if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ)
+                continue;
+            if (c.iColumn == -1) {
+                best = i;
+                bestColumn = -1;
+                bestRows = 1;
+                break;
+            }
+            if (cols[c.iColumn].type == 'L')
+                continue;
+            const HashIndex& index = indexOf(e, c.iColumn);
+            const double perKey = index.empty() ? 1 : std::max(1.0, (rows - 1) / static_cast<double>(index.size()));
+            if (best < 0 || perKey < bestRows) {
+                best = i;
+                bestColumn = c.iColumn;
+                bestRows = perKey;
+            }
+        }
     } catch (const std::exception& ex) {
         setError(vtab, ex.what());
         return SQLITE_ERROR;
-    }
-    int best = -1;
-    int bestColumn = -2;
-    for (int i = 0; i < info->nConstraint; ++i) {
-        const auto& c = info->aConstraint[i];
-        if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ)
-            continue;
-        if (c.iColumn >= 0 && (*cols)[c.iColumn].type == 'L')
-            continue;
-        if (c.iColumn == -1) {
-            best = i;
-            bestColumn = -1;
-            break;
-        }
-        if (best < 0) {
-            best = i;
-            bestColumn = c.iColumn;
-        }
     }
     if (best < 0) {
         info->idxNum = -2;
@@ -136,8 +143,8 @@ int dbfBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
     info->idxNum = bestColumn;
     info->aConstraintUsage[best].argvIndex = 1;
     info->aConstraintUsage[best].omit = 0; // SQLite checks again: same rule for every type
-    info->estimatedCost = bestColumn == -1 ? 1 : 5 + std::log2(rows);
-    info->estimatedRows = bestColumn == -1 ? 1 : 4;
+    info->estimatedCost = 1 + bestRows;
+    info->estimatedRows = static_cast<sqlite3_int64>(std::ceil(bestRows));
     return SQLITE_OK;
 }
 
