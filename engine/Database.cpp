@@ -835,15 +835,11 @@ void TableCursor::post()
         throw Error("Cursorul tabelei \"" + c.entry->path + "\" este dupa ultimul rand");
     c.db->checkTransaction();
     TableEntry& e = *c.entry;
-    storage::DbfTable& t = *e.handle;
     c.db->beginTransactionBatch(e);
-    const bool clean = e.dataValid && t.identity() == e.identity;
-    const std::uint32_t record = c.data.recordNumber(c.rows[c.pos]);
-    t.update(record, c.pending);
-    std::vector<bool> columns(t.columns().size());
-    for (const auto& p : c.pending)
-        columns[p.first] = true;
-    c.db->refreshAfterWrite(e, {record}, columns, clean);
+    e.handle->update(c.data.recordNumber(c.rows[c.pos]), c.pending);
+    // The cursor keeps its own snapshot; the next statement reads the table
+    // again (once, however many rows were posted).
+    e.invalidate();
     for (auto& p : c.pending)
         c.posted.push_back(std::move(p));
     c.pending.clear();
