@@ -2,6 +2,7 @@
 
 #include "engine/Value.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,8 @@ namespace engine::storage {
 
 namespace {
 
+bool g_flush = true;
+
 [[noreturn]] void fail(const std::string& what, const std::string& path)
 {
 #ifdef _WIN32
@@ -31,6 +34,8 @@ namespace {
 }
 
 } // namespace
+
+void setFlushToDisk(bool on) { g_flush = on; }
 
 #ifdef _WIN32
 
@@ -140,7 +145,7 @@ void FileHandle::truncate(std::uint64_t size)
 
 void FileHandle::sync()
 {
-    if (!FlushFileBuffers(static_cast<HANDLE>(m_handle)))
+    if (g_flush && !FlushFileBuffers(static_cast<HANDLE>(m_handle)))
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
@@ -293,7 +298,7 @@ void FileHandle::truncate(std::uint64_t size)
 
 void FileHandle::sync()
 {
-    if (::fsync(m_fd) != 0)
+    if (g_flush && ::fsync(m_fd) != 0)
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
@@ -347,10 +352,11 @@ bool statPath(const std::string& path, FileStat& out)
 
 void syncDirectoryOf(const std::string& path)
 {
-    std::string dir = std::filesystem::path(path).parent_path().string();
-    if (dir.empty())
-        dir = ".";
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (!g_flush)
+        return;
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    const char* dir = parent.empty() ? "." : parent.c_str();
+    const int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
