@@ -12,7 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,13 +34,13 @@ QLineEdit* TextField(QWidget* parent, const char* name, int maxLength)
     return e;
 }
 
-// Whole numbers of up to 4 digits.
+// Whole numbers of up to 4 digits are typed; a value with decimals written
+// to the settings by other means is shown and kept as it is.
 QLineEdit* NumberField(QWidget* parent, const QString& name)
 {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
-    e->setMaxLength(4);
-    e->setValidator(new QIntValidator(0, 9999, e));
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), e));
     e->setAlignment(Qt::AlignRight);
     e->setFixedWidth(60);
     return e;

@@ -66,6 +66,7 @@ protected:
     {
         auto rs = Db().open(("SELECT COUNT(*) AS N FROM " + quotedTable(table) + (where.isEmpty() ? "" : " WHERE " + where))
                                 .toStdString());
+        rs->first();
         return rs->integer("N");
     }
 
