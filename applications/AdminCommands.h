@@ -31,8 +31,4 @@ std::optional<RecalcResult> RecalculateWorkingMonth(const AdminSettings& now, co
 // validation, then recalculates.
 void RecalculeazaCommand(TForm4& form);
 
-// The administrator password change from the two edits; true when the edits
-// are to be emptied (the password was changed).
-bool ChangeAdminPassword(const QString& password, const QString& repeated);
-
 } // namespace hestavo

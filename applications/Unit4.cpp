@@ -3,6 +3,7 @@
 #include "applications/AdminCommands.h"
 #include "applications/Counties.h"
 #include "app/ProblemHint.h"
+#include "backup/Passwords.h"
 #include "data/Months.h"
 #include "data/Settings.h"
 
@@ -381,7 +382,7 @@ void TForm4::Recalculeaza()
 
 void TForm4::SchimbaParolaClick()
 {
-    if (ChangeAdminPassword(m_pass1->text(), m_pass2->text())) {
+    if (::ChangeAdminPassword(m_pass1->text(), m_pass2->text())) {
         m_pass1->clear();
         m_pass2->clear();
     }

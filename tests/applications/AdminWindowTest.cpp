@@ -5,6 +5,7 @@
 #include "applications/AdminCommands.h"
 #include "applications/Unit4.h"
 #include "app/ErrorUnit.h"
+#include "backup/Passwords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -248,3 +249,41 @@ TEST_F(AdminWindow, SettingsCompleteChecksInOrder)
     SetAdminValues(AdminSettings{});
 }
 
+TEST_F(AdminWindow, PasswordChange)
+{
+    TForm4 form;
+    form.LoadSettings();
+    QLineEdit* first = Edit(form, "Parola1");
+    QLineEdit* second = Edit(form, "Parola2");
+
+    first->setText("SECRET");
+    second->setText("SECRE");
+    Click(form, "SchimbaParola");
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Eroare la completare");
+    EXPECT_EQ(testmode::messages()[0].text, "Nu ati scris parola noua la fel in cele doua casute !");
+    EXPECT_EQ(testmode::messages()[0].kind, kKindError);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), QByteArray());
+    EXPECT_EQ(first->text(), "SECRET");
+
+    second->setText("SECRET");
+    Click(form, "SchimbaParola");
+    ASSERT_EQ(testmode::messages().size(), 2);
+    EXPECT_EQ(testmode::messages()[1].title, "Confirmare");
+    EXPECT_EQ(testmode::messages()[1].text, "\rParola a fost schimbata cu succes!");
+    EXPECT_EQ(testmode::messages()[1].kind, kKindInformation);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("SECRET")));
+    EXPECT_NE(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("secret")));
+    EXPECT_EQ(first->text(), "");
+    EXPECT_EQ(second->text(), "");
+
+    // Both empty: asks; "Nu" keeps the password, "Da" removes it.
+    testmode::answerMessage(kResultNo);
+    Click(form, "SchimbaParola");
+    EXPECT_EQ(testmode::messages()[2].text, "ATENTIE !\rDoriti sa dezactivati parola de administrator?");
+    EXPECT_EQ(testmode::messages()[2].kind, kKindWarning);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("SECRET")));
+    testmode::answerMessage(kResultYes);
+    Click(form, "SchimbaParola");
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), QByteArray());
+}
