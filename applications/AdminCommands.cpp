@@ -16,10 +16,15 @@ namespace hestavo {
 
 namespace {
 
-AdminSettings& Values()
+struct Loaded {
+    AdminSettings values;
+    bool loaded = false;
+};
+
+Loaded& Current()
 {
-    static AdminSettings values;
-    return values;
+    static Loaded current;
+    return current;
 }
 
 // Drives the program's progress window from the walk.
@@ -38,12 +43,15 @@ public:
 
 const AdminSettings& AdminValues()
 {
-    return Values();
+    Loaded& c = Current();
+    if (!c.loaded)
+        SetAdminValues(LoadAdminSettings());
+    return c.values;
 }
 
 void SetAdminValues(const AdminSettings& values)
 {
-    Values() = values;
+    Current() = {values, true};
 }
 
 bool SettingsComplete()

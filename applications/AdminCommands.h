@@ -12,8 +12,9 @@ class TForm4;
 
 namespace hestavo {
 
-// The administration values as last loaded from the settings file (the
-// administration window loads them at start-up and after every closing).
+// The administration values as last loaded from the settings file: read at
+// the first use, then again whenever the administration window loads them
+// (after every closing).
 const AdminSettings& AdminValues();
 void SetAdminValues(const AdminSettings& values);
 

@@ -5,6 +5,11 @@
 #include "applications/AdminCommands.h"
 #include "applications/Recalculation.h"
 #include "app/ErrorUnit.h"
+#include "tools/demo-db/DemoDatabase.h"
+
+#include <QProcess>
+
+#include <map>
 
 using namespace hestavo;
 
@@ -32,6 +37,18 @@ std::ostream& operator<<(std::ostream& os, const Values& v)
 {
     return os << "{" << v.cuantum << ", " << v.total << ", " << v.sumal << ", " << v.sumag << ", " << v.sumat
               << ", " << v.sumae << "}";
+}
+
+// The stored values of a row that a recalculation may touch, with NR_LUNI.
+struct Stored {
+    double cuantum, total, nrLuni, sumal, sumag, sumat, sumae;
+    friend bool operator==(const Stored&, const Stored&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Stored& v)
+{
+    return os << "{" << v.cuantum << ", " << v.total << ", " << v.nrLuni << ", " << v.sumal << ", " << v.sumag << ", "
+              << v.sumat << ", " << v.sumae << "}";
 }
 
 class Recalculation : public DataFolderTest {
@@ -193,4 +210,76 @@ TEST_F(Recalculation, CommandRefusesWithoutMonthAndReportsSuccess)
     EXPECT_EQ(testmode::messages()[0].text, "Recalcularea s-a incheiat cu succes!");
     EXPECT_EQ(testmode::messages()[0].kind, kKindInformation);
     EXPECT_EQ(Count("Log.dbf", "ACTIUNE=\"Recalculare cereri.\""), 1);
+}
+
+// A month made by the demo-database generator, recalculated once with the
+// table it was made with (the generator's incomes may lie up to 0.99 lei above
+// a bracket's limit, which that first pass corrects); then raising row 1's aid
+// to 350 changes exactly the rows that had row 1's aid (320), and no row of the
+// next month.
+TEST_F(Recalculation, GeneratedMonthChangesExactlyTheRowsOfTheRaisedBracket)
+{
+    resetDb();
+    demodb::Options options;
+    options.folder = paths().dataFolder.toStdString();
+    options.households = 400;
+    options.months = 2;
+    options.overwrite = true;
+    const demodb::Summary summary = demodb::generate(options);
+    ASSERT_EQ(summary.monthSerials.size(), 2u);
+    const int month = summary.monthSerials[0];
+
+    auto snapshot = [] {
+        std::map<long long, std::pair<int, Stored>> rows;
+        auto rs = Db().open(("SELECT * FROM " + quotedTable("Cereri.dbf")).toStdString());
+        for (rs->first(); !rs->eof(); rs->next())
+            rows[rs->integer("NRCRT")] = {int(rs->integer("LUNACRT")),
+                                          {rs->number("CUANTUM"), rs->number("TOTAL"), rs->number("NR_LUNI"),
+                                           rs->number("SUMAL"), rs->number("SUMAG"), rs->number("SUMAT"),
+                                           rs->number("SUMAE")}};
+        return rows;
+    };
+    RecalcInput input;
+    input.cereriPath = tableFile("Cereri.dbf").toStdString();
+    input.monthSerial = month;
+    input.brackets = DefaultBracketTable();
+    input.previousAmounts = input.amounts = DefaultSupplementAmounts();
+    CountingProgress progress;
+    const RecalcResult first = RecalculateMonth(Db(), input, &progress);
+    EXPECT_EQ(first.rows, 400);
+    EXPECT_EQ(progress.max, 4);
+    EXPECT_EQ(progress.steps, 4);
+    EXPECT_EQ(RecalculateMonth(Db(), input, nullptr).changed, 0); // nothing left to change
+
+    const auto before = snapshot();
+    ASSERT_EQ(before.size(), size_t(summary.cereri));
+
+    input.brackets.aids[0] = Lei(350);
+    const RecalcResult raised = RecalculateMonth(Db(), input, nullptr);
+    const auto after = snapshot();
+    int expectedChanges = 0;
+    for (const auto& [nrcrt, row] : before) {
+        SCOPED_TRACE(nrcrt);
+        Stored expected = row.second;
+        if (row.first == month && row.second.cuantum == 320) {
+            expected.cuantum = 350;
+            expected.total = 350 * row.second.nrLuni;
+            ++expectedChanges;
+        }
+        EXPECT_EQ(after.at(nrcrt).second, expected);
+    }
+    EXPECT_GT(expectedChanges, 0);
+    EXPECT_EQ(raised.changed, expectedChanges);
+
+    // The file as an independent dBase reader sees it.
+    QProcess python;
+    python.start(HESTAVO_PYTHON,
+                 {"-c",
+                  "import sys, dbfread\n"
+                  "t = dbfread.DBF(sys.argv[1], encoding='cp1250')\n"
+                  "print(sum(1 for r in t if r['LUNACRT'] == int(sys.argv[2]) and r['CUANTUM'] == 350))",
+                  tableFile("Cereri.dbf"), QString::number(month)});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.readAllStandardOutput().trimmed().toInt(), expectedChanges)
+        << python.readAllStandardError().toStdString();
 }
