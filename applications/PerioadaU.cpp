@@ -1,6 +1,7 @@
 #include "applications/PerioadaU.h"
 
 #include "applications/AdaugaU.h"
+#include "applications/CommandGuard.h"
 #include "applications/WorkingMonth.h"
 #include "applications/WorkingMonths.h"
 #include "app/ErrorUnit.h"
@@ -76,10 +77,10 @@ TPerioadaF::TPerioadaF(QWidget* parent) : QDialog(parent)
     top->addWidget(B_Import);
     top->addLayout(closeRow);
 
-    connect(B_Adauga, &QPushButton::clicked, this, [this] { AddMonth(TAdaugaF::Run(this)); });
-    connect(B_Sterge, &QPushButton::clicked, this, &TPerioadaF::B_StergeClick);
+    connect(B_Adauga, &QPushButton::clicked, this, [this] { RunCommand([this] { AddMonth(TAdaugaF::Run(this)); }); });
+    connect(B_Sterge, &QPushButton::clicked, this, [this] { RunCommand([this] { B_StergeClick(); }); });
     connect(B_Renunta, &QPushButton::clicked, this, &QDialog::reject);
-    connect(B_Memoreaza, &QPushButton::clicked, this, &TPerioadaF::B_MemoreazaClick);
+    connect(B_Memoreaza, &QPushButton::clicked, this, [this] { RunCommand([this] { B_MemoreazaClick(); }); });
 }
 
 QStringList TPerioadaF::Months() const
@@ -99,8 +100,10 @@ void TPerioadaF::Prepare()
 
 void TPerioadaF::Open()
 {
-    Prepare();
-    exec();
+    // A list file that cannot be read is reported and the form stays closed,
+    // so that saving cannot replace the file with an empty list.
+    if (RunCommand([this] { Prepare(); }))
+        exec();
 }
 
 void TPerioadaF::AddMonth(const QString& month)

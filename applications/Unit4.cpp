@@ -1,6 +1,7 @@
 #include "applications/Unit4.h"
 
 #include "applications/AdminCommands.h"
+#include "applications/CommandGuard.h"
 #include "applications/Counties.h"
 #include "app/ProblemHint.h"
 #include "backup/Passwords.h"
@@ -196,7 +197,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     sup->addLayout(elec, 3, 1);
     auto* recalc = Button(supplements, "&Recalculeaza cererile", "RecalcButton");
     sup->addWidget(recalc, 4, 0, 1, 2);
-    connect(recalc, &QPushButton::clicked, this, &TForm4::Recalculeaza);
+    connect(recalc, &QPushButton::clicked, this, [this] { RunCommand([this] { Recalculeaza(); }); });
 
     // Administrator password.
     auto* password = new QGroupBox("Parola administrator", this);
@@ -209,7 +210,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     pass->addRow("Repetati parola", m_pass2);
     auto* change = Button(password, "&Schimba parola", "SchimbaParola");
     pass->addRow(change);
-    connect(change, &QPushButton::clicked, this, &TForm4::SchimbaParolaClick);
+    connect(change, &QPushButton::clicked, this, [this] { RunCommand([this] { SchimbaParolaClick(); }); });
 
     // Paths of the network database and of the automatic saves.
     auto* paths = new QGroupBox("Cai de lucru", this);
@@ -235,7 +236,8 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
         templateMenu->popup(templates->mapToGlobal(QPoint(0, templates->height())));
     });
     m_save = Button(this, "Memoreaza si inchide", "Memoreaza");
-    connect(m_save, &QPushButton::clicked, this, &TForm4::B_MemoreazaClick);
+    m_save->setAutoDefault(true); // Enter on the focused button saves
+    connect(m_save, &QPushButton::clicked, this, [this] { RunCommand([this] { B_MemoreazaClick(); }); });
     auto* cancel = Button(this, "&Renunta", "Renunta");
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -262,10 +264,8 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     top->addLayout(buttons);
 
     connect(m_judet, &QComboBox::currentIndexChanged, this, &TForm4::JudetChange);
-    // Enter in the first password edit moves to the second, in the second to
-    // the save button.
-    connect(m_pass1, &QLineEdit::returnPressed, m_pass2, qOverload<>(&QWidget::setFocus));
-    connect(m_pass2, &QLineEdit::returnPressed, m_save, qOverload<>(&QWidget::setFocus));
+    m_pass1->installEventFilter(this);
+    m_pass2->installEventFilter(this);
 
     SetValues(AdminSettings{});
 }
@@ -388,8 +388,25 @@ void TForm4::SchimbaParolaClick()
     }
 }
 
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the first password edit moves to the second, in the second to
+    // the save button; the key goes no further.
+    if (event->type() == QEvent::KeyPress && (watched == m_pass1 || watched == m_pass2)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_pass1)
+                m_pass2->setFocus();
+            else
+                m_save->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TForm4::done(int result)
 {
     QDialog::done(result);
-    LoadSettings();
+    RunCommand([this] { LoadSettings(); });
 }

@@ -45,6 +45,7 @@ signals:
 
 protected:
     void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void JudetChange();

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QPushButton>
 
 using namespace hestavo;
@@ -286,4 +287,26 @@ TEST_F(AdminWindow, PasswordChange)
     testmode::answerMessage(kResultYes);
     Click(form, "SchimbaParola");
     EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), QByteArray());
+}
+
+TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
+{
+    WriteCompleteSettings();
+    TForm4 form;
+    form.LoadSettings();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    auto enter = [](QWidget* w) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    };
+    Edit(form, "Parola1")->setFocus();
+    enter(Edit(form, "Parola1"));
+    EXPECT_TRUE(Edit(form, "Parola2")->hasFocus());
+    enter(Edit(form, "Parola2"));
+    auto* save = Field<QPushButton>(form, "Memoreaza");
+    EXPECT_TRUE(save->hasFocus());
+    enter(save);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "13");
 }

@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -306,4 +307,17 @@ TEST_F(MonthWindows, ReportPickerYearsAndMonthNumbers)
     // Created once: the choice stays for the next use.
     EXPECT_EQ(&SelLuna(), &picker);
     EXPECT_EQ(SelLuna().Luni12->currentIndex(), 8);
+}
+
+TEST_F(MonthWindows, UnreadableListFileIsReportedAndNothingIsWritten)
+{
+    QDir().mkpath(DataFile("Luni.lst")); // a folder where the list file should be
+    SetWorkingMonth("11.2024");
+    TPerioadaF form;
+    form.Open(); // reports and does not show the form
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Eroare");
+    EXPECT_TRUE(testmode::messages()[0].text.contains("Luni.lst"));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(QFileInfo(DataFile("Luni.lst")).isDir());
 }
