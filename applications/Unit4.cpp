@@ -6,6 +6,7 @@
 #include "app/ProblemHint.h"
 #include "backup/Passwords.h"
 #include "data/Months.h"
+#include "data/Paths.h"
 #include "data/Settings.h"
 
 #include <QCheckBox>
@@ -303,7 +304,10 @@ void TForm4::LoadSettings()
     SetAdminValues(s);
     const QString server = ReadMachineSetting("SERVER").trimmed();
     m_serverPath->setText(server.isEmpty() ? QStringLiteral("-") : server);
-    const QString saves = ReadMachineSetting("CALESALVARI").trimmed();
+    // The automatic-save folder chosen at start-up for this run ("-" for none).
+    QString saves = paths().autoSaveFolder.trimmed();
+    if (saves.isEmpty())
+        saves = ReadMachineSetting("CALESALVARI").trimmed();
     m_savePath->setText(saves.isEmpty() ? QStringLiteral("-") : saves);
 }
 

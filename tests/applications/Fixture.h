@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -68,6 +69,25 @@ protected:
                                 .toStdString());
         rs->first();
         return rs->integer("N");
+    }
+
+    // The NRCRT values of a table's rows as an independent dBase reader
+    // (python3-dbfread) sees them, deleted rows left out.
+    static QList<int> ReaderKeys(const QString& table)
+    {
+        QProcess python;
+        python.start(HESTAVO_PYTHON, {"-c",
+                                      "import sys, dbfread\n"
+                                      "t = dbfread.DBF(sys.argv[1], encoding='cp1250')\n"
+                                      "print(' '.join(str(int(r['NRCRT'])) for r in t))",
+                                      tableFile(table)});
+        EXPECT_TRUE(python.waitForFinished(60000));
+        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+        QList<int> keys;
+        for (const QByteArray& k : python.readAllStandardOutput().trimmed().split(' '))
+            if (!k.isEmpty())
+                keys << k.toInt();
+        return keys;
     }
 
     QTemporaryDir m_dir;

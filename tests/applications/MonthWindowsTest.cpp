@@ -175,6 +175,8 @@ TEST_F(MonthWindows, DeletingTheOnlyMonthRemovesListFileRowsAndMembers)
     EXPECT_EQ(Count("Cereri.dbf"), 1);
     EXPECT_EQ(Count("Oameni.dbf", "NRCRT=3"), 1);
     EXPECT_EQ(Count("Oameni.dbf"), 1);
+    EXPECT_EQ(ReaderKeys("Cereri.dbf"), QList<int>({3}));
+    EXPECT_EQ(ReaderKeys("Oameni.dbf"), QList<int>({3}));
 
     form.B_Sterge->click();
     ASSERT_EQ(testmode::hints().size(), 1);

@@ -7,8 +7,6 @@
 #include "app/ErrorUnit.h"
 #include "tools/demo-db/DemoDatabase.h"
 
-#include <QProcess>
-
 #include <map>
 
 using namespace hestavo;
