@@ -18,6 +18,10 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#if __has_include("backup/Archive.h")
+#include "backup/Archive.h"
+#endif
+
 #ifdef Q_OS_WIN
 #include <QSettings>
 #include <shlobj.h>
@@ -173,11 +177,17 @@ void RegisterArchiveType(const QString& exePath, const QString& programFolder)
 #endif
 }
 
-bool UnpackArchive(const QString& archive, const QString&, QString* error)
+bool UnpackArchive(const QString& archive, const QString& folder, QString* error)
 {
+#if __has_include("backup/Archive.h")
+    // backup::UnpackArchive answers true when the archive failed.
+    return !backup::UnpackArchive(archive, folder, error);
+#else
+    Q_UNUSED(folder);
     if (error)
         *error = "\rArhiva " + nativePath(archive) + "\rnu poate fi deschisa inca de aceasta versiune a programului.";
     return false;
+#endif
 }
 
 TForm1::TForm1(TForm3* mainWindow, QWidget* parent)
@@ -229,6 +239,7 @@ void TForm1::chooseDataFolder(const QStringList& arguments, const QString& exePa
     if (!p.openedArchive.isEmpty() && QFileInfo(p.openedArchive).suffix().compare("L21", Qt::CaseInsensitive) == 0) {
         const QString sav = FreshTempFolder(QStringLiteral("SAV"));
         QString error;
+        setText(QStringLiteral("Deschid baza de date..."));
         if (!sav.isEmpty() && QDir().mkpath(sav + "/Data") && UnpackArchive(p.openedArchive, sav + "/Data", &error)) {
             p.programFolder = sav;
             p.dataFolder = p.localDataFolder = sav + "/Data";

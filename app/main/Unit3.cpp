@@ -285,6 +285,13 @@ void TForm3::Unlock()
     MButAdm->setIcon(padlock(true));
 }
 
+void TForm3::CloseAfterRestore()
+{
+    m_restored = true;
+    MBut1->setVisible(false);
+    close();
+}
+
 void TForm3::Entry()
 {
     LogAction(QStringLiteral("Pornire program"));

@@ -41,6 +41,9 @@ public:
     void setStatusText(const QString& text);   // status panel 2
     QString statusText() const;
     void Unlock();                              // shows the four hidden buttons
+    // After a backup was restored: hides "Perioada" and closes without any
+    // save question (the user starts the program again).
+    void CloseAfterRestore();
     bool saveOnExit() const { return m_saveOnExit; }
     bool closedByRestore() const { return m_restored; }
 

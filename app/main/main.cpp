@@ -1,5 +1,6 @@
 // Process entry: one instance per user, the splash drives the start-up, the
 // main window runs modally, and the temporary folder goes when it closes.
+#include "app/Application.h"
 #include "app/SingleInstance.h"
 #include "app/main/Unit1.h"
 #include "app/main/Unit3.h"
@@ -11,7 +12,7 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    HestavoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Hestavo"));
 
     // A second start brings the running program to the front and ends here,
@@ -45,7 +46,7 @@ int main(int argc, char* argv[])
             try {
                 mainWindow.Entry();
             } catch (const std::exception& e) {
-                qCritical("%s", e.what());
+                ShowError(e);
                 rc = 1;
             }
         } else {
