@@ -263,23 +263,14 @@ std::string DbfTable::Impl::recordForChange(std::uint32_t record)
 
 // ---- commit ----------------------------------------------------------------
 
-std::vector<PendingWrite> DbfTable::Impl::prepareCommit()
+std::vector<PendingWrite> DbfTable::Impl::prepareCommit(bool alone)
 {
     std::vector<PendingWrite> writes;
+    appendOnlyCommit = false;
     if (changed.empty() && appendedCount == 0)
         return writes;
     const std::uint64_t originalSize = file.size();
     const std::uint32_t newCount = baseCount + appendedCount;
-
-    // Header bytes 1..7: date of last change and record count.
-    PendingWrite head;
-    head.offset = 1;
-    head.bytes.assign(7, '\0');
-    char fixed[32] = {0};
-    stampDate(fixed);
-    std::memcpy(head.bytes.data(), fixed + 1, 3);
-    bytes::put32le(head.bytes.data() + 3, newCount);
-    writes.push_back(std::move(head));
 
     for (const auto& [record, bytes] : changed)
         writes.push_back({recordOffset(record), bytes});
@@ -289,6 +280,20 @@ std::vector<PendingWrite> DbfTable::Impl::prepareCommit()
         tail.bytes = appended;
         tail.bytes += '\x1A';
         writes.push_back(std::move(tail));
+    }
+    // Header bytes 1..7, written last: date of last change and record count.
+    PendingWrite head;
+    head.offset = 1;
+    head.bytes.assign(7, '\0');
+    char fixed[32] = {0};
+    stampDate(fixed);
+    std::memcpy(head.bytes.data(), fixed + 1, 3);
+    bytes::put32le(head.bytes.data() + 3, newCount);
+    writes.push_back(std::move(head));
+
+    if (alone && changed.empty()) {
+        appendOnlyCommit = true; // records first, header last
+        return writes;
     }
 
     std::vector<JournalEntry> entries;
@@ -314,6 +319,11 @@ void DbfTable::Impl::applyCommit(const std::vector<PendingWrite>& writes)
     bool first = true;
     for (const PendingWrite& w : writes) {
         file.writeAt(w.offset, w.bytes.data(), w.bytes.size());
+        if (first && appendOnlyCommit) {
+            file.sync();
+            if (commitStepHook)
+                commitStepHook("records-written");
+        }
         if (first && commitStepHook)
             commitStepHook("table-partly-written");
         first = false;
@@ -324,12 +334,14 @@ void DbfTable::Impl::applyCommit(const std::vector<PendingWrite>& writes)
 
 void DbfTable::Impl::finishCommit()
 {
-    if (journalWritten) {
+    if (journalWritten)
         removeJournal(journal);
-        journalWritten = false;
+    if (journalWritten || appendOnlyCommit) {
         const FileStat st = file.stat();
         noteLocalChange(st.device, st.inode);
     }
+    journalWritten = false;
+    appendOnlyCommit = false;
     count = baseCount + appendedCount;
     dropBatch();
 }
@@ -341,6 +353,7 @@ void DbfTable::Impl::dropBatch()
     appendedCount = 0;
     depth = 0;
     journalWritten = false;
+    appendOnlyCommit = false;
     unlockWrite();
 }
 
@@ -487,7 +500,10 @@ DbfTable DbfTable::open(const std::string& given)
         std::uint16_t hl = 0;
         std::uint16_t rl = 0;
         DbfHeader::parseFixed(head, path, version, n, hl, rl);
-        std::string all(static_cast<std::size_t>(std::min<std::uint64_t>(size, hl)), '\0');
+        // At least the fixed part of any flavour, so a header length that is
+        // too small is reported as such.
+        const std::uint64_t want = std::max<std::uint64_t>(hl, 68);
+        std::string all(static_cast<std::size_t>(std::min<std::uint64_t>(size, want)), '\0');
         all.resize(d->file.readAt(0, all.data(), all.size()));
         d->header = DbfHeader::parse(all, path);
         d->columns = std::make_shared<const std::vector<Column>>(d->header.columns);
@@ -756,7 +772,7 @@ void DbfTable::commitBatches(const std::vector<DbfTable*>& tables)
     std::size_t prepared = 0;
     try {
         for (; prepared < outer.size(); ++prepared)
-            writes[prepared] = outer[prepared]->prepareCommit();
+            writes[prepared] = outer[prepared]->prepareCommit(outer.size() == 1);
         for (std::size_t i = 0; i < outer.size(); ++i)
             outer[i]->applyCommit(writes[i]);
     } catch (...) {
@@ -768,7 +784,6 @@ void DbfTable::commitBatches(const std::vector<DbfTable*>& tables)
                     replayJournal(d->file, d->journal);
             } catch (...) {
             }
-            d->journalWritten = false;
             d->dropBatch();
         }
         throw;

@@ -44,6 +44,7 @@ struct DbfTable::Impl {
     std::string appended;            // new records, back to back
     std::uint32_t appendedCount = 0;
     bool journalWritten = false;
+    bool appendOnlyCommit = false;   // the commit being made needs no journal
 
     // Locks. lockRead/unlockRead do nothing inside a batch (the exclusive lock
     // already covers reading). Both replay a journal left by a crash.
@@ -65,7 +66,10 @@ struct DbfTable::Impl {
     }
 
     // Commit in three steps so that several tables can commit together.
-    std::vector<PendingWrite> prepareCommit(); // writes the journal
+    // A batch that only appends, committed alone, needs no journal: the new
+    // records are written and flushed past the last one first, and only then
+    // the header's record count; a crash in between leaves the old count.
+    std::vector<PendingWrite> prepareCommit(bool alone); // writes the journal
     void applyCommit(const std::vector<PendingWrite>& writes);
     void finishCommit();
     void dropBatch();

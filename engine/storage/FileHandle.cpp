@@ -20,6 +20,8 @@ namespace engine::storage {
 
 namespace {
 
+bool g_flush = true;
+
 [[noreturn]] void fail(const std::string& what, const std::string& path)
 {
 #ifdef _WIN32
@@ -31,6 +33,8 @@ namespace {
 }
 
 } // namespace
+
+void setFlushToDisk(bool on) { g_flush = on; }
 
 #ifdef _WIN32
 
@@ -140,7 +144,7 @@ void FileHandle::truncate(std::uint64_t size)
 
 void FileHandle::sync()
 {
-    if (!FlushFileBuffers(static_cast<HANDLE>(m_handle)))
+    if (g_flush && !FlushFileBuffers(static_cast<HANDLE>(m_handle)))
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
@@ -293,7 +297,7 @@ void FileHandle::truncate(std::uint64_t size)
 
 void FileHandle::sync()
 {
-    if (::fsync(m_fd) != 0)
+    if (g_flush && ::fsync(m_fd) != 0)
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
@@ -348,6 +352,8 @@ bool statPath(const std::string& path, FileStat& out)
 void syncDirectoryOf(const std::string& path)
 {
     std::string dir = std::filesystem::path(path).parent_path().string();
+    if (!g_flush)
+        return;
     if (dir.empty())
         dir = ".";
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -58,6 +58,12 @@ private:
 #endif
 };
 
+// Whether sync() and syncDirectoryOf() reach the disk (on by default). Tests
+// of locking between processes switch it off to run fast: a process that
+// ends abruptly loses nothing the page cache holds; only a power failure
+// needs the flush.
+void setFlushToDisk(bool on);
+
 // Stat of a path (false when it does not exist).
 bool statPath(const std::string& path, FileStat& out);
 // Makes a created, renamed or deleted directory entry durable (no-op on Windows).

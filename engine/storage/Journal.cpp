@@ -110,9 +110,11 @@ bool replayJournal(FileHandle& table, const std::string& journalPath)
 
 void removeJournal(const std::string& journalPath)
 {
+    // The directory is not flushed: should the deletion be lost in a power
+    // failure, the journal is replayed and the table returns, whole, to its
+    // state before the commit.
     std::error_code ec;
     std::filesystem::remove(std::filesystem::path(journalPath), ec);
-    syncDirectoryOf(journalPath);
 }
 
 } // namespace engine::storage
