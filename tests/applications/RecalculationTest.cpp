@@ -5,7 +5,11 @@
 #include "applications/AdminCommands.h"
 #include "applications/Recalculation.h"
 #include "app/ErrorUnit.h"
+#include "app/Unit7.h"
+#include "applications/Unit4.h"
 #include "tools/demo-db/DemoDatabase.h"
+
+#include <QPushButton>
 
 #include <map>
 
@@ -280,4 +284,24 @@ TEST_F(Recalculation, GeneratedMonthChangesExactlyTheRowsOfTheRaisedBracket)
     ASSERT_TRUE(python.waitForFinished(60000));
     EXPECT_EQ(python.readAllStandardOutput().trimmed().toInt(), expectedChanges)
         << python.readAllStandardError().toStdString();
+}
+
+TEST_F(Recalculation, DamagedTableIsReportedNotSuccess)
+{
+    SetWorkingMonth("11.2024");
+    resetDb();
+    QFile damaged(tableFile("Cereri.dbf"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("not a table");
+    damaged.close();
+
+    TForm4 form;
+    form.LoadSettings();
+    form.findChild<QPushButton*>("RecalcButton")->click();
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Eroare");
+    EXPECT_EQ(testmode::messages()[0].kind, kKindError);
+    EXPECT_TRUE(testmode::messages()[0].text.contains("Cereri")) << testmode::messages()[0].text.toStdString();
+    EXPECT_FALSE(Contor().isVisible());
+    EXPECT_EQ(Count("Log.dbf"), 0);
 }
