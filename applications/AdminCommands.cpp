@@ -54,6 +54,16 @@ void SetAdminValues(const AdminSettings& values)
     Current() = {values, true};
 }
 
+int AidForIncome(int members, bool active, double totalIncome)
+{
+    return AidForIncome(AdminValues().brackets, members, active, totalIncome);
+}
+
+char BracketLetter(int amount)
+{
+    return BracketLetter(AdminValues().brackets, amount);
+}
+
 bool SettingsComplete()
 {
     if (auto problem = SettingsProblem(WorkingMonthText(), AdminValues())) {

@@ -18,6 +18,10 @@ namespace hestavo {
 const AdminSettings& AdminValues();
 void SetAdminValues(const AdminSettings& values);
 
+// The aid and the bracket letter with the loaded bracket table.
+int AidForIncome(int members, bool active, double totalIncome);
+char BracketLetter(int amount);
+
 // Working month chosen, authority name, county and fiscal code set; otherwise
 // shows why (error "Raport AJPIS") and returns false.
 bool SettingsComplete();

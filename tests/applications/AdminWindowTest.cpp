@@ -213,6 +213,19 @@ TEST_F(AdminWindow, UnreadableNumbersCountAsZeroAndDecimalsSurvive)
     EXPECT_EQ(form.FormValues().supplements.gas, 12 * kMoneyUnit);
 }
 
+TEST_F(AdminWindow, AidUsesTheTableLoadedFromTheSettings)
+{
+    WriteSetting("SETARI", "Cu1", "350");
+    WriteSetting("SETARI", "Cu2", "300");
+    TForm4 form;
+    form.LoadSettings();
+    EXPECT_EQ(AidForIncome(2, true, 400.00), 350);
+    EXPECT_EQ(AidForIncome(2, true, 400.02), 300);
+    EXPECT_EQ(BracketLetter(300), 'b');
+    EXPECT_EQ(BracketLetter(288), 'j');
+    SetAdminValues(AdminSettings{});
+}
+
 TEST_F(AdminWindow, SettingsCompleteChecksInOrder)
 {
     struct Case {
