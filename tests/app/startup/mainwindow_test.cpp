@@ -9,6 +9,7 @@
 #include "app/main/Unit1.h"
 #include "app/main/Unit3.h"
 #include "backup/Passwords.h"
+#include "data/Files.h"
 #include "data/Settings.h"
 
 #include <QComboBox>
@@ -216,4 +217,30 @@ TEST_F(StartupFixture, ComboFilledWithDistinctValues)
     EXPECT_EQ(combo.currentIndex(), 2);
     SelectComboText(&combo, "engie");
     EXPECT_EQ(combo.currentIndex(), -1);
+}
+
+TEST_F(StartupFixture, LegislationTextsOpenFromATemporaryCopy)
+{
+    TForm3 main;
+    TForm1 splash(&main);
+    ASSERT_EQ(splash.RunStartup({}, m_program + "/hestavo"), TForm1::Outcome::ShowMain);
+    for (const char* name : {"L226", "HG1073", "CererePDF"}) {
+        testmode::clear();
+        const QString resource = findResource(name, "Lege");
+        if (resource.isEmpty()) {
+            // Not embedded in this build: an error, nothing handed to the shell.
+            EXPECT_FALSE(OpenLegislation(name));
+            ASSERT_EQ(testmode::messages().size(), 1);
+            EXPECT_EQ(testmode::messages()[0].title, QString("Legislatie"));
+            EXPECT_TRUE(testmode::shellCalls().isEmpty());
+            continue;
+        }
+        EXPECT_TRUE(OpenLegislation(name));
+        ASSERT_EQ(testmode::shellCalls().size(), 1);
+        const QString opened = testmode::shellCalls()[0].path;
+        EXPECT_TRUE(opened.startsWith(m_program + "/Temp/TmpL226/Lege")) << opened.toStdString();
+        QFile copy(opened), original(resource);
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+        EXPECT_EQ(copy.readAll(), original.readAll());
+    }
 }
