@@ -166,7 +166,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
 
     Impl()
     {
-        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             throw Error("Nu pot porni motorul SQL");
         sql::registerDbfModule(db, this);
         const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -235,11 +235,34 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
     {
         beginTransactionBatch(e);
         e.handle->beginBatch();
+        // The batch holds the write lock: if the file is still as it was read,
+        // nobody else can change it before this statement commits.
+        e.resetWrite();
+        e.cleanAtBegin = e.dataValid && e.handle->identity() == e.identity;
     }
 
     void commitWrite(TableEntry& e) override
     {
         e.handle->commitBatch();
+        refreshAfterWrite(e, e.updatedRecords, e.changedColumns, e.cleanAtBegin && !e.structuralWrite);
+    }
+
+    // After changes written by this process: records updated in place go
+    // into the cache's overlay; anything else makes the next statement read
+    // the table again.
+    void refreshAfterWrite(TableEntry& e, const std::vector<std::uint32_t>& records, const std::vector<bool>& columns,
+                           bool patchable)
+    {
+        if (patchable && e.dataValid) {
+            try {
+                if (records.empty() || sql::patchUpdatedRecords(e, records, columns)) {
+                    e.identity = e.handle->identity();
+                    e.resetWrite();
+                    return;
+                }
+            } catch (...) {
+            }
+        }
         e.invalidate();
     }
 
@@ -637,6 +660,7 @@ struct TableCursor::Impl {
     Database::Impl* db = nullptr;
     TableEntry* entry = nullptr;
     storage::TableData data;
+    std::shared_ptr<sql::RowOverlay> overlay; // rows changed by this process since data was read
     std::vector<std::size_t> rows;
     std::size_t pos = 0;
     std::vector<std::pair<int, storage::FieldValue>> pending;  // set, not posted
@@ -660,6 +684,11 @@ struct TableCursor::Impl {
         for (auto it = posted.rbegin(); it != posted.rend(); ++it)
             if (it->first == c)
                 return it->second;
+        if (overlay) {
+            auto it = overlay->find(static_cast<std::uint32_t>(rows[pos]));
+            if (it != overlay->end())
+                return it->second[c];
+        }
         return data.value(rows[pos], c);
     }
 
@@ -681,6 +710,7 @@ TableCursor Database::openCursor(const std::string& tablePath, std::string_view 
     impl->db = m_impl.get();
     impl->entry = &e;
     impl->data = e.data;
+    impl->overlay = e.overlay;
     const auto& cols = impl->data.columns();
     std::shared_ptr<const sql::RowFilter> f;
     if (std::string(filter).find_first_not_of(" \t") != std::string::npos) {
@@ -696,7 +726,8 @@ TableCursor Database::openCursor(const std::string& tablePath, std::string_view 
         if (f) {
             bool ok = f->matches([&](int c) {
                 sql::FilterValue v;
-                storage::FieldValue fv = impl->data.value(r, c);
+                const auto* changed = e.changedRow(r);
+                storage::FieldValue fv = changed ? (*changed)[c] : impl->data.value(r, c);
                 switch (fv.kind) {
                 case storage::FieldValue::Kind::Text: v.kind = sql::FilterValue::Kind::Text; v.text = fv.text; break;
                 case storage::FieldValue::Kind::Number: v.kind = sql::FilterValue::Kind::Number; v.number = fv.number; break;
@@ -803,10 +834,16 @@ void TableCursor::post()
     if (c.pos >= c.rows.size())
         throw Error("Cursorul tabelei \"" + c.entry->path + "\" este dupa ultimul rand");
     c.db->checkTransaction();
-    storage::DbfTable& t = *c.entry->handle;
-    c.db->beginTransactionBatch(*c.entry);
-    t.update(c.data.recordNumber(c.rows[c.pos]), c.pending);
-    c.entry->invalidate();
+    TableEntry& e = *c.entry;
+    storage::DbfTable& t = *e.handle;
+    c.db->beginTransactionBatch(e);
+    const bool clean = e.dataValid && t.identity() == e.identity;
+    const std::uint32_t record = c.data.recordNumber(c.rows[c.pos]);
+    t.update(record, c.pending);
+    std::vector<bool> columns(t.columns().size());
+    for (const auto& p : c.pending)
+        columns[p.first] = true;
+    c.db->refreshAfterWrite(e, {record}, columns, clean);
     for (auto& p : c.pending)
         c.posted.push_back(std::move(p));
     c.pending.clear();

@@ -38,6 +38,7 @@ struct DbfVtab {
 struct DbfCursor {
     sqlite3_vtab_cursor base;
     storage::TableData data;                  // snapshot the cursor walks
+    std::shared_ptr<RowOverlay> overlay;      // rows changed since the snapshot was read
     const std::vector<std::uint32_t>* subset = nullptr; // rows of an index lookup
     std::vector<std::uint32_t> single;        // row of a rowid lookup
     std::size_t pos = 0;
@@ -95,37 +96,44 @@ int dbfConnect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite
 }
 
 // xBestIndex: a rowid equality reads one record, a column equality one bucket
-// of the column's hash index; anything else is a full scan.
+// of the column's hash index (the one with the smallest buckets when several
+// columns are constrained); anything else is a full scan. The hash indexes
+// of constrained columns are built here, so that the planner knows how many
+// rows a lookup gives (LUNACRT=n selects thousands, NRCRT=k one).
 int dbfBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 {
     auto* vt = reinterpret_cast<DbfVtab*>(vtab);
     double rows = 1000;
-    const std::vector<storage::Column>* cols = nullptr;
+    int best = -1;
+    int bestColumn = -2;
+    double bestRows = 0;
     try {
         TableEntry& e = vt->host->acquire(vt->id);
         rows = static_cast<double>(e.data.rowCount()) + 1;
-        cols = &e.handle->columns();
+        const auto& cols = e.data.columns();
+        for (int i = 0; i < info->nConstraint; ++i) {
+            const auto& c = info->aConstraint[i];
+            if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ)
+                continue;
+            if (c.iColumn == -1) {
+                best = i;
+                bestColumn = -1;
+                bestRows = 1;
+                break;
+            }
+            if (cols[c.iColumn].type == 'L')
+                continue;
+            const HashIndex& index = indexOf(e, c.iColumn);
+            const double perKey = index.empty() ? 1 : std::max(1.0, (rows - 1) / static_cast<double>(index.size()));
+            if (best < 0 || perKey < bestRows) {
+                best = i;
+                bestColumn = c.iColumn;
+                bestRows = perKey;
+            }
+        }
     } catch (const std::exception& ex) {
         setError(vtab, ex.what());
         return SQLITE_ERROR;
-    }
-    int best = -1;
-    int bestColumn = -2;
-    for (int i = 0; i < info->nConstraint; ++i) {
-        const auto& c = info->aConstraint[i];
-        if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ)
-            continue;
-        if (c.iColumn >= 0 && (*cols)[c.iColumn].type == 'L')
-            continue;
-        if (c.iColumn == -1) {
-            best = i;
-            bestColumn = -1;
-            break;
-        }
-        if (best < 0) {
-            best = i;
-            bestColumn = c.iColumn;
-        }
     }
     if (best < 0) {
         info->idxNum = -2;
@@ -136,8 +144,8 @@ int dbfBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
     info->idxNum = bestColumn;
     info->aConstraintUsage[best].argvIndex = 1;
     info->aConstraintUsage[best].omit = 0; // SQLite checks again: same rule for every type
-    info->estimatedCost = bestColumn == -1 ? 1 : 5 + std::log2(rows);
-    info->estimatedRows = bestColumn == -1 ? 1 : 4;
+    info->estimatedCost = 1 + bestRows;
+    info->estimatedRows = static_cast<sqlite3_int64>(std::ceil(bestRows));
     return SQLITE_OK;
 }
 
@@ -159,6 +167,7 @@ int dbfOpen(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out)
     try {
         TableEntry& e = vt->host->acquire(vt->id);
         cur->data = e.data;
+        cur->overlay = e.overlay;
         const auto& cols = cur->data.columns();
         for (size_t i = 0; i < cols.size() && i < 256; ++i)
             cur->types[i] = cols[i].type;
@@ -228,6 +237,7 @@ int dbfFilter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3
     try {
         TableEntry& e = vt->host->acquire(vt->id);
         cur->data = e.data;
+        cur->overlay = e.overlay;
         if (idxNum == -2 || argc < 1) {
             cur->count = cur->data.rowCount();
             return SQLITE_OK;
@@ -281,6 +291,36 @@ std::size_t currentRow(const DbfCursor* cur)
     return cur->subset ? (*cur->subset)[cur->pos] : cur->pos;
 }
 
+// A changed field's value, in the form xColumn gives stored ones.
+void resultOfValue(sqlite3_context* ctx, const storage::FieldValue& v, const storage::Column& col)
+{
+    switch (v.kind) {
+    case storage::FieldValue::Kind::Null: sqlite3_result_null(ctx); break;
+    case storage::FieldValue::Kind::Number:
+        if (col.decimals == 0 && std::fabs(v.number) < 9e15 && v.number == std::floor(v.number))
+            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v.number));
+        else
+            sqlite3_result_double(ctx, v.number);
+        break;
+    case storage::FieldValue::Kind::Date: {
+        if (!v.date.isValid()) {
+            sqlite3_result_null(ctx);
+            break;
+        }
+        std::string iso = isoDate(v.date);
+        sqlite3_result_text(ctx, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case storage::FieldValue::Kind::Logical: sqlite3_result_int(ctx, v.logical ? 1 : 0); break;
+    case storage::FieldValue::Kind::Text:
+        if (v.text.empty())
+            sqlite3_result_null(ctx);
+        else
+            sqlite3_result_text(ctx, v.text.c_str(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+        break;
+    }
+}
+
 // xColumn: one field of the current row, decoded from the record's bytes.
 int dbfColumn(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
 {
@@ -289,6 +329,13 @@ int dbfColumn(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
         return SQLITE_OK; // an UPDATE that leaves this column as it is
     const std::size_t row = currentRow(cur);
     const char type = cur->types[col];
+    if (cur->overlay && !cur->overlay->empty()) {
+        auto it = cur->overlay->find(static_cast<std::uint32_t>(row));
+        if (it != cur->overlay->end()) {
+            resultOfValue(ctx, it->second[col], cur->data.columns()[col]);
+            return SQLITE_OK;
+        }
+    }
     switch (type) {
     case 'N': case 'F': case 'I': case 'Y': case 'B': {
         auto n = cur->data.number(row, col);
@@ -406,7 +453,9 @@ int dbfUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64*
         const auto& cols = t.columns();
         if (argc == 1) {
             t.remove(static_cast<std::uint32_t>(sqlite3_value_int64(argv[0])));
+            e.structuralWrite = true;
         } else if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+            e.structuralWrite = true;
             std::vector<storage::FieldValue> values;
             values.reserve(cols.size());
             for (size_t i = 0; i < cols.size(); ++i)
@@ -422,10 +471,16 @@ int dbfUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64*
                     continue;
                 changes.emplace_back(static_cast<int>(i), toField(argv[2 + i], cols[i], t.path()));
             }
-            if (!changes.empty())
+            if (!changes.empty()) {
                 t.update(rec, changes);
+                e.updatedRecords.push_back(rec);
+                e.changedColumns.resize(cols.size());
+                for (const auto& ch : changes)
+                    e.changedColumns[ch.first] = true;
+            }
         }
-        e.invalidate();
+        // The cached rows are brought up to date when the statement commits;
+        // SQLite has read every row it needs before the first change.
     } catch (const std::exception& ex) {
         setError(vtab, ex.what());
         return SQLITE_ERROR;
@@ -529,6 +584,38 @@ std::string virtualTableSchema(const std::vector<storage::Column>& columns)
     return sql + ")";
 }
 
+std::string indexKeyOfValue(const storage::FieldValue& v, char type)
+{
+    switch (type) {
+    case 'N': case 'F': case 'I': case 'Y': case 'B':
+        return v.kind == storage::FieldValue::Kind::Number ? numberKey(v.number) : std::string();
+    case 'D':
+        return v.kind == storage::FieldValue::Kind::Date && v.date.isValid() ? isoDate(v.date) : std::string();
+    default:
+        return v.kind == storage::FieldValue::Kind::Text ? v.text : std::string();
+    }
+}
+
+bool patchUpdatedRecords(TableEntry& entry, const std::vector<std::uint32_t>& records,
+                         const std::vector<bool>& changedColumns)
+{
+    const std::size_t limit = entry.data.rowCount() / 5 + 64;
+    if (!entry.overlay)
+        entry.overlay = std::make_shared<RowOverlay>();
+    for (std::uint32_t rec : records) {
+        const std::int32_t row = rowOfRecord(entry, rec);
+        if (row < 0)
+            return false;
+        (*entry.overlay)[static_cast<std::uint32_t>(row)] = entry.handle->read(rec);
+        if (entry.overlay->size() > limit)
+            return false;
+    }
+    for (size_t c = 0; c < changedColumns.size() && c < entry.indexes.size(); ++c)
+        if (changedColumns[c])
+            entry.indexes[c].reset();
+    return true;
+}
+
 std::string indexKeyOfRow(const storage::TableData& data, std::size_t row, int column, char type)
 {
     switch (type) {
@@ -555,6 +642,12 @@ const HashIndex& indexOf(TableEntry& entry, int column)
         const std::size_t n = entry.data.rowCount();
         index->reserve(n);
         for (std::size_t r = 0; r < n; ++r) {
+            if (const auto* changed = entry.changedRow(r)) {
+                const storage::FieldValue& v = (*changed)[column];
+                if (!v.isNull())
+                    (*index)[indexKeyOfValue(v, type)].push_back(static_cast<std::uint32_t>(r));
+                continue;
+            }
             if (entry.data.isNull(r, column))
                 continue; // NULL never equals anything
             (*index)[indexKeyOfRow(entry.data, r, column, type)].push_back(static_cast<std::uint32_t>(r));

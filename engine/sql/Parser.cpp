@@ -534,6 +534,15 @@ private:
             return finish(std::move(e));
         }
         case TokenKind::DoubleQuoted:
+            if (peekAt(1).isPunct('.') && peekAt(2).kind == TokenKind::Identifier) {
+                // "path".COLUMN: a column of a table named by its path.
+                auto e = make(ExprKind::Column, t.offset);
+                e->qualifier = advance().text;
+                advance();
+                e->name = advance().text;
+                return finish(std::move(e));
+            }
+            [[fallthrough]];
         case TokenKind::SingleQuoted: {
             auto e = make(ExprKind::String, t.offset);
             e->text = advance().text;

@@ -119,6 +119,7 @@ ValueType typeOfColumn(const storage::Column& c)
 }
 
 struct Source {
+    std::string path;      // as written in the statement
     std::string userAlias;
     std::string stem;      // file name without folder and extension
     std::string sqlAlias;
@@ -177,9 +178,19 @@ private:
         return dot == std::string::npos ? name : name.substr(0, dot);
     }
 
+    // A correlation name, or for a table without one its file name without
+    // extension or its path as written.
+    static bool names(const Source& src, const std::string& qualifier)
+    {
+        if (!src.userAlias.empty())
+            return equalsIgnoreCase(src.userAlias, qualifier);
+        return equalsIgnoreCase(src.stem, qualifier) || equalsIgnoreCase(src.path, qualifier);
+    }
+
     Source makeSource(const TableRef& ref)
     {
         Source s;
+        s.path = ref.path;
         s.schema = &table(ref);
         s.userAlias = ref.alias;
         s.stem = stemOf(ref.path);
@@ -193,9 +204,7 @@ private:
         for (const Scope* s = scope; s; s = s->parent) {
             for (const Source& src : s->sources) {
                 if (!e.qualifier.empty()) {
-                    const bool named = src.userAlias.empty() ? equalsIgnoreCase(src.stem, e.qualifier)
-                                                             : equalsIgnoreCase(src.userAlias, e.qualifier);
-                    if (!named)
+                    if (!names(src, e.qualifier))
                         continue;
                     int idx = src.schema->columnIndex(e.name);
                     if (idx < 0)
@@ -579,9 +588,7 @@ private:
             if (e.kind == ExprKind::Star) {
                 bool any = false;
                 for (const Source& src : scope.sources) {
-                    if (!e.qualifier.empty()
-                        && !(src.userAlias.empty() ? equalsIgnoreCase(src.stem, e.qualifier)
-                                                   : equalsIgnoreCase(src.userAlias, e.qualifier)))
+                    if (!e.qualifier.empty() && !names(src, e.qualifier))
                         continue;
                     any = true;
                     for (size_t i = 0; i < src.schema->columns.size(); ++i) {
@@ -689,6 +696,7 @@ private:
     {
         Scope scope;
         Source s;
+        s.path = ref.path;
         s.schema = &schema;
         s.userAlias = ref.alias;
         s.stem = stemOf(ref.path);

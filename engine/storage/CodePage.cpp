@@ -50,8 +50,6 @@ const char16_t kWin1252[128] = {
     0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
 };
 
-const char16_t* tableOf(CodePage cp) { return cp == CodePage::Windows1252 ? kWin1252 : kWin1250; }
-
 // Reverse map (Unicode -> byte) for 0x80..0xFF, sorted by code point.
 using Reverse = std::array<std::pair<char16_t, unsigned char>, 128>;
 
@@ -112,18 +110,52 @@ char32_t nextCodePoint(std::string_view s, size_t& i)
 
 } // namespace
 
+namespace {
+
+// UTF-8 of each byte 0x80..0xFF, at most three bytes each, built once.
+struct Utf8Table {
+    char bytes[128][3];
+    unsigned char length[128];
+};
+
+Utf8Table makeUtf8Table(const char16_t* t)
+{
+    Utf8Table u{};
+    for (int i = 0; i < 128; ++i) {
+        std::string s;
+        appendUtf8(s, t[i]);
+        u.length[i] = static_cast<unsigned char>(s.size());
+        for (std::size_t k = 0; k < s.size(); ++k)
+            u.bytes[i][k] = s[k];
+    }
+    return u;
+}
+
+const Utf8Table& utf8TableOf(CodePage cp)
+{
+    static const Utf8Table t1250 = makeUtf8Table(kWin1250);
+    static const Utf8Table t1252 = makeUtf8Table(kWin1252);
+    return cp == CodePage::Windows1252 ? t1252 : t1250;
+}
+
+} // namespace
+
 std::string toUtf8(std::string_view bytes, CodePage codePage)
 {
-    const char16_t* t = tableOf(codePage);
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 4);
+    const Utf8Table& t = utf8TableOf(codePage);
+    std::string out(bytes.size() * 3, '\0');
+    char* o = out.data();
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80)
-            out += ch;
-        else
-            appendUtf8(out, t[b - 0x80]);
+        if (b < 0x80) {
+            *o++ = ch;
+        } else {
+            const int i = b - 0x80;
+            for (int k = 0; k < t.length[i]; ++k)
+                *o++ = t.bytes[i][k];
+        }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
@@ -149,13 +181,17 @@ std::string fromUtf8(std::string_view utf8, CodePage codePage)
         case 0x021B: c = 0x0163; break;
         default: break;
         }
-        const auto it = c <= 0xFFFF
-            ? std::lower_bound(r.begin(), r.end(), std::pair<char16_t, unsigned char>(static_cast<char16_t>(c), 0))
-            : r.end();
-        if (it != r.end() && it->first == c)
-            out += static_cast<char>(it->second);
-        else
-            out += '?';
+        // Binary search of the sorted reverse map.
+        std::size_t lo = 0;
+        std::size_t hi = r.size();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (r[mid].first < c)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        out += (lo < r.size() && r[lo].first == c) ? static_cast<char>(r[lo].second) : '?';
     }
     return out;
 }

@@ -79,9 +79,20 @@ void DbfTable::Impl::replaceContent(const std::string& bytes)
         out.writeAt(0, bytes.data(), bytes.size());
         out.sync();
         out.close();
+#ifdef _WIN32
+        // Windows does not rename over a file that is open.
+        file.close();
+#endif
         replaceFile(temp, path);
     } catch (...) {
         fs::remove(fs::path(temp), ec);
+#ifdef _WIN32
+        if (!file.isOpen()) {
+            file = FileHandle(path, FileHandle::Mode::ReadWrite);
+            file.lock(kUseLockByte, 1, FileHandle::Lock::Exclusive, false);
+            file.lock(kDataLockStart, kDataLockLength, FileHandle::Lock::Exclusive, false);
+        }
+#endif
         throw;
     }
     // Hold the new file before letting the old one go: a process waiting to

@@ -136,6 +136,8 @@ bool DbfTable::Impl::recoverHotJournal()
     if (!statPath(journal, st))
         return false;
     const bool rolledBack = replayJournal(file, journal);
+    if (statPath(journal, st))
+        throw Error("Jurnalul de recuperare \"" + journal + "\" al tabelei nu poate fi sters");
     if (rolledBack) {
         const FileStat now = file.stat();
         noteLocalChange(now.device, now.inode);

@@ -32,29 +32,46 @@ bool allBlank(const char* p, int width)
 
 std::optional<double> parseNumberText(std::string_view s)
 {
-    if (s.empty())
-        return std::nullopt;
+    // Only an optional sign, digits and one point; no exponent, no inner blanks.
     std::size_t i = 0;
-    if (s[0] == '+')
+    bool negative = false;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        negative = s[0] == '-';
         ++i;
-    // Only digits, one sign and one point; no exponent, no inner blanks.
-    bool digits = false;
+    }
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
     bool point = false;
-    for (std::size_t k = (s[i] == '-' ? i + 1 : i); k < s.size(); ++k) {
-        if (s[k] >= '0' && s[k] <= '9')
-            digits = true;
-        else if (s[k] == '.' && !point)
+    for (; i < s.size(); ++i) {
+        const char ch = s[i];
+        if (ch >= '0' && ch <= '9') {
+            if (digits < 19)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(ch - '0');
+            ++digits;
+            if (point)
+                ++decimals;
+        } else if (ch == '.' && !point) {
             point = true;
-        else
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    double v;
+    if (digits <= 15) {
+        // Both parts are exact in a double, so one division rounds correctly.
+        static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        v = static_cast<double>(mantissa) / kPow10[decimals];
+    } else {
+        std::string_view body = s.substr(s.empty() || (s[0] != '-' && s[0] != '+') ? 0 : 1);
+        const auto r = std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::fixed);
+        if (r.ec != std::errc())
             return std::nullopt;
     }
-    if (!digits)
-        return std::nullopt;
-    double v = 0;
-    const auto r = std::from_chars(s.data() + i, s.data() + s.size(), v, std::chars_format::fixed);
-    if (r.ec != std::errc() || r.ptr != s.data() + s.size())
-        return std::nullopt;
-    return v;
+    return negative ? -v : v;
 }
 
 std::optional<Date> parseDateDigits(std::string_view s)

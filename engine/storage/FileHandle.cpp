@@ -2,6 +2,7 @@
 
 #include "engine/Value.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -351,12 +352,11 @@ bool statPath(const std::string& path, FileStat& out)
 
 void syncDirectoryOf(const std::string& path)
 {
-    std::string dir = std::filesystem::path(path).parent_path().string();
     if (!g_flush)
         return;
-    if (dir.empty())
-        dir = ".";
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    const char* dir = parent.empty() ? "." : parent.c_str();
+    const int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

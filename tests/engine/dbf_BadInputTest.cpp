@@ -42,6 +42,8 @@ struct BadCase {
     std::function<void(const TableData&)> check;
 };
 
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+
 class BadInput : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(BadInput, IsReportedClearly)

@@ -30,6 +30,8 @@ struct ForeignCase {
     std::vector<std::string> rows;
 };
 
+void PrintTo(const ForeignCase& c, std::ostream* os) { *os << c.name; }
+
 class ForeignFiles : public ::testing::TestWithParam<ForeignCase> {};
 
 TEST_P(ForeignFiles, ReadAsWrittenAndAcceptAppends)

@@ -26,6 +26,8 @@ struct StoreCase {
     const char* error;   // part of the message when refused
 };
 
+void PrintTo(const StoreCase& c, std::ostream* os) { *os << c.rule; }
+
 class StoringValues : public ::testing::TestWithParam<StoreCase> {};
 
 TEST_P(StoringValues, FollowTheColumnRules)
@@ -260,6 +262,34 @@ TEST(DbfDates, DayNumbersAndTexts)
     }
     EXPECT_EQ(Date::fromDayNumber(-1), (Date{1899, 12, 29}));
     EXPECT_EQ(Date{}.toText(), "");
+}
+
+} // namespace
+
+namespace {
+
+// Numeric fields as other programs leave them: blanks on either side, a
+// leading "+", a bare point; anything else is garbage and reads as NULL.
+TEST(DbfRecords, ReadingNumericFieldText)
+{
+    const std::vector<std::pair<const char*, std::optional<double>>> cases = {
+        {"   12.50", 12.5},  {"-0.25   ", -0.25}, {"      +5", 5.0},     {"      1.", 1.0},
+        {"      .5", 0.5},   {"00000042", 42.0},  {"        ", std::nullopt}, {"       -", std::nullopt},
+        {"   1.2.3", std::nullopt}, {"   - 5  ", std::nullopt}, {"   --5  ", std::nullopt},
+        {"  1e5   ", std::nullopt}, {"********", std::nullopt}, {"  12,50 ", std::nullopt},
+    };
+    dbftest::ScratchDir dir;
+    const std::string path = dir.file("n.dbf");
+    DbfTable::create(path, {{"V", 'N', 8, 2, 0}}).append({FieldValue::ofNumber(0)});
+    std::string bytes = dbftest::readFile(path);
+    const std::size_t field = 32 + 32 + 1 + 1;
+    for (const auto& [text, expected] : cases) {
+        bytes.replace(field, 8, text);
+        dbftest::writeFile(path, bytes);
+        const TableData data = DbfTable::open(path).readAll();
+        EXPECT_EQ(data.number(0, 0), expected) << "\"" << text << "\"";
+        EXPECT_EQ(data.isNull(0, 0), !expected.has_value()) << "\"" << text << "\"";
+    }
 }
 
 } // namespace

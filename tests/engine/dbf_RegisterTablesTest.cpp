@@ -107,6 +107,8 @@ struct TableCase {
     std::vector<Column> (*columns)();
 };
 
+void PrintTo(const TableCase& c, std::ostream* os) { *os << c.name; }
+
 class RegisterTables : public ::testing::TestWithParam<TableCase> {};
 
 TEST_P(RegisterTables, ReadBackIdenticallyByDbfreadAndByTheEngine)

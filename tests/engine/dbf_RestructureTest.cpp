@@ -44,6 +44,8 @@ struct RestructureCase {
     const char* error;               // refused: part of the message, file unchanged
 };
 
+void PrintTo(const RestructureCase& c, std::ostream* os) { *os << c.name; }
+
 class Restructure : public ::testing::TestWithParam<RestructureCase> {};
 
 TEST_P(Restructure, KeepsEveryRow)

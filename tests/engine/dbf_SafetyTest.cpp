@@ -70,6 +70,8 @@ struct CrashCase {
     bool appendOnly;   // a batch of appends alone: no journal, the count is written last
 };
 
+void PrintTo(const CrashCase& c, std::ostream* os) { *os << c.name; }
+
 class CrashRecovery : public ::testing::TestWithParam<CrashCase> {};
 
 TEST_P(CrashRecovery, CommitCutShortIsRolledBack)

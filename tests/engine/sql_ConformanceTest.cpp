@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <filesystem>
 
 namespace {
@@ -101,6 +103,21 @@ const std::vector<StatementCase>& statementCases()
         {"distinct localities and UNION", {},
          R"(SELECT DISTINCT LOCALIT FROM "{C}" WHERE LUNACRT=24266 UNION SELECT LOCALIT FROM "{C}" WHERE NRCRT=3 ORDER BY LOCALIT)",
          {"Bacau", "Onesti"}},
+        {"tables without correlation names, qualified by file name and by path", {},
+         R"(SELECT Cereri.TITULAR, "{O}".CALITATE FROM "{C}" JOIN "{O}" ON Cereri.NRCRT="{O}".NRCRT WHERE NROM=3)",
+         {"ANA MARIA|beneficiar"}},
+        {"look-up list ordered by a column descending", {},
+         R"(SELECT NRCRT FROM "{C}" ORDER BY LUNACRT DESC, NRCRT)", {"3", "1", "2", "4"}},
+        {"numbering row by row: later statements see earlier changes through the indexes",
+         {R"(UPDATE "{C}" SET NR_DISP="77" WHERE NRCRT=1)", R"(UPDATE "{C}" SET NR_DISP="78" WHERE NRCRT=2)",
+          R"(SELECT NRCRT FROM "{C}" WHERE NR_DISP="77")", R"(UPDATE "{C}" SET NR_DISP="79" WHERE NR_DISP="77")"},
+         R"(SELECT A.NRCRT, A.NR_DISP, B.NROM FROM "{C}" A JOIN "{O}" B ON A.NRCRT=B.NRCRT WHERE A.NR_DISP="78" OR A.NR_DISP="79" ORDER BY B.NROM)",
+         {"1|79|1", "1|79|2", "2|78|3", "2|78|4"}},
+        {"a key changed by an update is found under its new value only",
+         {R"(UPDATE "{C}" SET NRCRT=7 WHERE NRCRT=1)", R"(UPDATE "{C}" SET NRCRT=8 WHERE NRCRT=4)"},
+         "SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=1 UNION ALL SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=7\n"
+         "UNION ALL SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=8 ORDER BY NRCRT",
+         {"7|POP ION", "8|BALAN VASILE"}},
         {"register month list ordered by name, flags set by status",
          {R"(UPDATE "{C}" SET CUAJUT="" WHERE LUNACRT=24266 AND ((STATUT="APROBAT") OR (STATUT="MODIFICAT")))"},
          R"(SELECT TITULAR, CUAJUT FROM "{C}" WHERE LUNACRT=24266 ORDER BY TITULAR)",
@@ -109,9 +126,11 @@ const std::vector<StatementCase>& statementCases()
     return cases;
 }
 
-class ProgramStatement : public ::testing::TestWithParam<StatementCase> {};
+void PrintTo(const StatementCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(ProgramStatement, ReturnsOrLeavesTheExpectedRows)
+class SqlProgramStatement : public ::testing::TestWithParam<StatementCase> {};
+
+TEST_P(SqlProgramStatement, ReturnsOrLeavesTheExpectedRows)
 {
     const StatementCase& c = GetParam();
     sqltest::Register reg;
@@ -121,9 +140,12 @@ TEST_P(ProgramStatement, ReturnsOrLeavesTheExpectedRows)
     EXPECT_EQ(reg.rows(c.check), c.expected) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Statements, ProgramStatement, ::testing::ValuesIn(statementCases()),
+INSTANTIATE_TEST_SUITE_P(Sql, SqlProgramStatement, ::testing::ValuesIn(statementCases()),
                          [](const ::testing::TestParamInfo<StatementCase>& info) {
-                             return "case" + std::to_string(info.index);
+                             std::string name = "r" + std::to_string(info.index) + "_";
+                             for (const char* c = info.param.name; *c; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
                          });
 
 struct BadCase {
@@ -132,7 +154,7 @@ struct BadCase {
     std::vector<std::string> messageParts; // each must appear in the error
 };
 
-TEST(BadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
+TEST(SqlBadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
 {
     const std::vector<BadCase> cases = {
         {"missing expression", "SELECT TITULAR,\nFROM \"{C}\"", {"\"FROM\"", "linia 2, coloana 1"}},
@@ -166,7 +188,7 @@ TEST(BadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
     }
 }
 
-TEST(Transactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
+TEST(SqlTransactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
 {
     sqltest::Register reg;
     {
@@ -187,6 +209,15 @@ TEST(Transactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
     }
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{C}")"), std::vector<std::string>{"4"});
     {
+        // Rows posted by a cursor belong to the transaction too.
+        auto tx = reg.db.beginTransaction();
+        auto cur = reg.db.openCursor(reg.C, "NRCRT=2");
+        cur.setText("TITULAR", "SCHIMBAT");
+        cur.post();
+        EXPECT_EQ(reg.rows(R"(SELECT TITULAR FROM "{C}" WHERE NRCRT=2)"), std::vector<std::string>{"SCHIMBAT"});
+    }
+    EXPECT_EQ(reg.rows(R"(SELECT TITULAR FROM "{C}" WHERE NRCRT=2)"), std::vector<std::string>{"ANA MARIA"});
+    {
         auto tx = reg.db.beginTransaction();
         reg.db.exec(reg.expand(R"(DELETE FROM "{C}" WHERE NRCRT=1)"));
         reg.db.exec(reg.expand(R"(DELETE FROM "{O}" WHERE NRCRT=1)"));
@@ -196,7 +227,7 @@ TEST(Transactions, AreAppliedWholeOnCommitAndNotAtAllOtherwise)
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{O}")"), std::vector<std::string>{"3"});
 }
 
-TEST(Sharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
+TEST(SqlSharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
 {
     sqltest::Register reg;
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{O}" WHERE NRCRT=1)"), std::vector<std::string>{"2"});
@@ -206,7 +237,7 @@ TEST(Sharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
     reg.db.packTable(reg.C); // no handle is left open between statements
 }
 
-TEST(ResultSets, FilterLocateAndReadFields)
+TEST(SqlResultSets, FilterLocateAndReadFields)
 {
     sqltest::Register reg;
     auto rs = reg.db.open(reg.expand(R"(SELECT * FROM "{C}" ORDER BY NRCRT)"));
@@ -259,7 +290,7 @@ TEST(ResultSets, FilterLocateAndReadFields)
     EXPECT_TRUE(empty->eof());
 }
 
-TEST(TableCursors, WalkTheFilteredRowsAndPostChanges)
+TEST(SqlTableCursors, WalkTheFilteredRowsAndPostChanges)
 {
     sqltest::Register reg;
     {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace {
 
 struct RuleCase {
@@ -77,9 +79,11 @@ const std::vector<RuleCase>& ruleCases()
     return cases;
 }
 
-class DialectRule : public ::testing::TestWithParam<RuleCase> {};
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(DialectRule, GivesTheExpectedRows)
+class SqlDialectRule : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(SqlDialectRule, GivesTheExpectedRows)
 {
     const RuleCase& c = GetParam();
     sqltest::Register reg;
@@ -88,12 +92,15 @@ TEST_P(DialectRule, GivesTheExpectedRows)
     EXPECT_EQ(reg.rows(c.query), c.expected) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, DialectRule, ::testing::ValuesIn(ruleCases()),
+INSTANTIATE_TEST_SUITE_P(Sql, SqlDialectRule, ::testing::ValuesIn(ruleCases()),
                          [](const ::testing::TestParamInfo<RuleCase>& info) {
-                             return "case" + std::to_string(info.index);
+                             std::string name = "r" + std::to_string(info.index) + "_";
+                             for (const char* c = info.param.name; *c; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
                          });
 
-TEST(DialectRules, AggregateOverNoRowsReadsAsZero)
+TEST(SqlDialectRules, AggregateOverNoRowsReadsAsZero)
 {
     sqltest::Register reg;
     auto rs = reg.db.open(reg.expand(R"(SELECT MAX(NRCRT) AS CODEX_ FROM "{C}" WHERE LUNACRT=0)"));
@@ -103,7 +110,7 @@ TEST(DialectRules, AggregateOverNoRowsReadsAsZero)
     EXPECT_EQ(rs->text("CODEX_"), "");
 }
 
-TEST(DialectRules, StoredBlanksAreBlankBytesInTheFile)
+TEST(SqlDialectRules, StoredBlanksAreBlankBytesInTheFile)
 {
     sqltest::Register reg;
     reg.db.exec(reg.expand(R"(UPDATE "{C}" SET NR_DISP="", NR_CERE=NULL WHERE NRCRT=2)"));
