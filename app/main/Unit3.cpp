@@ -1,6 +1,10 @@
 #include "app/main/Unit3.h"
 
 #include "app/ErrorUnit.h"
+#include "applications/AdminCommands.h"
+#include "applications/PerioadaU.h"
+#include "applications/Unit4.h"
+#include "applications/WorkingMonth.h"
 #include "app/LogViewU.h"
 #include "app/Shell.h"
 #include "backup/Passwords.h"
@@ -181,6 +185,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
 
     for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
         b->setVisible(false);
+    hestavo::BindWorkingMonthLabel(LunaLucru);
     fitToScreen();
 }
 
@@ -291,6 +296,7 @@ void TForm3::Entry()
 {
     LogAction(QStringLiteral("Pornire program"));
     LunaLucru->setText(ReadSetting(QStringLiteral("VARIABILE"), QStringLiteral("LUNA_LUCRU")));
+    BacauItem->setVisible(hestavo::AdminValues().judet == QLatin1String("BACAU"));
     exec();
     LogAction(QStringLiteral("Inchidere Program."));
     // The save on exit into an archive comes with the backup window.
@@ -341,10 +347,27 @@ void TForm3::MButAdmClick()
 
 void TForm3::ExitBClick() { close(); }
 
-void TForm3::OpenWorkingMonths() {}
+void TForm3::OpenWorkingMonths()
+{
+    TPerioadaF form(this);
+    form.Open();
+}
+
 void TForm3::OpenRegister() {}
-void TForm3::OpenAdministration() {}
-bool TForm3::SettingsComplete() { return true; }
+
+void TForm3::OpenAdministration()
+{
+    // Created once per run; every closing reloads it from the settings file.
+    auto* form = findChild<TForm4*>();
+    if (!form) {
+        form = new TForm4(this);
+        connect(form, &TForm4::bacauReportVisible, BacauItem, &QAction::setVisible);
+        form->LoadSettings();
+    }
+    form->exec();
+}
+
+bool TForm3::SettingsComplete() { return hestavo::SettingsComplete(); }
 
 void TForm3::OpenLogViewer()
 {

@@ -1,0 +1,20 @@
+#include "applications/CommandGuard.h"
+
+#include "app/ErrorUnit.h"
+
+#include <exception>
+
+namespace hestavo {
+
+bool RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const std::exception& e) {
+        TErori::Mesaj("Eroare", QString::fromUtf8(e.what()), kButtonOK, kKindError);
+        return false;
+    }
+}
+
+} // namespace hestavo

@@ -1,0 +1,325 @@
+// Administration window: loading, the save checks, the county rule, closing
+// without saving, the prerequisite check and the password change.
+#include "Fixture.h"
+
+#include "applications/AdminCommands.h"
+#include "applications/Unit4.h"
+#include "app/ErrorUnit.h"
+#include "backup/Passwords.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QKeyEvent>
+#include <QPushButton>
+
+using namespace hestavo;
+
+namespace {
+
+class AdminWindow : public DataFolderTest {
+protected:
+    template <typename T>
+    T* Field(TForm4& form, const char* name)
+    {
+        T* w = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QLineEdit* Edit(TForm4& form, const char* name) { return Field<QLineEdit>(form, name); }
+    QComboBox* Combo(TForm4& form, const char* name) { return Field<QComboBox>(form, name); }
+    void Click(TForm4& form, const char* name) { Field<QPushButton>(form, name)->click(); }
+
+    // A complete, valid identification in the settings file.
+    void WriteCompleteSettings()
+    {
+        WriteSetting("SETARI", "PRIMARIA", "Comuna Test");
+        WriteSetting("SETARI", "JUDET", "cluj");
+        WriteSetting("SETARI", "SIRUES", "RO 14399840");
+    }
+};
+
+} // namespace
+
+TEST_F(AdminWindow, EmptySettingsGiveDefaultsAndTheFirstRefusals)
+{
+    TForm4 form;
+    form.LoadSettings();
+    EXPECT_EQ(form.windowTitle(), "Administrare program");
+    EXPECT_EQ(Combo(form, "UAT")->currentText(), "U.A.T.");
+    EXPECT_EQ(Edit(form, "PRIMARIA")->text(), "");
+    EXPECT_EQ(Edit(form, "SIRUES")->text(), "");
+    EXPECT_EQ(Edit(form, "CODJUD")->text(), "");
+    EXPECT_EQ(Combo(form, "JUDET")->currentIndex(), -1);
+    EXPECT_EQ(Combo(form, "TIPLOC")->currentText(), "COMUNA");
+    EXPECT_FALSE(Field<QCheckBox>(form, "CuOLE")->isChecked());
+    const char* limits[] = {"200", "320", "440", "560", "680", "920", "1040", "1160", "1280", "1386", "2053"};
+    const char* aids[] = {"320", "288", "256", "224", "192", "160", "128", "96", "64", "32", "32"};
+    for (int row = 1; row <= 11; ++row) {
+        EXPECT_EQ(form.Lim(row)->text(), limits[row - 1]) << row;
+        EXPECT_EQ(form.Cu(row)->text(), aids[row - 1]) << row;
+        if (row > 1) {
+            EXPECT_EQ(Field<QLabel>(form, QString("Peste%1").arg(row).toLatin1())->text(), limits[row - 2]) << row;
+        }
+    }
+    for (auto [name, value] : {std::pair{"IndL", "20"}, {"IndG", "10"}, {"IndT", "10"}, {"IndE", "30"}, {"IndE2", "70"}})
+        EXPECT_EQ(Edit(form, name)->text(), value) << name;
+    EXPECT_EQ(form.FormValues().brackets, DefaultBracketTable());
+    EXPECT_EQ(AdminValues(), AdminSettings{});
+
+    SetWorkingMonth("11.2024");
+    EXPECT_FALSE(SettingsComplete());
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");
+    EXPECT_EQ(testmode::messages()[0].text, "\rCompletati la Administrare denumirea UAT!");
+    EXPECT_EQ(testmode::messages()[0].kind, kKindError);
+    EXPECT_EQ(testmode::messages()[0].buttons, kButtonOK);
+
+    Click(form, "Memoreaza");
+    ASSERT_EQ(testmode::hints().size(), 1);
+    EXPECT_EQ(testmode::hints()[0].text, "Nu ati completat numele UAT!");
+    EXPECT_EQ(testmode::hints()[0].control, "PRIMARIA");
+    EXPECT_EQ(ReadSetting("SETARI", "PRIMARIA"), "");
+    EXPECT_EQ(ReadSetting("SETARI", "Lim1"), ""); // nothing written
+}
+
+TEST_F(AdminWindow, SaveChecksInOrder)
+{
+    struct Case {
+        const char* rule;
+        const char* name;
+        int county;
+        const char* fiscal;
+        const char* hint;     // nullptr: saved
+        const char* control;
+    };
+    const Case cases[] = {
+        {"name only quotes and spaces", " \"  \" ", 0, "RO 14399840", "Nu ati completat numele UAT!", "PRIMARIA"},
+        {"no county", "Test", -1, "", "Nu ati ales Judetul!", "JUDET"},
+        {"empty fiscal code", "Test", 3, "  ", "Nu ati scris Codul Fiscal!", "SIRUES"},
+        {"one changed digit", "Test", 3, "RO 14399841", "Cod Fiscal incorect!", "SIRUES"},
+        {"prefix and spaces accepted", "Test", 3, "RO 143 998 40", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        testmode::clear();
+        TForm4 form;
+        form.LoadSettings();
+        Edit(form, "PRIMARIA")->setText(c.name);
+        Combo(form, "JUDET")->setCurrentIndex(c.county);
+        Edit(form, "SIRUES")->setText(c.fiscal);
+        Click(form, "Memoreaza");
+        if (c.hint) {
+            ASSERT_EQ(testmode::hints().size(), 1);
+            EXPECT_EQ(testmode::hints()[0].text, c.hint);
+            EXPECT_EQ(testmode::hints()[0].control, c.control);
+            EXPECT_NE(form.result(), QDialog::Accepted);
+            EXPECT_EQ(ReadSetting("SETARI", "PRIMARIA"), "");
+        } else {
+            EXPECT_TRUE(testmode::hints().isEmpty());
+            EXPECT_EQ(form.result(), QDialog::Accepted);
+            EXPECT_EQ(ReadSetting("SETARI", "PRIMARIA"), "Test");
+            EXPECT_EQ(ReadSetting("SETARI", "SIRUES"), "RO 143 998 40");
+            EXPECT_EQ(ReadSetting("SETARI", "JUDET"), "BACAU");
+            EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "04");
+        }
+    }
+}
+
+TEST_F(AdminWindow, ClujWithEmptyCountyCodeSaves13AndEveryKey)
+{
+    TForm4 form;
+    form.LoadSettings();
+    Edit(form, "PRIMARIA")->setText("  Floresti   Nord ");
+    Edit(form, "SIRUES")->setText("4221306");
+    Combo(form, "JUDET")->setCurrentText("CLUJ");
+    Edit(form, "CODJUD")->clear();
+    Combo(form, "UAT")->setCurrentText("Comuna");
+    Combo(form, "TIPLOC")->setCurrentIndex(2);
+    Edit(form, "VICEPRIMAR")->setText("Secretarul");
+    Field<QCheckBox>(form, "CuOLE")->setChecked(true);
+    form.Cu(1)->setText("350");
+    Edit(form, "IndE2")->setText("75");
+    Click(form, "Memoreaza");
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "13");
+    EXPECT_EQ(ReadSetting("SETARI", "PRIMARIA"), "Floresti Nord");
+    EXPECT_EQ(ReadSetting("SETARI", "JUDET"), "CLUJ");
+    EXPECT_EQ(ReadSetting("SETARI", "UAT"), "Comuna");
+    EXPECT_EQ(ReadSetting("SETARI", "TIPLOC"), "2");
+    EXPECT_EQ(ReadSetting("SETARI", "VICEPRIMAR"), "Secretarul");
+    EXPECT_EQ(ReadSetting("SETARI", "CuOLE"), "DA");
+    EXPECT_EQ(ReadSetting("SETARI", "Cu1"), "350");
+    EXPECT_EQ(ReadSetting("SETARI", "Lim11"), "2053");
+    EXPECT_EQ(ReadSetting("SETARI", "IndE2"), "75");
+    EXPECT_EQ(ReadSetting("SETARI", "IndL"), "20");
+    // Closing reloads: the values loaded for everyone are the stored ones.
+    EXPECT_EQ(AdminValues().codjud, "13");
+    EXPECT_EQ(AdminValues().brackets.aids[0], 350 * kMoneyUnit);
+    EXPECT_EQ(LocalityGenitive(AdminValues().tiploc), "municipiului ");
+    EXPECT_EQ(CountyAbbreviation(AdminValues()), "CJ");
+}
+
+TEST_F(AdminWindow, ChoosingACountyFillsOnlyAnEmptyCodeAndTellsAboutBacau)
+{
+    TForm4 form;
+    form.LoadSettings();
+    QList<bool> shown;
+    QObject::connect(&form, &TForm4::bacauReportVisible, [&](bool v) { shown << v; });
+    Combo(form, "JUDET")->setCurrentText("BACAU");
+    EXPECT_EQ(Edit(form, "CODJUD")->text(), "04");
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(shown.last());
+    Combo(form, "JUDET")->setCurrentText("SECTOR 6");
+    EXPECT_EQ(Edit(form, "CODJUD")->text(), "04"); // a code already there stays
+    EXPECT_FALSE(shown.last());
+    Edit(form, "CODJUD")->clear();
+    Combo(form, "JUDET")->setCurrentText("ALBA");
+    EXPECT_EQ(Edit(form, "CODJUD")->text(), "01");
+}
+
+TEST_F(AdminWindow, ClosingWithoutSavingRestoresTheStoredValues)
+{
+    WriteCompleteSettings();
+    WriteSetting("SETARI", "Cu1", "300");
+    WriteSetting("SETARI", "CODJUD", "12");
+    TForm4 form;
+    form.LoadSettings();
+    EXPECT_EQ(Combo(form, "JUDET")->currentText(), "CLUJ"); // read back upper-cased
+    EXPECT_EQ(Edit(form, "CODJUD")->text(), "12");
+    EXPECT_EQ(form.Cu(1)->text(), "300");
+    form.Cu(1)->setText("999");
+    form.Lim(3)->setText("450");
+    EXPECT_EQ(Field<QLabel>(form, "Peste4")->text(), "450");
+    Edit(form, "PRIMARIA")->setText("Alt nume");
+    form.reject();
+    EXPECT_EQ(form.Cu(1)->text(), "300");
+    EXPECT_EQ(form.Lim(3)->text(), "440");
+    EXPECT_EQ(Field<QLabel>(form, "Peste4")->text(), "440");
+    EXPECT_EQ(Edit(form, "PRIMARIA")->text(), "Comuna Test");
+    EXPECT_EQ(ReadSetting("SETARI", "Cu1"), "300");
+}
+
+TEST_F(AdminWindow, UnreadableNumbersCountAsZeroAndDecimalsSurvive)
+{
+    WriteSetting("SETARI", "Lim2", "abc");
+    WriteSetting("SETARI", "Cu3", "256.5");
+    WriteSetting("SETARI", "IndG", "12.75"); // supplements are whole lei
+    TForm4 form;
+    form.LoadSettings();
+    EXPECT_EQ(form.Lim(2)->text(), "0");
+    EXPECT_EQ(form.FormValues().brackets.aids[2], 2565000);
+    EXPECT_EQ(form.FormValues().supplements.gas, 12 * kMoneyUnit);
+}
+
+TEST_F(AdminWindow, AidUsesTheTableLoadedFromTheSettings)
+{
+    WriteSetting("SETARI", "Cu1", "350");
+    WriteSetting("SETARI", "Cu2", "300");
+    TForm4 form;
+    form.LoadSettings();
+    EXPECT_EQ(AidForIncome(2, true, 400.00), 350);
+    EXPECT_EQ(AidForIncome(2, true, 400.02), 300);
+    EXPECT_EQ(BracketLetter(300), 'b');
+    EXPECT_EQ(BracketLetter(288), 'j');
+    SetAdminValues(AdminSettings{});
+}
+
+TEST_F(AdminWindow, SettingsCompleteChecksInOrder)
+{
+    struct Case {
+        const char* month;
+        const char* name;
+        const char* county;
+        const char* fiscal;
+        const char* message; // nullptr: passes
+    };
+    const Case cases[] = {
+        {"", "", "", "", "\rAlegeti mai intai luna de la butonul Perioada!"},
+        {"11.2024", "", "CLUJ", "1", "\rCompletati la Administrare denumirea UAT!"},
+        {"11.2024", "X", "", "1", "\rAlegeti la Administrare Judetul!"},
+        {"11.2024", "X", "CLUJ", "", "\rCompletati la Administrare Codul Fiscal"},
+        {"11.2024", "X", "CLUJ", "123", nullptr}, // only emptiness is checked here
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message ? c.message : "passes");
+        testmode::clear();
+        SetWorkingMonth(c.month);
+        AdminSettings s;
+        s.primaria = c.name;
+        s.judet = c.county;
+        s.sirues = c.fiscal;
+        SetAdminValues(s);
+        EXPECT_EQ(SettingsComplete(), c.message == nullptr);
+        if (c.message) {
+            ASSERT_EQ(testmode::messages().size(), 1);
+            EXPECT_EQ(testmode::messages()[0].text, c.message);
+            EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");
+        } else {
+            EXPECT_TRUE(testmode::messages().isEmpty());
+        }
+    }
+    SetAdminValues(AdminSettings{});
+}
+
+TEST_F(AdminWindow, PasswordChange)
+{
+    TForm4 form;
+    form.LoadSettings();
+    QLineEdit* first = Edit(form, "Parola1");
+    QLineEdit* second = Edit(form, "Parola2");
+
+    first->setText("SECRET");
+    second->setText("SECRE");
+    Click(form, "SchimbaParola");
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Eroare la completare");
+    EXPECT_EQ(testmode::messages()[0].text, "Nu ati scris parola noua la fel in cele doua casute !");
+    EXPECT_EQ(testmode::messages()[0].kind, kKindError);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), QByteArray());
+    EXPECT_EQ(first->text(), "SECRET");
+
+    second->setText("SECRET");
+    Click(form, "SchimbaParola");
+    ASSERT_EQ(testmode::messages().size(), 2);
+    EXPECT_EQ(testmode::messages()[1].title, "Confirmare");
+    EXPECT_EQ(testmode::messages()[1].text, "\rParola a fost schimbata cu succes!");
+    EXPECT_EQ(testmode::messages()[1].kind, kKindInformation);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("SECRET")));
+    EXPECT_NE(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("secret")));
+    EXPECT_EQ(first->text(), "");
+    EXPECT_EQ(second->text(), "");
+
+    // Both empty: asks; "Nu" keeps the password, "Da" removes it.
+    testmode::answerMessage(kResultNo);
+    Click(form, "SchimbaParola");
+    EXPECT_EQ(testmode::messages()[2].text, "ATENTIE !\rDoriti sa dezactivati parola de administrator?");
+    EXPECT_EQ(testmode::messages()[2].kind, kKindWarning);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("SECRET")));
+    testmode::answerMessage(kResultYes);
+    Click(form, "SchimbaParola");
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), QByteArray());
+}
+
+TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
+{
+    WriteCompleteSettings();
+    TForm4 form;
+    form.LoadSettings();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    auto enter = [](QWidget* w) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    };
+    Edit(form, "Parola1")->setFocus();
+    enter(Edit(form, "Parola1"));
+    EXPECT_TRUE(Edit(form, "Parola2")->hasFocus());
+    enter(Edit(form, "Parola2"));
+    auto* save = Field<QPushButton>(form, "Memoreaza");
+    EXPECT_TRUE(save->hasFocus());
+    enter(save);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "13");
+}

@@ -1,0 +1,103 @@
+// The main window's "Perioada", "Cereri" and "Administrare" reach the
+// working-month form and the administration window; the county chosen there
+// shows or hides "Raport AJPIS - BACAU".
+#include "Fixture.h"
+
+#include "app/ErrorUnit.h"
+#include "app/main/Unit3.h"
+#include "applications/AdminCommands.h"
+#include "applications/PerioadaU.h"
+#include "applications/Unit4.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace hestavo;
+
+namespace {
+
+// Runs `act` on the first modal window of type W once it is shown.
+template <typename W>
+void WhenShown(std::function<void(W&)> act, bool* seen)
+{
+    QTimer::singleShot(0, [act, seen] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<W*>(w); window && window->isVisible()) {
+                *seen = true;
+                act(*window);
+                return;
+            }
+        WhenShown<W>(act, seen);
+    });
+}
+
+class MainWindowWiring : public DataFolderTest {};
+
+} // namespace
+
+TEST_F(MainWindowWiring, AdministrationCountyControlsTheBacauItem)
+{
+    TForm3 main;
+    main.Unlock();
+    EXPECT_EQ(main.LunaLucru->text(), m_monthLabel->text()); // both empty
+    bool seen = false;
+    WhenShown<TForm4>(
+        [](TForm4& form) {
+            form.findChild<QLineEdit*>("PRIMARIA")->setText("Buhusi");
+            form.findChild<QLineEdit*>("SIRUES")->setText("RO 14399840");
+            form.findChild<QComboBox*>("JUDET")->setCurrentText("BACAU");
+            form.findChild<QPushButton*>("Memoreaza")->click();
+        },
+        &seen);
+    main.MButAdmClick();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(main.BacauItem->isVisible());
+    EXPECT_EQ(ReadSetting("SETARI", "JUDET"), "BACAU");
+    EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "04");
+
+    seen = false;
+    WhenShown<TForm4>(
+        [](TForm4& form) {
+            form.findChild<QComboBox*>("JUDET")->setCurrentText("IASI");
+            form.findChild<QPushButton*>("Memoreaza")->click();
+        },
+        &seen);
+    main.MButAdmClick();
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(main.BacauItem->isVisible());
+}
+
+TEST_F(MainWindowWiring, CereriWithIncompleteSettingsOpensTheAdministration)
+{
+    TForm3 main;
+    main.Unlock();
+    bool seen = false;
+    WhenShown<TForm4>([](TForm4& form) { form.reject(); }, &seen);
+    main.MBut2->click();
+    ASSERT_GE(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");
+    EXPECT_EQ(testmode::messages()[0].text, "\rAlegeti mai intai luna de la butonul Perioada!");
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(MainWindowWiring, PerioadaSetsTheMainWindowsMonth)
+{
+    TForm3 main;
+    main.Unlock();
+    bool seen = false;
+    WhenShown<TPerioadaF>(
+        [](TPerioadaF& form) {
+            form.AddMonth("11.2024");
+            form.B_Memoreaza->click();
+        },
+        &seen);
+    main.MBut1->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(main.LunaLucru->text(), "11.2024");
+    EXPECT_EQ(ReadSetting("VARIABILE", "LUNA_LUCRU"), "11.2024");
+    EXPECT_EQ(ReadMonthList(), QStringList({"11.2024"}));
+}
