@@ -391,8 +391,9 @@ void XlsxWorkbook::save(const QString& path)
     try {
         for (int s = 0; s < int(m_sheets.size()); ++s) {
             m_sheets[s].setSelected(s == m_active);
-            if (m_formulasMoved)
-                m_sheets[s].dropCachedFormulaValues();
+            // Cached results may be stale once any cell changed: drop them and
+            // have the spreadsheet program calculate on load.
+            m_sheets[s].dropCachedFormulaValues();
             m_package.setPart(m_refs[s].part, m_sheets[s].serialize());
         }
         QString wb = m_workbookXml;
@@ -404,7 +405,7 @@ void XlsxWorkbook::save(const QString& path)
                 t = setAttrIn(t, QStringLiteral("firstSheet"), QString::number(m_active));
             wb.replace(vm.capturedStart(0), vm.capturedLength(0), t);
         }
-        if (m_formulasMoved) {
+        {
             static const QRegularExpression calc(QStringLiteral("<([A-Za-z0-9_]+:)?calcPr\\b[^>]*>"));
             auto cm = calc.match(wb);
             if (cm.hasMatch()) {
@@ -417,6 +418,8 @@ void XlsxWorkbook::save(const QString& path)
                 if (am.hasMatch()) at = int(am.capturedStart(0));
                 wb.insert(at, QStringLiteral("<calcPr fullCalcOnLoad=\"1\"/>"));
             }
+        }
+        if (m_formulasMoved) {
             // The calculation chain no longer matches the cells: drop it.
             if (m_package.contains(QStringLiteral("xl/calcChain.xml"))) {
                 m_package.remove(QStringLiteral("xl/calcChain.xml"));
