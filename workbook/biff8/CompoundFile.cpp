@@ -35,7 +35,9 @@ struct Reader {
         std::vector<uint32_t> out;
         uint32_t s = start;
         while (s != EndOfChain) {
-            if (s > MaxRegSect || s >= table.size() || s >= limit)
+            if (s <= MaxRegSect && s >= limit)
+                throw FormatError("sectorul " + std::to_string(s) + " este in afara fisierului (fisier trunchiat)");
+            if (s > MaxRegSect || s >= table.size())
                 throw FormatError("lant de sectoare invalid (sectorul " + std::to_string(s) + ")");
             if (out.size() >= table.size())
                 throw FormatError("lant de sectoare ciclic");

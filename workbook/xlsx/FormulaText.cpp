@@ -139,7 +139,7 @@ QString forEachRef(const QString& f, const std::function<bool(const QString&, Pa
             if (wholeOk && endOk) {
                 if (!hasB) b = a;
                 bool keep = edit(sheet, a, b, hasB);
-                if (!sheet.isEmpty() || j > start)
+                if (keep && (!sheet.isEmpty() || j > start))
                     out += f.mid(start, j - start);
                 if (!keep) {
                     out += QLatin1String("#REF!");
