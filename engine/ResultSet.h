@@ -5,6 +5,7 @@
 
 #include "Value.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>

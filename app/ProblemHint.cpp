@@ -1,0 +1,56 @@
+#include "app/ProblemHint.h"
+
+#include "app/TestMode.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QStyle>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+QPointer<QWidget>& balloon()
+{
+    static QPointer<QWidget> b;
+    return b;
+}
+} // namespace
+
+QWidget* currentProblemHint() { return balloon().data(); }
+
+void ShowProblemHint(const QString& text, QWidget* control)
+{
+    if (testmode::active())
+        testmode::record(testmode::Hint{text, control ? control->objectName() : QString()});
+    if (QWidget* old = balloon().data())
+        old->deleteLater();
+
+    auto* b = new QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    b->setObjectName(QStringLiteral("ProblemHint"));
+    b->setAttribute(Qt::WA_DeleteOnClose);
+    b->setStyleSheet(QStringLiteral("#ProblemHint { background: #FFFFE1; border: 1px solid #767676; }"));
+    auto* grid = new QGridLayout(b);
+    auto* icon = new QLabel(b);
+    icon->setPixmap(b->style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16, 16));
+    auto* title = new QLabel(QStringLiteral("Problema !"), b);
+    QFont f = title->font();
+    f.setBold(true);
+    title->setFont(f);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    auto* body = new QLabel(shown, b);
+    body->setObjectName(QStringLiteral("Text"));
+    body->setWordWrap(true);
+    grid->addWidget(icon, 0, 0);
+    grid->addWidget(title, 0, 1);
+    grid->addWidget(body, 1, 0, 1, 2);
+    b->setFixedWidth(300);
+    b->adjustSize();
+    if (control)
+        b->move(control->mapToGlobal(QPoint(10, 10)));
+    b->show();
+    balloon() = b;
+    QTimer::singleShot(5000, b, &QWidget::close);
+}

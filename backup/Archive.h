@@ -1,0 +1,88 @@
+// The ".L21" backup archive: a count, then for every file its name length, its
+// Windows-1250 name, its size and its content as one zlib stream at level 9.
+// Writing throws ArchiveError; unpacking reports failure through its result.
+// All error texts are Romanian and name the archive.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <stdexcept>
+
+namespace backup {
+
+// A failure of an archive operation; message() is the text shown to the user.
+class ArchiveError : public std::runtime_error {
+public:
+    explicit ArchiveError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Progress of a long archive operation: position within maximum. Called on the
+// caller's thread.
+using ArchiveProgress = std::function<void(int position, int maximum)>;
+
+// The files an archive of the folder holds, in folder-listing order: regular
+// files above zero bytes; sub-folders, symbolic links and empty files are left out.
+QStringList ArchiveFileList(const QString& folder);
+
+// Writes every file of ArchiveFileList(folder) into a new archive at file
+// (an existing file is replaced). Files are compressed by up to `threads`
+// workers at once (0: one per processor core) into temporary files beside the
+// archive; entries are written in listing order, so the bytes do not depend
+// on the number of workers, and at most `threads` compressed files exist at
+// a time. On failure the partial archive is deleted and ArchiveError thrown.
+void WriteArchive(const QString& folder, const QString& file,
+                  const ArchiveProgress& progress = {}, int threads = 0);
+
+// Writes every entry of the archive at file into folder (existing files are
+// replaced). Returns true when the archive FAILED: it could not be opened, or
+// an entry is damaged or hostile (a name with a folder part, "..", a drive or
+// a control character; a size its stream does not deliver or exceeds; more
+// entries than the file can hold; a truncated stream). The files of the
+// entries before the failing one stay; the failing entry leaves no file and
+// nothing is ever written outside folder. `error` receives the reason.
+bool UnpackArchive(const QString& file, const QString& folder, QString* error = nullptr,
+                   const ArchiveProgress& progress = {});
+
+// Copies every file of ArchiveFileList(dataFolder) into snapshotFolder
+// (overwriting) and returns snapshotFolder; returns an empty text when the
+// data folder has no such file or a copy fails (`error` then says why).
+// The caller passes a fresh temporary folder ("SaveRA").
+QString SnapshotDataFolder(const QString& dataFolder, const QString& snapshotFolder,
+                           QString* error = nullptr);
+
+// Clears the production-index flag of every ".dbf" table (extension in any
+// case) in folder and deletes its ".mdx" file; used on a snapshot before archiving.
+void ClearTableIndexFlags(const QString& folder);
+
+// An archive named on the command line, opened for work in a temporary copy.
+struct CommandLineArchive {
+    enum class Outcome {
+        None,    // no argument, or it names no existing file: work locally
+        Ignored, // an existing file whose extension is not ".L21": work locally
+        Opened,  // unpacked: work in dataFolder
+        Failed,  // the archive could not be unpacked: error says why; work locally
+    };
+    Outcome outcome = Outcome::None;
+    QString archive;       // the archive path when Opened or Failed
+    QString programFolder; // the "SAV" folder that stands for the program folder
+    QString dataFolder;    // programFolder + "/Data"
+    QString error;
+};
+
+// Does the start-up's handling of the command-line argument: when it names an
+// existing file with the extension ".L21" (any case), takes a fresh folder
+// tempFolder + "/SAV" + n, creates its "Data" folder, unpacks the archive
+// there and makes the SAV folder the current directory. When unpacking fails
+// the SAV folder is deleted and the outcome is Failed, so that a partial copy
+// is never worked on (and never saved back over the archive at exit).
+CommandLineArchive OpenCommandLineArchive(const QString& argument, const QString& tempFolder,
+                                          const ArchiveProgress& progress = {});
+
+} // namespace backup

@@ -1,0 +1,59 @@
+// What the virtual-table module needs from the engine context: the table
+// files in use, each with its open handle, its decoded rows (cached while the
+// file does not change) and hash indexes over columns built on demand.
+#pragma once
+
+#include "engine/storage/DbfTable.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace engine::sql {
+
+// Rows of one column value: the key is the value in a canonical form (text
+// without trailing blanks, the 8 bytes of a number, or "yyyy-MM-dd").
+using HashIndex = std::unordered_map<std::string, std::vector<std::uint32_t>>;
+
+struct TableEntry {
+    int id = 0;
+    std::string path;                          // as resolved on disk
+    std::optional<storage::DbfTable> handle;   // open while statements, cursors or a transaction use it
+    storage::TableData data;                   // live rows, valid when dataValid
+    bool dataValid = false;
+    storage::FileIdentity identity;            // of the file when data was read
+    std::vector<std::unique_ptr<HashIndex>> indexes; // per column
+    std::vector<std::int32_t> rowOfRecord;     // record number -> row, built on demand
+    std::string sqlName;                       // virtual table name ("" until declared)
+    std::vector<storage::Column> declared;     // columns the virtual table was declared with
+    int cursorRefs = 0;                        // open TableCursors
+    bool transactionBatch = false;             // an outer batch of Database::beginTransaction is open
+
+    void invalidate()
+    {
+        dataValid = false;
+        indexes.clear();
+        rowOfRecord.clear();
+    }
+};
+
+class TableHost {
+public:
+    virtual ~TableHost() = default;
+    // The entry with an open handle and rows that match the file now.
+    virtual TableEntry& acquire(int id) = 0;
+    // A write statement starts, ends well, or fails on the table.
+    virtual void beginWrite(TableEntry& entry) = 0;
+    virtual void commitWrite(TableEntry& entry) = 0;
+    virtual void rollbackWrite(TableEntry& entry) = 0;
+};
+
+// Key of a stored value for the hash index of a column.
+std::string indexKeyOfRow(const storage::TableData& data, std::size_t row, int column, char type);
+const HashIndex& indexOf(TableEntry& entry, int column);
+std::int32_t rowOfRecord(TableEntry& entry, std::uint32_t record);
+
+} // namespace engine::sql

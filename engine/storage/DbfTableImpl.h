@@ -1,0 +1,93 @@
+// The inside of DbfTable, shared by its record code (DbfTable.cpp) and its
+// maintenance code (DbfMaintenance.cpp). Internal to the storage layer.
+#pragma once
+
+#include "engine/storage/DbfHeader.h"
+#include "engine/storage/DbfTable.h"
+#include "engine/storage/FileHandle.h"
+#include "engine/storage/Journal.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine::storage {
+
+// Lock region, counting down from 0xEFFFFFFE as other dBase engines do: the
+// data lock covers the record-lock bytes of every record (0xEFFFFFFE - n), so a
+// foreign program's record lock and our writes exclude each other. The "in
+// use" byte lies just below it.
+inline constexpr std::uint64_t kLockTop = 0xEFFFFFFEULL;
+inline constexpr std::uint64_t kDataLockStart = 0xE0000000ULL;
+inline constexpr std::uint64_t kDataLockLength = kLockTop - kDataLockStart + 1;
+inline constexpr std::uint64_t kUseLockByte = kDataLockStart - 2;
+
+struct PendingWrite {
+    std::uint64_t offset = 0;
+    std::string bytes;
+};
+
+struct DbfTable::Impl {
+    std::string path;
+    std::string journal;
+    FileHandle file;
+    DbfHeader header;
+    std::shared_ptr<const std::vector<Column>> columns;
+    std::uint32_t count = 0;         // records in the file when last looked at
+    std::uint8_t headerDate[3] = {0, 0, 0};
+
+    // Batch state: the exclusive data lock is held while depth > 0.
+    int depth = 0;
+    std::uint32_t baseCount = 0;     // records in the file when the batch began
+    std::map<std::uint32_t, std::string> changed; // records below baseCount
+    std::string appended;            // new records, back to back
+    std::uint32_t appendedCount = 0;
+    bool journalWritten = false;
+
+    // Locks. lockRead/unlockRead do nothing inside a batch (the exclusive lock
+    // already covers reading). Both replay a journal left by a crash.
+    void lockRead();
+    void unlockRead();
+    void lockWrite();
+    void unlockWrite();
+    bool recoverHotJournal(); // needs the exclusive data lock
+    // Re-reads the 32-byte file header: record count and date. Checks the file
+    // is long enough for the records it declares.
+    void refreshCount();
+
+    std::string blankRecord() const;
+    std::string recordForChange(std::uint32_t record); // inside a batch
+    std::uint32_t totalRecords() const { return depth > 0 ? baseCount + appendedCount : count; }
+    std::uint64_t recordOffset(std::uint32_t record) const
+    {
+        return header.headerLength + static_cast<std::uint64_t>(record) * header.recordLength;
+    }
+
+    // Commit in three steps so that several tables can commit together.
+    std::vector<PendingWrite> prepareCommit(); // writes the journal
+    void applyCommit(const std::vector<PendingWrite>& writes);
+    void finishCommit();
+    void dropBatch();
+
+    // Maintenance: exclusive use, then a new file put in place of the table.
+    void beginExclusiveUse();
+    void endExclusiveUse();
+    void replaceContent(const std::string& bytes);
+    std::string readWholeFile();
+    FileIdentity identityNow() const;
+};
+
+// Changes committed through this process to the file (device, inode).
+std::uint64_t localChangesOf(std::uint64_t device, std::uint64_t inode);
+void noteLocalChange(std::uint64_t device, std::uint64_t inode);
+
+// Checks and normalises a column for a new or restructured table: name in
+// upper case, 1..10 letters, digits or "_"; fixed widths for D, L, I.
+void validateColumn(Column& column, const std::string& path);
+
+int findColumn(const std::vector<Column>& columns, std::string_view name);
+
+inline std::string quotedPath(const std::string& path) { return "\"" + path + "\""; }
+
+} // namespace engine::storage

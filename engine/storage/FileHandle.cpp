@@ -1,0 +1,369 @@
+#include "engine/storage/FileHandle.h"
+
+#include "engine/Value.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace engine::storage {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::string& path)
+{
+#ifdef _WIN32
+    const std::string reason = "cod " + std::to_string(GetLastError());
+#else
+    const std::string reason = std::strerror(errno);
+#endif
+    throw Error(what + " \"" + path + "\": " + reason);
+}
+
+} // namespace
+
+#ifdef _WIN32
+
+FileHandle::FileHandle(const std::string& path, Mode mode) : m_path(path)
+{
+    const std::wstring wide = std::filesystem::path(std::filesystem::u8path(path)).wstring();
+    DWORD access = GENERIC_READ | (mode == Mode::ReadOnly ? 0 : GENERIC_WRITE);
+    DWORD disposition = mode == Mode::CreateNew ? CREATE_ALWAYS : OPEN_EXISTING;
+    HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && mode == Mode::ReadWrite && GetLastError() == ERROR_ACCESS_DENIED) {
+        h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        m_readOnly = true;
+    }
+    if (h == INVALID_HANDLE_VALUE)
+        fail("Nu pot deschide fisierul", path);
+    m_readOnly = m_readOnly || mode == Mode::ReadOnly;
+    m_handle = h;
+}
+
+FileHandle::~FileHandle() { close(); }
+
+FileHandle::FileHandle(FileHandle&& o) noexcept
+    : m_path(std::move(o.m_path)), m_readOnly(o.m_readOnly), m_handle(std::exchange(o.m_handle, nullptr)) {}
+
+FileHandle& FileHandle::operator=(FileHandle&& o) noexcept
+{
+    if (this != &o) {
+        close();
+        m_path = std::move(o.m_path);
+        m_readOnly = o.m_readOnly;
+        m_handle = std::exchange(o.m_handle, nullptr);
+    }
+    return *this;
+}
+
+bool FileHandle::isOpen() const { return m_handle != nullptr; }
+
+void FileHandle::close()
+{
+    if (m_handle) {
+        CloseHandle(static_cast<HANDLE>(m_handle));
+        m_handle = nullptr;
+    }
+}
+
+FileStat FileHandle::stat() const
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(static_cast<HANDLE>(m_handle), &info))
+        fail("Nu pot citi atributele fisierului", m_path);
+    FileStat s;
+    s.device = info.dwVolumeSerialNumber;
+    s.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    s.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    s.modifiedNs = static_cast<std::int64_t>(
+        ((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime) * 100);
+    return s;
+}
+
+std::size_t FileHandle::readAt(std::uint64_t offset, char* buffer, std::size_t n) const
+{
+    std::size_t done = 0;
+    while (done < n) {
+        OVERLAPPED ov{};
+        const std::uint64_t at = offset + done;
+        ov.Offset = static_cast<DWORD>(at & 0xFFFFFFFF);
+        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
+        if (!ReadFile(static_cast<HANDLE>(m_handle), buffer + done, want, &got, &ov)) {
+            if (GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            fail("Nu pot citi din fisierul", m_path);
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+void FileHandle::writeAt(std::uint64_t offset, const char* data, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        OVERLAPPED ov{};
+        const std::uint64_t at = offset + done;
+        ov.Offset = static_cast<DWORD>(at & 0xFFFFFFFF);
+        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
+        if (!WriteFile(static_cast<HANDLE>(m_handle), data + done, want, &put, &ov) || put == 0)
+            fail("Nu pot scrie in fisierul", m_path);
+        done += put;
+    }
+}
+
+void FileHandle::truncate(std::uint64_t size)
+{
+    FILE_END_OF_FILE_INFO info;
+    info.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(static_cast<HANDLE>(m_handle), FileEndOfFileInfo, &info, sizeof info))
+        fail("Nu pot schimba lungimea fisierului", m_path);
+}
+
+void FileHandle::sync()
+{
+    if (!FlushFileBuffers(static_cast<HANDLE>(m_handle)))
+        fail("Nu pot salva pe disc fisierul", m_path);
+}
+
+bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+{
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(start & 0xFFFFFFFF);
+    ov.OffsetHigh = static_cast<DWORD>(start >> 32);
+    DWORD flags = (kind == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (LockFileEx(static_cast<HANDLE>(m_handle), flags, 0, static_cast<DWORD>(length & 0xFFFFFFFF),
+                   static_cast<DWORD>(length >> 32), &ov))
+        return true;
+    if (!wait && GetLastError() == ERROR_LOCK_VIOLATION)
+        return false;
+    fail("Nu pot bloca fisierul", m_path);
+}
+
+void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
+{
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(start & 0xFFFFFFFF);
+    ov.OffsetHigh = static_cast<DWORD>(start >> 32);
+    UnlockFileEx(static_cast<HANDLE>(m_handle), 0, static_cast<DWORD>(length & 0xFFFFFFFF),
+                 static_cast<DWORD>(length >> 32), &ov);
+}
+
+bool statPath(const std::string& path, FileStat& out)
+{
+    try {
+        FileHandle h(path, FileHandle::Mode::ReadOnly);
+        out = h.stat();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+void syncDirectoryOf(const std::string&) {}
+
+void replaceFile(const std::string& source, const std::string& target)
+{
+    const std::wstring s = std::filesystem::u8path(source).wstring();
+    const std::wstring t = std::filesystem::u8path(target).wstring();
+    if (!MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail("Nu pot inlocui fisierul", target);
+}
+
+#else // POSIX
+
+FileHandle::FileHandle(const std::string& path, Mode mode) : m_path(path)
+{
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case Mode::ReadWrite: flags |= O_RDWR; break;
+    case Mode::ReadOnly: flags |= O_RDONLY; break;
+    case Mode::CreateNew: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    m_fd = ::open(path.c_str(), flags, 0666);
+    if (m_fd < 0 && mode == Mode::ReadWrite && (errno == EACCES || errno == EROFS)) {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_readOnly = true;
+    }
+    if (m_fd < 0)
+        fail("Nu pot deschide fisierul", path);
+    m_readOnly = m_readOnly || mode == Mode::ReadOnly;
+}
+
+FileHandle::~FileHandle() { close(); }
+
+FileHandle::FileHandle(FileHandle&& o) noexcept
+    : m_path(std::move(o.m_path)), m_readOnly(o.m_readOnly), m_fd(std::exchange(o.m_fd, -1)) {}
+
+FileHandle& FileHandle::operator=(FileHandle&& o) noexcept
+{
+    if (this != &o) {
+        close();
+        m_path = std::move(o.m_path);
+        m_readOnly = o.m_readOnly;
+        m_fd = std::exchange(o.m_fd, -1);
+    }
+    return *this;
+}
+
+bool FileHandle::isOpen() const { return m_fd >= 0; }
+
+void FileHandle::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+namespace {
+FileStat fromStat(const struct stat& st)
+{
+    FileStat s;
+    s.device = static_cast<std::uint64_t>(st.st_dev);
+    s.inode = static_cast<std::uint64_t>(st.st_ino);
+    s.size = static_cast<std::uint64_t>(st.st_size);
+    s.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return s;
+}
+} // namespace
+
+FileStat FileHandle::stat() const
+{
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        fail("Nu pot citi atributele fisierului", m_path);
+    return fromStat(st);
+}
+
+std::size_t FileHandle::readAt(std::uint64_t offset, char* buffer, std::size_t n) const
+{
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(m_fd, buffer + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Nu pot citi din fisierul", m_path);
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void FileHandle::writeAt(std::uint64_t offset, const char* data, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t put = ::pwrite(m_fd, data + done, n - done, static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Nu pot scrie in fisierul", m_path);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+void FileHandle::truncate(std::uint64_t size)
+{
+    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
+        fail("Nu pot schimba lungimea fisierului", m_path);
+}
+
+void FileHandle::sync()
+{
+    if (::fsync(m_fd) != 0)
+        fail("Nu pot salva pe disc fisierul", m_path);
+}
+
+bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+{
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = kind == Lock::Exclusive ? F_WRLCK : F_RDLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(start);
+    fl.l_len = static_cast<off_t>(length);
+    for (;;) {
+#ifdef F_OFD_SETLKW
+        const int cmd = wait ? F_OFD_SETLKW : F_OFD_SETLK;
+#else
+        const int cmd = wait ? F_SETLKW : F_SETLK;
+#endif
+        if (::fcntl(m_fd, cmd, &fl) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (!wait && (errno == EAGAIN || errno == EACCES))
+            return false;
+        fail("Nu pot bloca fisierul", m_path);
+    }
+}
+
+void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
+{
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(start);
+    fl.l_len = static_cast<off_t>(length);
+#ifdef F_OFD_SETLK
+    ::fcntl(m_fd, F_OFD_SETLK, &fl);
+#else
+    ::fcntl(m_fd, F_SETLK, &fl);
+#endif
+}
+
+bool statPath(const std::string& path, FileStat& out)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    out = fromStat(st);
+    return true;
+}
+
+void syncDirectoryOf(const std::string& path)
+{
+    std::string dir = std::filesystem::path(path).parent_path().string();
+    if (dir.empty())
+        dir = ".";
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void replaceFile(const std::string& source, const std::string& target)
+{
+    if (::rename(source.c_str(), target.c_str()) != 0)
+        fail("Nu pot inlocui fisierul", target);
+    syncDirectoryOf(target);
+}
+
+#endif
+
+} // namespace engine::storage

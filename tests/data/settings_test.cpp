@@ -1,0 +1,220 @@
+// Settings files: the INI reader/writer, numbers, counters and the paths they use.
+#include "data/IniFile.h"
+#include "data/Paths.h"
+#include "data/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void putFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class SettingsFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        initPaths(m_dir.path());
+        paths().systemFolder = m_dir.path() + "/sys";
+        QDir().mkpath(paths().dataFolder);
+    }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST(IniContent, LookupMatchesSectionsAndKeysWithoutCase)
+{
+    const QByteArray file = "top=1\r\n[Setari]\r\nUAT=Comuna\r\n; Lim1=99\r\nLim1=200\r\nWIN= \"a b\" \r\n"
+                            "[INDEX]\nNRCRT=5.0\n[setari]\nUAT=second\n";
+    struct Case {
+        const char* name;
+        const char* section;
+        const char* key;
+        std::optional<QByteArray> expected;
+    } cases[] = {
+        {"exact names", "Setari", "UAT", QByteArray("Comuna")},
+        {"other letter case", "SETARI", "uat", QByteArray("Comuna")},
+        {"comment line skipped", "SETARI", "Lim1", QByteArray("200")},
+        {"value kept byte for byte", "SETARI", "WIN", QByteArray(" \"a b\" ")},
+        {"LF-only lines", "index", "NRCRT", QByteArray("5.0")},
+        {"key before any section not found", "SETARI", "top", std::nullopt},
+        {"key of another section not found", "INDEX", "UAT", std::nullopt},
+        {"missing section", "CONST", "UAT", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ini::lookup(file, c.section, c.key), c.expected) << c.name;
+}
+
+TEST(IniContent, WritingChangesOnlyItsOwnLine)
+{
+    const QByteArray file = "; kept\r\n[A]\r\nx=1\nunknown line\r\n\r\n[B]\r\ny=2";
+    struct Case {
+        const char* name;
+        const char* section;
+        const char* key;
+        const char* value;
+        QByteArray expected;
+    } cases[] = {
+        {"replace value, other bytes kept", "a", "X", "10", "; kept\r\n[A]\r\nx=10\nunknown line\r\n\r\n[B]\r\ny=2"},
+        {"new key after the section's last line", "A", "z", "3",
+         "; kept\r\n[A]\r\nx=1\nunknown line\r\nz=3\r\n\r\n[B]\r\ny=2"},
+        {"new key in a last section without line end", "B", "w", "4",
+         "; kept\r\n[A]\r\nx=1\nunknown line\r\n\r\n[B]\r\ny=2\r\nw=4\r\n"},
+        {"new section at the end", "C", "k", "v",
+         "; kept\r\n[A]\r\nx=1\nunknown line\r\n\r\n[B]\r\ny=2\r\n[C]\r\nk=v\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ini::withValue(file, c.section, c.key, c.value), c.expected) << c.name;
+    EXPECT_EQ(ini::withoutSection(file, "a"), QByteArray("; kept\r\n[B]\r\ny=2"));
+    EXPECT_EQ(ini::withoutSection(file, "none"), file);
+}
+
+TEST_F(SettingsFiles, FirstWriteCreatesTheFileWithCrLfLines)
+{
+    WriteSetting("SETARI", "PRIMARIA", "Comuna Ștefan cel Mare");
+    WriteSetting("SETARI", "JUDET", "BACAU");
+    EXPECT_EQ(fileBytes(paths().dataFolder + "/Hestavo.set"),
+              QByteArray("[SETARI]\r\nPRIMARIA=Comuna \xAA" "tefan cel Mare\r\nJUDET=BACAU\r\n"));
+    EXPECT_EQ(ReadSetting("setari", "primaria"), QString("Comuna Ştefan cel Mare"));
+    EXPECT_EQ(ReadSetting("SETARI", "PRIMAR"), QString());
+}
+
+TEST_F(SettingsFiles, ExistingFileFoundWithoutCaseAndKeptInOrder)
+{
+    const QString upper = paths().dataFolder + "/HESTAVO.SET";
+    putFile(upper, "[VARIABILE]\r\nLUNA_LUCRU=03.2022\r\n[Other]\r\nkeep=me\r\n");
+    EXPECT_EQ(ReadSetting("VARIABILE", "LUNA_LUCRU"), QString("03.2022"));
+    WriteSetting("variabile", "luna_lucru", "04.2022");
+    EXPECT_FALSE(QFile::exists(paths().dataFolder + "/Hestavo.set"));
+    EXPECT_EQ(fileBytes(upper), QByteArray("[VARIABILE]\r\nLUNA_LUCRU=04.2022\r\n[Other]\r\nkeep=me\r\n"));
+}
+
+TEST_F(SettingsFiles, DigestWithArbitraryBytesRoundTrips)
+{
+    QByteArray digest = " \"";
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n')
+            digest.append(char(b));
+    digest += "\" ";
+    WriteSettingBytes("INIT", "WIN", digest);
+    WriteSetting("INIT", "OTHER", "x");
+    EXPECT_EQ(ReadSettingBytes("init", "win"), digest);
+    EXPECT_THROW(WriteSettingBytes("INIT", "WIN", "a\r\nb=c"), SettingsError);
+    EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), digest);
+}
+
+TEST(Numbers, FixedPointTextBothWays)
+{
+    struct Case {
+        const char* text;
+        qint64 fixed;
+        const char* written;
+    } cases[] = {
+        {"1.0098", 10098, "1.0098"}, {"20", 200000, "20"},     {"112.5", 1125000, "112.5"},
+        {"5.0", 50000, "5"},         {" 7 ", 70000, "7"},      {"-0.5", -5000, "-0.5"},
+        {"0.00005", 1, "0.0001"},    {"", 0, "0"},             {"abc", 0, "0"},
+        {"1,5", 0, "0"},             {"2053", 20530000, "2053"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseFixed(c.text), c.fixed) << c.text;
+        EXPECT_EQ(formatFixed(c.fixed), QString(c.written)) << c.text;
+    }
+}
+
+TEST_F(SettingsFiles, NumbersAndCounters)
+{
+    WriteSettingNumber("SERVER", "Versiune", 10098);
+    EXPECT_EQ(ReadSetting("SERVER", "Versiune"), QString("1.0098"));
+    EXPECT_EQ(ReadSettingNumber("SERVER", "Versiune"), 10098);
+    EXPECT_EQ(ReadSettingNumber("SERVER", "absent"), 0);
+
+    EXPECT_EQ(PeekKey("NRCRT"), 1);
+    EXPECT_EQ(NextKey("NRCRT"), 1);
+    EXPECT_EQ(ReadSetting("INDEX", "NRCRT"), QString("2"));
+    WriteSetting("INDEX", "NROM", "5.0");
+    EXPECT_EQ(NextKey("NROM"), 5);
+    EXPECT_EQ(ReadSetting("INDEX", "NROM"), QString("6"));
+    SetKey("IDLOG", 0);
+    EXPECT_EQ(NextKey("IDLOG"), 1);
+    SetKey("IDLOG", 41);
+    EXPECT_EQ(PeekKey("IDLOG"), 41);
+}
+
+TEST_F(SettingsFiles, ConcurrentNextKeyNeverRepeatsAKey)
+{
+    constexpr int kThreads = 4, kEach = 40;
+    std::vector<std::vector<qint64>> taken(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&taken, t] {
+            for (int i = 0; i < kEach; ++i)
+                taken[t].push_back(NextKey("IDLOG"));
+        });
+    for (auto& th : threads)
+        th.join();
+    std::set<qint64> all;
+    for (const auto& v : taken)
+        all.insert(v.begin(), v.end());
+    EXPECT_EQ(all.size(), size_t(kThreads * kEach));
+    EXPECT_EQ(*all.begin(), 1);
+    EXPECT_EQ(*all.rbegin(), kThreads * kEach);
+    EXPECT_EQ(PeekKey("IDLOG"), kThreads * kEach + 1);
+}
+
+TEST_F(SettingsFiles, MachineAndLocalSettingsLiveInTheirOwnFiles)
+{
+    WriteMachineSetting("CALE", paths().programFolder);
+    ini::write(machineSettingsFile(), "TESTUS", "Test", "0");
+    ini::eraseSection(machineSettingsFile(), "TESTUS");
+    WriteLocalSetting("CONST", "EM", "x@y.ro");
+    EXPECT_EQ(fileBytes(paths().systemFolder + "/Hestavo.ini"),
+              "[92]\r\nCALE=" + paths().programFolder.toUtf8() + "\r\n");
+    EXPECT_EQ(ReadMachineSetting("cale"), paths().programFolder);
+    EXPECT_EQ(ReadLocalSetting("CONST", "EM"), QString("x@y.ro"));
+    EXPECT_TRUE(QFile::exists(paths().programFolder + "/Local.set"));
+    EXPECT_EQ(ReadSetting("CONST", "EM"), QString());
+}
+
+TEST_F(SettingsFiles, UnwritableFileRaisesAnError)
+{
+    paths().dataFolder = m_dir.path() + "/file-not-folder";
+    putFile(paths().dataFolder, "x");
+    EXPECT_THROW(WriteSetting("A", "B", "C"), SettingsError);
+    EXPECT_EQ(ReadSetting("A", "B"), QString());
+}
+
+TEST(PathsDefaults, EnvironmentOverridesFolders)
+{
+    qputenv("HESTAVO_SYSTEM_DIR", "/tmp/hestavo-sys-test/");
+    EXPECT_EQ(defaultSystemFolder(), QString("/tmp/hestavo-sys-test"));
+    qunsetenv("HESTAVO_SYSTEM_DIR");
+    qputenv("XDG_CONFIG_HOME", "/tmp/xdg");
+#ifndef Q_OS_WIN
+    EXPECT_EQ(defaultSystemFolder(), QString("/tmp/xdg/hestavo"));
+#endif
+    qputenv("HESTAVO_PROGRAM_DIR", "/tmp/hestavo-prog");
+    EXPECT_EQ(defaultProgramFolder(), QString("/tmp/hestavo-prog"));
+    qunsetenv("HESTAVO_PROGRAM_DIR");
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(defaultUserIdentity().contains(" - "));
+}

@@ -1,0 +1,78 @@
+// Helpers shared by the table-file tests: a scratch folder removed at the
+// end, whole-file reads and writes, and running the system Python.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace dbftest {
+
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "hv-dbf-XXXXXX").string();
+        if (!mkdtemp(tmpl.data()))
+            std::abort();
+        m_path = tmpl;
+    }
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Runs a command and returns its standard output (exit status in *status).
+inline std::string runCommand(const std::string& command, int* status = nullptr)
+{
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    const int rc = pclose(p);
+    if (status)
+        *status = rc;
+    return out;
+}
+
+// Runs a Python script (given as text) with the system interpreter.
+inline std::string runPython(const ScratchDir& dir, const std::string& script, const std::string& args,
+                             int* status = nullptr)
+{
+    const std::string scriptPath = dir.file("check.py");
+    writeFile(scriptPath, script);
+    return runCommand(std::string("PYTHONIOENCODING=utf-8 ") + HESTAVO_PYTHON + " " + scriptPath + " " + args
+                          + " 2>&1",
+                      status);
+}
+
+} // namespace dbftest
