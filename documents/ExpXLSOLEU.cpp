@@ -1,23 +1,14 @@
 #include "documents/ExpXLSOLEU.h"
 
-#include <QDesktopServices>
-#include <QDir>
+#include "app/Shell.h"
+#include "data/Files.h"
+
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <QUrl>
 
 std::function<QString(const QString&, const QString&)> TExpXLSOLE::FreshTempFile =
-    [](const QString& stem, const QString& extension) {
-        QTemporaryFile t(QDir::temp().filePath(stem + QStringLiteral("XXXXXX") + extension));
-        t.setAutoRemove(false);
-        if (!t.open())
-            throw workbook::WorkbookError("Nu pot crea un fisier temporar in " + QDir::tempPath().toStdString());
-        return t.fileName();
-    };
+    [](const QString& stem, const QString& extension) { return ::FreshTempFile(stem, extension); };
 
-std::function<void(const QString&)> TExpXLSOLE::ShellOpen = [](const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-};
+std::function<void(const QString&)> TExpXLSOLE::ShellOpen = [](const QString& path) { ::ShellOpen(path); };
 
 TExpXLSOLE::TExpXLSOLE() = default;
 TExpXLSOLE::~TExpXLSOLE() = default;
@@ -33,7 +24,10 @@ bool TExpXLSOLE::OpenWorkbook(const QString& templatePath, bool useExcel)
     m_automation = false;
     std::unique_ptr<workbook::Workbook> book = workbook::Workbook::open(templatePath);
     // An .xlsx template gives an .xlsx output: the content decides the extension.
-    OutputFile = FreshTempFile(QStringLiteral("XLSTmp"), book->isXlsx() ? QStringLiteral(".xlsx") : QStringLiteral(".xls"));
+    QString output = FreshTempFile(QStringLiteral("XLSTmp"), book->isXlsx() ? QStringLiteral(".xlsx") : QStringLiteral(".xls"));
+    if (output.isEmpty())
+        throw workbook::WorkbookError("Nu pot alege un fisier temporar pentru registrul completat");
+    OutputFile = output;
     m_book = std::move(book);
     m_book->setActiveSheet(0);
     BlankValue = CellValue::fromText(QString());

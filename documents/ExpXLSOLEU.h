@@ -6,8 +6,6 @@
 // automated). Engine and file errors raise workbook::WorkbookError.
 #pragma once
 
-#include <memory>  // engine/ResultSet.h uses std::unique_ptr without including it
-
 #include "engine/ResultSet.h"
 #include "workbook/TemplateFill.h"
 #include "workbook/Workbook.h"
@@ -48,8 +46,8 @@ public:
     CellValue BlankValue;
     QString OutputFile;
 
-    // How fresh temporary files are named and how a file is shown; the
-    // program installs its own (its temporary folder, its shell opener).
+    // How fresh temporary files are named and how a file is shown: the
+    // program's FreshTempFile and ShellOpen; tests may replace them.
     static std::function<QString(const QString& stem, const QString& extension)> FreshTempFile;
     static std::function<void(const QString& path)> ShellOpen;
 

@@ -373,9 +373,11 @@ void XlsxWorkbook::deleteActiveSheet()
         + ref.part.mid(ref.part.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".rels");
     m_package.remove(relsPart);
     QString types = QString::fromUtf8(m_package.part(QStringLiteral("[Content_Types].xml")));
-    QRegularExpression ov(QStringLiteral("<([A-Za-z0-9_]+:)?Override\\b[^>]*PartName=\"/") + QRegularExpression::escape(ref.part)
-                          + QStringLiteral("\"[^>]*/>"));
-    types.remove(ov);
+    for (const QString& part : {ref.part, relsPart}) {
+        QRegularExpression ov(QStringLiteral("<([A-Za-z0-9_]+:)?Override\\b[^>]*PartName=\"/") + QRegularExpression::escape(part)
+                              + QStringLiteral("\"[^>]*/>"));
+        types.remove(ov);
+    }
     m_package.setPart(QStringLiteral("[Content_Types].xml"), types.toUtf8());
 
     m_refs.erase(m_refs.begin() + k);
