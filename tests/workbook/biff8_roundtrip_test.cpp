@@ -177,3 +177,24 @@ TEST(Biff8RoundTrip, DeletingSheetsKeepsTheRestConsistent)
     single->deleteActiveSheet();
     EXPECT_THROW(single->deleteActiveSheet(), WorkbookError);
 }
+
+TEST(Biff8RoundTrip, CellsWrittenIntoAnEmptySheet)
+{
+    for (const char* ext : {"xls", "xlsx"}) {
+        SCOPED_TRACE(ext);
+        QTemporaryDir dir;
+        auto book = Workbook::open(QStringLiteral(HESTAVO_TEST_DATA "/test-gol.") + QLatin1String(ext));
+        EXPECT_EQ(book->lastRow(), -1);
+        EXPECT_EQ(book->lastColumn(), -1);
+        book->setCell(0, 0, CellValue::fromText(QStringLiteral("Titlu")));
+        book->setCell(2, 1, CellValue::fromNumber(5.5));
+        QString out = dir.filePath(QStringLiteral("gol.") + QLatin1String(ext));
+        book->save(out);
+        auto again = Workbook::open(out);
+        EXPECT_EQ(again->lastRow(), 2);
+        EXPECT_EQ(again->cellText(2, 1), QStringLiteral("5.5"));
+        auto csv = checkers::libreOfficeCsv(out);
+        EXPECT_EQ(checkers::csvCell(csv[QStringLiteral("Gol")], 0, 0), QStringLiteral("Titlu"));
+        EXPECT_EQ(checkers::csvCell(csv[QStringLiteral("Gol")], 2, 1), QStringLiteral("5.5"));
+    }
+}

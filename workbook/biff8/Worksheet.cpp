@@ -200,10 +200,18 @@ void Worksheet::parse(const std::vector<Record>& records, const std::vector<QStr
         }
     }
     (void)lastFormulaCol;
-    if (depth != 0 || m_after.empty() || m_after.back().type != rt::Eof) {
-        if (m_worksheet && (m_after.empty() || m_after.back().type != rt::Eof))
-            throw FormatError("foaie fara inregistrare EOF");
+    if (m_worksheet && state == Before) {
+        // A sheet without cells: what follows DIMENSIONS (or BOF) comes after
+        // the cells that may be written into it.
+        size_t at = m_dimensionsAt >= 0 ? size_t(m_dimensionsAt) : 1;
+        for (size_t k = at; k < m_before.size(); ++k) {
+            m_after.push_back(m_before[k]);
+            m_afterNested.push_back(false);
+        }
+        m_before.resize(at);
     }
+    if (m_worksheet && (depth != 0 || m_after.empty() || m_after.back().type != rt::Eof))
+        throw FormatError("foaie fara inregistrare EOF");
     // Unshare: each member takes the group's tokens made absolute for its place.
     for (auto [row, col] : sharedCells) {
         Cell& c = m_rows[row].cells[col];
