@@ -168,6 +168,7 @@ void XlsWorkbook::setCell(int row, int col, const CellValue& value)
         if (value.type == CellValue::Type::Text && value.text.size() > 32767)
             throw WorkbookError("Textul depaseste 32767 caractere, limita unei celule .xls");
         Cell& c = m_sheets[m_active].cellForWrite(row, col);
+        m_changed = true;
         uint16_t xf = c.xf;
         c = Cell();
         c.xf = xf;
@@ -213,6 +214,7 @@ void XlsWorkbook::insertRowCopies(int row, int count)
         m_globals.forEachNameFormula([&](QByteArray& rgce, QByteArray& extra) {
             formula::shiftRows(rgce, extra, totals, nameScope);
         });
+        m_changed = true;
         target.shiftRanges(totals, row, count);
         target.copyRowBelow(row, count);
     } catch (const WorkbookError& e) {
@@ -229,6 +231,7 @@ void XlsWorkbook::deleteActiveSheet()
     try {
         int k = m_active;
         std::vector<bool> dead;
+        m_changed = true;
         std::vector<uint16_t> nameMap = m_globals.deleteSheet(k, dead);
         m_sheets.erase(m_sheets.begin() + k);
         auto isDead = [&dead](uint16_t ixti) { return ixti < dead.size() && dead[ixti]; };
@@ -257,7 +260,7 @@ QByteArray XlsWorkbook::serialize()
     SharedStrings sst;
     std::vector<QByteArray> sheetBytes;
     for (const Worksheet& w : m_sheets)
-        sheetBytes.push_back(w.serialize(sst));
+        sheetBytes.push_back(w.serialize(sst, m_changed));
     // The globals' length does not depend on the offsets: write once to
     // measure, then with the real offsets.
     std::vector<uint32_t> offsets(m_sheets.size(), 0);

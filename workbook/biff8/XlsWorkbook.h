@@ -40,6 +40,7 @@ private:
     Globals m_globals;
     std::vector<Worksheet> m_sheets;
     int m_active = 0;
+    bool m_changed = false;
 };
 
 // Writes bytes to path through a temporary file in the same folder and a
