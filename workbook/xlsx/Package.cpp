@@ -89,10 +89,14 @@ void Package::write(const QString& path) const
         zip_set_file_compression(z, zip_uint64_t(idx), ZIP_CM_DEFLATE, 6);
     }
     if (!ok || zip_close(z) != 0) {
-        if (ok) zip_discard(z); else zip_discard(z);
+        zip_discard(z);
         QFile::remove(tmp);
         throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi scris");
     }
+    // The temporary file was created private to the user; give the output the
+    // usual permissions of a document.
+    QFile::setPermissions(tmp, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
     QFile::remove(path);
     if (!QFile::rename(tmp, path)) {
         QFile::remove(tmp);
