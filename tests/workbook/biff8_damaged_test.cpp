@@ -69,6 +69,7 @@ TEST(Biff8Damaged, ClearErrorsNamingTheFile)
              e.data.insert(afterBof, filepass);
          }), "criptat"},
         {"biff5.xls", withWorkbookStream([](auto& e) { e.name = QStringLiteral("Book"); }), "BIFF5"},
+        {"encrypted.xlsx", withWorkbookStream([](auto& e) { e.name = QStringLiteral("EncryptedPackage"); }), "criptat"},
         {"biff5version.xls", withWorkbookStream([](auto& e) { setU16(e.data, 4, 0x0500); }), "versiune BIFF"},
         {"cutstream.xls", withWorkbookStream([](auto& e) { e.data.truncate(e.data.size() / 2 + 1); }), "trunchiat"},
     };

@@ -65,6 +65,8 @@ void XlsWorkbook::load(const QByteArray& bytes)
         m_cf = CompoundFile::parse(bytes);
         m_stream = m_cf.findTopLevel(QStringLiteral("Workbook"));
         if (m_stream < 0) {
+            if (m_cf.findTopLevel(QStringLiteral("EncryptedPackage")) >= 0)
+                throw FormatError("registrul este criptat (protejat cu parola)");
             if (m_cf.findTopLevel(QStringLiteral("Book")) >= 0)
                 throw FormatError("format Excel 5.0/95 (BIFF5), salvati-l ca Excel 97-2003");
             throw FormatError("fluxul Workbook lipseste");

@@ -86,8 +86,6 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
         m_package.read(path);
         if (!m_package.contains(QStringLiteral("xl/workbook.xml")))
             throw FormatError("partea xl/workbook.xml lipseste");
-        if (m_package.contains(QStringLiteral("EncryptedPackage")))
-            throw FormatError("registrul este criptat (protejat cu parola)");
         m_workbookXml = QString::fromUtf8(m_package.part(QStringLiteral("xl/workbook.xml")));
         m_relsXml = QString::fromUtf8(m_package.part(QStringLiteral("xl/_rels/workbook.xml.rels")));
         QMap<QString, QString> targets;
