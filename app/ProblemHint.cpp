@@ -43,6 +43,7 @@ void ShowProblemHint(const QString& text, QWidget* control)
     auto* body = new QLabel(shown, b);
     body->setObjectName(QStringLiteral("Text"));
     body->setWordWrap(true);
+    grid->setColumnStretch(1, 1);
     grid->addWidget(icon, 0, 0);
     grid->addWidget(title, 0, 1);
     grid->addWidget(body, 1, 0, 1, 2);

@@ -2,6 +2,8 @@
 // archived, and opening an archive named on the command line.
 #include "backup/Archive.h"
 
+#include "data/Files.h"
+#include "data/Paths.h"
 #include "engine/storage/IndexFlag.h"
 
 #include <QDir>
@@ -54,6 +56,17 @@ QString SnapshotDataFolder(const QString& dataFolder, const QString& snapshotFol
     return snapshotFolder;
 }
 
+QString SnapshotDataFolder(QString* error)
+{
+    const QString snapshot = FreshTempFolder(QStringLiteral("SaveRA"));
+    if (snapshot.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Nu pot crea un folder temporar in %1!").arg(paths().tempFolder);
+        return {};
+    }
+    return SnapshotDataFolder(paths().dataFolder, snapshot, error);
+}
+
 void ClearTableIndexFlags(const QString& folder)
 {
     for (const QString& name : ArchiveFileList(folder))
@@ -61,27 +74,7 @@ void ClearTableIndexFlags(const QString& folder)
             engine::storage::clearProductionIndexFlag(QFile::encodeName(QDir(folder).filePath(name)).toStdString());
 }
 
-namespace {
-
-// tempFolder + "/" + stem + n for the first n from 0 to 99 whose folder does
-// not exist or can be deleted; created. Empty when none can be had.
-QString freshFolder(const QString& tempFolder, const QString& stem)
-{
-    for (int n = 0; n < 100; ++n) {
-        const QString path = QDir(tempFolder).filePath(stem + QString::number(n));
-        QDir dir(path);
-        if (dir.exists() && !dir.removeRecursively())
-            continue;
-        if (QDir().mkpath(path))
-            return path;
-    }
-    return {};
-}
-
-} // namespace
-
-CommandLineArchive OpenCommandLineArchive(const QString& argument, const QString& tempFolder,
-                                          const ArchiveProgress& progress)
+CommandLineArchive OpenCommandLineArchive(const QString& argument, const ArchiveProgress& progress)
 {
     CommandLineArchive result;
     const QFileInfo info(argument);
@@ -94,16 +87,16 @@ CommandLineArchive OpenCommandLineArchive(const QString& argument, const QString
     result.archive = info.absoluteFilePath();
     result.outcome = CommandLineArchive::Outcome::Failed;
 
-    const QString program = freshFolder(tempFolder, QStringLiteral("SAV"));
+    const QString program = FreshTempFolder(QStringLiteral("SAV"));
     const QString data = program.isEmpty() ? QString() : QDir(program).filePath(QStringLiteral("Data"));
     if (program.isEmpty() || !QDir().mkpath(data)) {
         result.error = QStringLiteral("Nu pot crea un folder de lucru in %1 pentru arhiva %2!")
-                           .arg(tempFolder, result.archive);
+                           .arg(paths().tempFolder, result.archive);
         return result;
     }
     QString error;
     if (UnpackArchive(result.archive, data, &error, progress)) {
-        QDir(program).removeRecursively();
+        DeleteFolderTree(program);
         result.error = error;
         return result;
     }
@@ -111,6 +104,10 @@ CommandLineArchive OpenCommandLineArchive(const QString& argument, const QString
     result.programFolder = program;
     result.dataFolder = data;
     QDir::setCurrent(program);
+    paths().programFolder = program;
+    paths().dataFolder = data;
+    paths().localDataFolder = data;
+    paths().openedArchive = result.archive;
     return result;
 }
 

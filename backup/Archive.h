@@ -42,8 +42,8 @@ void WriteArchive(const QString& folder, const QString& file,
 
 // Writes every entry of the archive at file into folder (existing files are
 // replaced). Returns true when the archive FAILED: it could not be opened, or
-// an entry is damaged or hostile (a name with a folder part, "..", a drive or
-// a control character; a size its stream does not deliver or exceeds; more
+// an entry is damaged or hostile (a name with a folder part, "..", a drive,
+// a control character or a Windows device name; a size its stream does not deliver or exceeds; more
 // entries than the file can hold; a truncated stream). The files of the
 // entries before the failing one stay; the failing entry leaves no file and
 // nothing is ever written outside folder. `error` receives the reason.
@@ -56,6 +56,8 @@ bool UnpackArchive(const QString& file, const QString& folder, QString* error = 
 // The caller passes a fresh temporary folder ("SaveRA").
 QString SnapshotDataFolder(const QString& dataFolder, const QString& snapshotFolder,
                            QString* error = nullptr);
+// The same for the program's data folder, into FreshTempFolder("SaveRA").
+QString SnapshotDataFolder(QString* error = nullptr);
 
 // Clears the production-index flag of every ".dbf" table (extension in any
 // case) in folder and deletes its ".mdx" file; used on a snapshot before archiving.
@@ -77,12 +79,13 @@ struct CommandLineArchive {
 };
 
 // Does the start-up's handling of the command-line argument: when it names an
-// existing file with the extension ".L21" (any case), takes a fresh folder
-// tempFolder + "/SAV" + n, creates its "Data" folder, unpacks the archive
-// there and makes the SAV folder the current directory. When unpacking fails
-// the SAV folder is deleted and the outcome is Failed, so that a partial copy
-// is never worked on (and never saved back over the archive at exit).
-CommandLineArchive OpenCommandLineArchive(const QString& argument, const QString& tempFolder,
-                                          const ArchiveProgress& progress = {});
+// existing file with the extension ".L21" (any case), takes FreshTempFolder("SAV"),
+// creates its "Data" folder, unpacks the archive there, makes the SAV folder
+// the current directory and sets paths(): program folder = the SAV folder,
+// data folder = local data folder = its "Data", opened archive = the archive.
+// When unpacking fails the SAV folder is deleted, paths() stay as they were
+// and the outcome is Failed, so that a partial copy is never worked on (and
+// never saved back over the archive at exit).
+CommandLineArchive OpenCommandLineArchive(const QString& argument, const ArchiveProgress& progress = {});
 
 } // namespace backup

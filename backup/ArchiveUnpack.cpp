@@ -3,14 +3,16 @@
 // names, and each stream must deliver exactly the size its entry declares.
 #include "backup/Archive.h"
 #include "backup/ArchiveIO.h"
-#include "backup/Windows1250.h"
+#include "data/Cp1250.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -80,32 +82,42 @@ private:
     qint64 m_fileSize = 0;
 };
 
+// Control characters, C1 controls included: the five bytes Windows-1250
+// leaves unassigned decode to them.
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
 // True when the name can only mean a file directly inside the target folder.
-bool isPlainFileName(const QByteArray& name)
+bool isPlainFileName(const QString& name)
 {
     if (name.isEmpty())
         return false;
     bool onlyDots = true;
-    for (char c : name) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F || windows1250::isUnassigned(b))
-            return false; // control character or a byte with no letter
-        if (c == '/' || c == '\\' || c == ':')
+    for (QChar c : name) {
+        if (isControl(c))
+            return false;
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
             return false; // folder part or drive letter
-        if (c != '.')
+        if (c != QLatin1Char('.'))
             onlyDots = false;
     }
-    return !onlyDots; // ".", ".." and the like name folders, not files
+    if (onlyDots)
+        return false; // ".", ".." and the like name folders, not files
+    // Windows sends these names, with any extension, to devices.
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return !device.match(name).hasMatch();
 }
 
 // The name as it can be shown in a message: control characters as "?".
-QString printable(const QByteArray& name)
+QString printable(QString name)
 {
-    QString text = windows1250::decode(name);
-    for (QChar& ch : text)
-        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F || ch.unicode() == 0xFFFD)
-            ch = QLatin1Char('?');
-    return text;
+    for (QChar& c : name)
+        if (isControl(c))
+            c = QLatin1Char('?');
+    return name;
 }
 
 class Unpacker {
@@ -153,16 +165,17 @@ private:
         QByteArray name(*nameLength, '\0');
         if (!in.readExact(reinterpret_cast<unsigned char*>(name.data()), name.size()))
             return damaged(QStringLiteral("fisierul %1 este trunchiat.").arg(i));
-        if (!isPlainFileName(name))
-            return damaged(QStringLiteral("fisierul %1 are numele nepermis \"%2\".").arg(i).arg(printable(name)));
-        const QString shown = printable(name);
+        const QString decoded = fromCp1250(name);
+        const QString shown = printable(decoded);
+        if (!isPlainFileName(decoded))
+            return damaged(QStringLiteral("fisierul %1 are numele nepermis \"%2\".").arg(i).arg(shown));
         const auto size = in.readInt32();
         if (!size)
             return damaged(QStringLiteral("fisierul %1 (%2) este trunchiat.").arg(i).arg(shown));
         if (*size < 0)
             return damaged(QStringLiteral("fisierul %1 (%2) are marimea %3.").arg(i).arg(shown).arg(*size));
 
-        const QString target = QDir(m_folder).filePath(windows1250::decode(name));
+        const QString target = QDir(m_folder).filePath(decoded);
         // Remove what is there first, so that a link of that name is replaced,
         // not followed; NewOnly then refuses anything that appeared meanwhile.
         if (QFileInfo(target).isSymLink() || QFileInfo::exists(target))

@@ -3,7 +3,7 @@
 // the finished ones to the archive strictly in listing order.
 #include "backup/Archive.h"
 #include "backup/ArchiveIO.h"
-#include "backup/Windows1250.h"
+#include "data/Cp1250.h"
 
 #include <QDir>
 #include <QFile>
@@ -202,7 +202,7 @@ void writeEntries(QFile& archive, const QString& file, const QString& folder,
         queue.waitFor(j);
         if (!jobs[j].error.isEmpty())
             throw ArchiveError(jobs[j].error);
-        const QByteArray name = windows1250::encode(names[j]);
+        const QByteArray name = toCp1250(names[j]);
         QByteArray header;
         appendInt32(header, std::int32_t(name.size()));
         header.append(name);

@@ -4,8 +4,6 @@
 // engine::Error with the engine's message.
 #pragma once
 
-#include <memory> // engine/ResultSet.h uses std::unique_ptr without including it
-
 #include "engine/Database.h"
 
 #include <QString>

@@ -15,6 +15,7 @@ struct AppPaths {
     QString enginePrivateFolder;
     QString openedArchive;     // archive named on the command line, empty otherwise
     QString userIdentity;      // computer name + " - " + user name
+    QString autoSaveFolder;    // folder of the automatic saves for this run, "-" for none
     bool unlocked = false;     // administrator unlock done in this run
 };
 

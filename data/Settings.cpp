@@ -3,6 +3,8 @@
 #include "data/Cp1250.h"
 #include "data/Paths.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -102,4 +104,24 @@ qint64 PeekKey(const QString& name)
 void SetKey(const QString& name, qint64 value)
 {
     ini::write(settingsFile(), QStringLiteral("INDEX"), name, QByteArray::number(value));
+}
+
+QString DefaultSaveFolder()
+{
+    const QString current = ReadMachineSetting(QStringLiteral("CALESALVARI"));
+    if (!current.trimmed().isEmpty())
+        return current;
+#ifdef Q_OS_WIN
+    const QStringList candidates{"D:/Salvari_Date", "E:/Salvari_Date", "F:/Salvari_Date", "G:/Salvari_Date"};
+#else
+    const QStringList candidates{QDir::homePath() + "/Salvari_Date"};
+#endif
+    for (const QString& c : candidates) {
+        if (QFileInfo(c).isDir() || QDir().mkpath(c)) {
+            const QString folder = QDir::toNativeSeparators(c);
+            WriteMachineSetting(QStringLiteral("CALESALVARI"), folder);
+            return folder;
+        }
+    }
+    return QStringLiteral("-");
 }

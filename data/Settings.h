@@ -41,6 +41,12 @@ void writeIniText(const QString& file, const QString& section, const QString& ke
 qint64 readIniNumber(const QString& file, const QString& section, const QString& key);
 void writeIniNumber(const QString& file, const QString& section, const QString& key, qint64 value);
 
+// Default automatic-save folder: when the machine setting CALESALVARI is
+// empty, the first of D:\Salvari_Date .. G:\Salvari_Date that exists or can be
+// created (elsewhere than Windows: ~/Salvari_Date) is written there. Returns
+// the folder to use in this run, "-" (nothing written) when none works.
+QString DefaultSaveFolder();
+
 // Key counters of section "INDEX". NextKey reads the counter (0 or absent
 // counts as 1), writes that value + 1 and returns the value read, all under an
 // exclusive lock of the settings file, so two workstations sharing a network

@@ -1,75 +1,37 @@
-// Default ways of showing a document: the desktop's "open" action and its word processor.
+// Finding and starting the desktop's word processor.
 #include "documents/DocumentOpener.h"
 
-#include <QDesktopServices>
+#include "app/Shell.h"
+
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace documents {
 
-namespace {
-
-FileOpener& shellOpener()
+QString WordProcessorProgram()
 {
-    static FileOpener opener;
-    return opener;
-}
-
-FileOpener& wordOpener()
-{
-    static FileOpener opener;
-    return opener;
-}
-
-bool desktopOpen(const QString& path)
-{
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-bool startWordProcessor(const QString& path)
-{
-    struct Candidate {
-        const char* program;
-        QStringList arguments;
-    };
-    const Candidate candidates[] = {
-        {"winword", {}},
-        {"soffice", {QStringLiteral("--writer")}},
-        {"libreoffice", {QStringLiteral("--writer")}},
-        {"lowriter", {}},
-    };
-    for (const Candidate& c : candidates) {
-        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(c.program));
-        if (program.isEmpty())
-            continue;
-        if (QProcess::startDetached(program, c.arguments + QStringList{path}, QFileInfo(path).absolutePath()))
-            return true;
+    const QString chosen = qEnvironmentVariable("HESTAVO_WORD_PROCESSOR");
+    if (!chosen.isEmpty())
+        return QFileInfo(chosen).isExecutable() ? chosen : QStandardPaths::findExecutable(chosen);
+    for (const char* name : {"winword", "soffice", "libreoffice", "lowriter"}) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!program.isEmpty())
+            return program;
     }
-    return false;
+    return {};
 }
 
-} // namespace
-
-bool shellOpen(const QString& path)
+bool OpenInWordProcessor(const QString& path)
 {
-    return shellOpener() ? shellOpener()(path) : desktopOpen(path);
-}
-
-void setShellOpener(FileOpener opener)
-{
-    shellOpener() = std::move(opener);
-}
-
-bool openInWordProcessor(const QString& path)
-{
-    return wordOpener() ? wordOpener()(path) : startWordProcessor(path);
-}
-
-void setWordProcessorOpener(FileOpener opener)
-{
-    wordOpener() = std::move(opener);
+    const QString program = WordProcessorProgram();
+    if (program.isEmpty())
+        return false;
+    const QString base = QFileInfo(program).baseName().toLower();
+    QStringList arguments;
+    if (base == QLatin1String("soffice") || base == QLatin1String("libreoffice"))
+        arguments << QStringLiteral("--writer");
+    arguments << path;
+    return ShellStart(program, arguments, QFileInfo(path).absolutePath());
 }
 
 } // namespace documents

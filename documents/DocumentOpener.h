@@ -1,27 +1,19 @@
-// How a finished document is shown to the user: handed to the desktop's "open"
-// action, or started in the desktop's word processor. Both go through a
-// replaceable function so that tests (and the start-up code) can take them over.
+// Starting the desktop's word processor on a document (used by the RTF
+// engine when the "Utilizeaza Office 2010" option is on). Through ShellStart,
+// so that the test mode of the shell helpers records it instead.
 #pragma once
 
 #include <QString>
 
-#include <functional>
-
 namespace documents {
 
-// Opens path for the user; returns false when nothing could be started.
-using FileOpener = std::function<bool(const QString& path)>;
+// The word processor's program: HESTAVO_WORD_PROCESSOR when set, else
+// Microsoft Word, else LibreOffice Writer, whichever is found first on the
+// search path; empty when there is none.
+QString WordProcessorProgram();
 
-// The shell's "open" action. Default: QDesktopServices::openUrl on the local file.
-bool shellOpen(const QString& path);
-// Replaces the "open" action; an empty function restores the default.
-void setShellOpener(FileOpener opener);
-
-// Starts the desktop's word processor on path. Default: Microsoft Word, or
-// LibreOffice Writer, whichever is found first on the search path; false when
-// none can be started.
-bool openInWordProcessor(const QString& path);
-// Replaces the word-processor start; an empty function restores the default.
-void setWordProcessorOpener(FileOpener opener);
+// Starts the word processor on path, with the file's folder as working
+// folder. False when there is none or it could not be started.
+bool OpenInWordProcessor(const QString& path);
 
 } // namespace documents

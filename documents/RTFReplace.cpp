@@ -2,7 +2,8 @@
 // replaced, multi-valued placeholders that repeat a line, and opening the result.
 #include "documents/RTFReplace.h"
 
-#include "backup/Windows1250.h"
+#include "data/Cp1250.h"
+#include "app/Shell.h"
 #include "documents/DocumentOpener.h"
 #include "documents/RTFLines.h"
 
@@ -121,7 +122,7 @@ bool TRTFReplace::BeginDocument()
 
 void TRTFReplace::AddTag(const QString& tag, const QString& value)
 {
-    AddTag(windows1250::encode(tag), windows1250::encode(value));
+    AddTag(toCp1250(tag), toCp1250(value));
 }
 
 void TRTFReplace::AddTag(const QByteArray& tag, const QByteArray& value)
@@ -262,7 +263,7 @@ void TRTFReplace::AppendBodyToMarker(const QString& marker)
         TRTFReplace& self;
         ~Clear() { self.ClearTags(); }
     } clear{*this};
-    const QByteArray mark = windows1250::encode(marker);
+    const QByteArray mark = toCp1250(marker);
     LineWriter out(m_dest);
     LineReader in;
     QByteArray current;
@@ -307,9 +308,9 @@ void TRTFReplace::OpenDocument(bool useWord) const
     const QString extension = QFileInfo(m_dest).suffix().toUpper();
     const bool wordDocument = extension == QLatin1String("RTF") || extension == QLatin1String("DOC")
                               || extension == QLatin1String("DOCX");
-    if (useWord && wordDocument && openInWordProcessor(m_dest))
+    if (useWord && wordDocument && OpenInWordProcessor(m_dest))
         return;
-    shellOpen(m_dest);
+    ShellOpen(m_dest);
 }
 
 } // namespace documents

@@ -199,4 +199,19 @@ TEST(Screenshots, EachMessageKind)
         const QString file = dir + "/message-" + names[kind] + ".png";
         EXPECT_TRUE(d.grab().save(file)) << file.toStdString();
     }
+    QWidget form;
+    form.resize(360, 120);
+    auto* edit = new QLineEdit(&form);
+    edit->setObjectName("Edit1");
+    edit->move(20, 20);
+    form.show();
+    ShowProblemHint("Nu ati scris nicio parola!", edit);
+    ASSERT_NE(currentProblemHint(), nullptr);
+    EXPECT_TRUE(currentProblemHint()->grab().save(dir + "/problem-hint.png"));
+    Contor().Descr->setText("Recalculez cererile...");
+    Contor().Bar->setMaximum(4);
+    ShowProgress();
+    StepProgress();
+    EXPECT_TRUE(Contor().grab().save(dir + "/progress.png"));
+    HideProgress();
 }

@@ -1,7 +1,8 @@
 // The ".L21" archive: round trips, the format's edge cases, hostile archives,
 // and interchange with an independent Python reader and writer.
 #include "backup/Archive.h"
-#include "backup/Windows1250.h"
+#include "data/Paths.h"
+#include "data/Cp1250.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +114,8 @@ protected:
         return path(name);
     }
     // A data folder: text and binary files across several 64 KB blocks, an
-    // empty file, a sub-folder, and a name with Romanian letters.
+    // empty file, a sub-folder, a link to a file outside, and a name with
+    // Romanian letters.
     QString sampleFolder() const
     {
         const QString folder = makeFolder(QStringLiteral("sample"));
@@ -128,6 +130,8 @@ protected:
         writeFile(QDir(folder).filePath(QStringLiteral("Gol.txt")), QByteArray());
         QDir(folder).mkdir(QStringLiteral("Sub"));
         writeFile(QDir(folder).filePath(QStringLiteral("Sub/ascuns.txt")), "nu se arhiveaza");
+        writeFile(path(QStringLiteral("afara.txt")), "nici acesta");
+        QFile::link(path(QStringLiteral("afara.txt")), QDir(folder).filePath(QStringLiteral("Legatura.txt")));
         return folder;
     }
 
@@ -145,7 +149,7 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryNonEmptyFileAndOnlyThose)
 
     const QByteArray bytes = readFile(archive);
     ASSERT_GE(bytes.size(), 4);
-    EXPECT_EQ(bytes.left(4), int32(4)); // the empty file and the sub-folder are left out
+    EXPECT_EQ(bytes.left(4), int32(4)); // the empty file, the link and the sub-folder are left out
 
     const QString out = makeFolder(QStringLiteral("out"));
     QString error;
@@ -153,10 +157,11 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryNonEmptyFileAndOnlyThose)
     EXPECT_EQ(error, QString());
     auto expected = folderContents(folder);
     expected.erase(QStringLiteral("Gol.txt"));
+    expected.erase(QStringLiteral("Legatura.txt"));
     EXPECT_EQ(folderContents(out), expected);
     EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath(QStringLiteral("Sub"))));
     // The name is stored in Windows-1250, one byte per letter.
-    const QByteArray name = windows1250::encode(QString::fromUtf8("Anexă ŞŢ.rtf"));
+    const QByteArray name = toCp1250(QString::fromUtf8("Anexă ŞŢ.rtf"));
     EXPECT_EQ(name.size(), 12);
     EXPECT_TRUE(bytes.contains(int32(12) + name));
 }
@@ -273,6 +278,7 @@ std::vector<HostileCase> hostileCases()
         {"absolute path", two + entry("/tmp/rau.txt", "x"), "fisierul 2 are numele nepermis \"/tmp/rau.txt\"."},
         {"drive letter", two + entry("C:rau.txt", "x"), "fisierul 2 are numele nepermis \"C:rau.txt\"."},
         {"name is ..", two + entry("..", "x"), "fisierul 2 are numele nepermis \"..\"."},
+        {"device name", two + entry("nul.txt", "x"), "fisierul 2 are numele nepermis \"nul.txt\"."},
         {"control character", two + entry("rau\x01.txt", "x"), "fisierul 2 are numele nepermis \"rau?.txt\"."},
         {"unassigned code-page byte", two + entry("rau\x81.txt", "x"), "fisierul 2 are numele nepermis \"rau?.txt\"."},
         {"empty name", two + withStream("", 1, zlib9("x")), "fisierul 2 are un nume de 0 octeti."},
@@ -313,6 +319,44 @@ TEST_F(ArchiveTest, HostileArchivesAreRefusedNotObeyed)
         EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), countRow ? 0 : 1);
         EXPECT_EQ(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   (QStringList{QStringLiteral("Data"), QStringLiteral("rau.L21")}));
+    }
+}
+
+TEST_F(ArchiveTest, RandomlyDamagedArchivesWriteOnlyWholeFilesInsideTheTarget)
+{
+    // Bytes changed, cut or inserted anywhere: unpacking may fail or not, but
+    // every file it leaves is one of the archived files, whole, in the target.
+    const QString source = makeFolder(QStringLiteral("src"));
+    std::vector<QByteArray> originals;
+    for (int i = 0; i < 3; ++i) {
+        originals.push_back(documentText(3000 * (i + 1), 20 + i));
+        writeFile(QDir(source).filePath(QStringLiteral("f%1.txt").arg(i)), originals.back());
+    }
+    const QString good = path(QStringLiteral("bun.L21"));
+    WriteArchive(source, good);
+    const QByteArray bytes = readFile(good);
+    QRandomGenerator rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray damaged = bytes;
+        for (int k = 1 + rng.bounded(3); k > 0 && !damaged.isEmpty(); --k) {
+            const int at = rng.bounded(int(damaged.size()));
+            switch (rng.bounded(3)) {
+            case 0: damaged[at] = char(rng.bounded(256)); break;
+            case 1: damaged.truncate(at); break;
+            default: damaged.insert(at, char(rng.bounded(256))); break;
+            }
+        }
+        QTemporaryDir root;
+        const QString archive = root.filePath(QStringLiteral("rau.L21"));
+        writeFile(archive, damaged);
+        const QString out = root.filePath(QStringLiteral("Data"));
+        QDir().mkpath(out);
+        UnpackArchive(archive, out);
+        ASSERT_EQ(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  (QStringList{QStringLiteral("Data"), QStringLiteral("rau.L21")})) << "round " << round;
+        for (const auto& [name, content] : folderContents(out))
+            EXPECT_NE(std::find(originals.begin(), originals.end(), content), originals.end())
+                << "round " << round << ": " << name.toStdString();
     }
 }
 
@@ -399,9 +443,14 @@ TEST_F(ArchiveTest, SnapshotOfTheDataFolderArchivesTablesWithoutTheirIndexFlag)
     writeFile(QDir(data).filePath(QStringLiteral("Hestavo.set")), "[INDEX]\r\nNRCRT=1\r\n");
     writeFile(QDir(data).filePath(QStringLiteral("Gol.lst")), QByteArray());
 
+    // The program's own data folder, into a fresh "SaveRA" folder of the temporary folder.
+    const AppPaths savedPaths = paths();
+    paths().dataFolder = data;
+    paths().tempFolder = makeFolder(QStringLiteral("Temp"));
     QString error;
-    const QString snapshot = backup::SnapshotDataFolder(data, path(QStringLiteral("SaveRA0")), &error);
-    ASSERT_EQ(snapshot, path(QStringLiteral("SaveRA0"))) << error.toStdString();
+    const QString snapshot = backup::SnapshotDataFolder(&error);
+    paths() = savedPaths;
+    ASSERT_EQ(snapshot, path(QStringLiteral("Temp/SaveRA0"))) << error.toStdString();
     backup::ClearTableIndexFlags(snapshot);
     const QString archive = path(QStringLiteral("zi.L21"));
     WriteArchive(snapshot, archive);
@@ -429,7 +478,11 @@ TEST_F(ArchiveTest, SnapshotOfTheDataFolderArchivesTablesWithoutTheirIndexFlag)
 TEST_F(ArchiveTest, CommandLineArgumentOpensAnArchiveInATemporaryCopy)
 {
     const QString saved = QDir::currentPath();
+    const AppPaths savedPaths = paths();
     const QString temp = makeFolder(QStringLiteral("Temp"));
+    paths().tempFolder = temp;
+    paths().dataFolder = paths().localDataFolder = path(QStringLiteral("Data"));
+    paths().programFolder = m_dir.path();
     const QString good = path(QStringLiteral("copie.l21")); // extension in lower case
     writeFile(good, int32(2) + entry("Cereri.dbf", "tabel") + entry("Hestavo.set", "[X]"));
     const QString bad = path(QStringLiteral("stricata.L21"));
@@ -452,8 +505,12 @@ TEST_F(ArchiveTest, CommandLineArgumentOpensAnArchiveInATemporaryCopy)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rule);
-        const CommandLineArchive r = OpenCommandLineArchive(row.argument, temp);
+        const CommandLineArchive r = OpenCommandLineArchive(row.argument);
         EXPECT_EQ(r.outcome, row.outcome);
+        if (row.outcome != CommandLineArchive::Outcome::Opened) {
+            EXPECT_EQ(paths().dataFolder, path(QStringLiteral("Data")));
+            EXPECT_EQ(paths().openedArchive, QString());
+        }
         if (row.outcome == CommandLineArchive::Outcome::Failed) {
             EXPECT_EQ(r.error, QStringLiteral("Arhiva %1 este defecta: fisierul 2 (Hestavo.set) este trunchiat.").arg(bad));
             EXPECT_TRUE(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()) << "working copy left behind";
@@ -465,9 +522,14 @@ TEST_F(ArchiveTest, CommandLineArgumentOpensAnArchiveInATemporaryCopy)
             EXPECT_EQ(folderContents(r.dataFolder),
                       (std::map<QString, QByteArray>{{"Cereri.dbf", "tabel"}, {"Hestavo.set", "[X]"}}));
             EXPECT_EQ(QDir::currentPath(), r.programFolder);
+            EXPECT_EQ(paths().programFolder, r.programFolder);
+            EXPECT_EQ(paths().dataFolder, r.dataFolder);
+            EXPECT_EQ(paths().localDataFolder, r.dataFolder);
+            EXPECT_EQ(paths().openedArchive, good);
         }
     }
     QDir::setCurrent(saved);
+    paths() = savedPaths;
 }
 
 } // namespace

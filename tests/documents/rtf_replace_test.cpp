@@ -1,6 +1,6 @@
 // The RTF placeholder engine: filling rules as one table of template, tags and
 // expected output; document assembly, output names, opening the result.
-#include "documents/DocumentOpener.h"
+#include "app/TestMode.h"
 #include "documents/RTFReplace.h"
 
 #include <gtest/gtest.h>
@@ -102,11 +102,6 @@ std::vector<FillCase> fillCases()
 
 class RtfTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        documents::setShellOpener({});
-        documents::setWordProcessorOpener({});
-    }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
@@ -267,43 +262,50 @@ TEST_F(RtfTest, OpenDocumentChoosesWordProcessorOrShell)
     writeFile(path(QStringLiteral("doc.rtf")), "{\\rtf1 x}");
     writeFile(path(QStringLiteral("DOC2.DOCX")), "x");
     writeFile(path(QStringLiteral("nota.txt")), "x");
+    const QString wordProcessor = QStringLiteral("/bin/true"); // stands for the word processor
     struct Row {
         const char* rule;
         QString dest;
         bool useWord;
-        bool wordStarts;
+        QString program; // HESTAVO_WORD_PROCESSOR
         const char* expected; // "word", "shell" or "" (nothing opened)
     };
     const Row rows[] = {
-        {"rtf in the word processor", path(QStringLiteral("doc.rtf")), true, true, "word"},
-        {"extension in capitals", path(QStringLiteral("DOC2.DOCX")), true, true, "word"},
-        {"word processor cannot start", path(QStringLiteral("doc.rtf")), true, false, "shell"},
-        {"text file uses the shell", path(QStringLiteral("nota.txt")), true, true, "shell"},
-        {"option off", path(QStringLiteral("doc.rtf")), false, true, "shell"},
-        {"missing file", path(QStringLiteral("lipsa.rtf")), true, true, ""},
-        {"no folder part", QStringLiteral("doc.rtf"), true, true, ""},
-        {"empty", QString(), false, true, ""},
+        {"rtf in the word processor", path(QStringLiteral("doc.rtf")), true, wordProcessor, "word"},
+        {"extension in capitals", path(QStringLiteral("DOC2.DOCX")), true, wordProcessor, "word"},
+        {"no word processor: the shell", path(QStringLiteral("doc.rtf")), true, path(QStringLiteral("lipsa")), "shell"},
+        {"text file uses the shell", path(QStringLiteral("nota.txt")), true, wordProcessor, "shell"},
+        {"option off", path(QStringLiteral("doc.rtf")), false, wordProcessor, "shell"},
+        {"missing file", path(QStringLiteral("lipsa.rtf")), true, wordProcessor, ""},
+        {"no folder part", QStringLiteral("doc.rtf"), true, wordProcessor, ""},
+        {"empty", QString(), false, wordProcessor, ""},
     };
+    testmode::enable();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rule);
-        QStringList opened;
-        documents::setWordProcessorOpener([&](const QString& p) {
-            opened << "word " + p;
-            return row.wordStarts;
-        });
-        documents::setShellOpener([&](const QString& p) {
-            opened << "shell " + p;
-            return true;
-        });
+        testmode::clear();
+        qputenv("HESTAVO_WORD_PROCESSOR", row.program.toLocal8Bit());
         TRTFReplace rtf;
         rtf.setRTFDest(row.dest);
         rtf.OpenDocument(row.useWord);
         const QString want = QString::fromLatin1(row.expected);
-        if (want.isEmpty())
-            EXPECT_TRUE(opened.isEmpty()) << opened.join(',').toStdString();
-        else
-            EXPECT_EQ(opened.last(), want + ' ' + row.dest);
+        const auto& calls = testmode::shellCalls();
+        if (want.isEmpty()) {
+            EXPECT_TRUE(calls.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(calls.size(), 1);
+        if (want == QLatin1String("word")) {
+            EXPECT_EQ(calls[0].path, wordProcessor);
+            EXPECT_EQ(calls[0].arguments, QStringList{row.dest});
+            EXPECT_EQ(calls[0].workFolder, m_dir.path());
+        } else {
+            EXPECT_EQ(calls[0].path, row.dest);
+            EXPECT_TRUE(calls[0].arguments.isEmpty());
+        }
     }
+    testmode::disable();
+    qunsetenv("HESTAVO_WORD_PROCESSOR");
 }
 
 } // namespace

@@ -18,32 +18,8 @@ namespace {
 
 std::string fixture(const char* name) { return std::string(HESTAVO_TEST_DATA) + "/" + name; }
 
-// A row as text: Null shown as "-", numbers in the general format, dates dd.MM.yyyy.
-std::string rowText(const TableData& data, std::size_t row)
-{
-    std::ostringstream out;
-    for (std::size_t c = 0; c < data.columns().size(); ++c) {
-        if (c)
-            out << "|";
-        const FieldValue v = data.value(row, static_cast<int>(c));
-        switch (v.kind) {
-        case FieldValue::Kind::Null: out << "-"; break;
-        case FieldValue::Kind::Text: out << v.text; break;
-        case FieldValue::Kind::Number: out << v.number; break;
-        case FieldValue::Kind::Date: out << v.date.toText(); break;
-        case FieldValue::Kind::Logical: out << (v.logical ? "T" : "F"); break;
-        }
-    }
-    return out.str();
-}
-
-std::string columnsText(const std::vector<Column>& cols)
-{
-    std::ostringstream out;
-    for (const Column& c : cols)
-        out << c.name << " " << c.type << " " << c.width << "," << c.decimals << "@" << c.offset << ";";
-    return out.str();
-}
+using dbftest::columnsText;
+using dbftest::rowText;
 
 struct ForeignCase {
     const char* name;

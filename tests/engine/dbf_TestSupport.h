@@ -75,4 +75,35 @@ inline std::string runPython(const ScratchDir& dir, const std::string& script, c
                       status);
 }
 
+// A live row as text: Null shown as "-", numbers in the shortest form, dates
+// dd.MM.yyyy, logicals T/F; fields separated by "|".
+template <typename Data>
+std::string rowText(const Data& data, std::size_t row)
+{
+    std::ostringstream out;
+    for (std::size_t c = 0; c < data.columns().size(); ++c) {
+        if (c)
+            out << "|";
+        const auto v = data.value(row, static_cast<int>(c));
+        using Kind = decltype(v.kind);
+        switch (v.kind) {
+        case Kind::Null: out << "-"; break;
+        case Kind::Text: out << v.text; break;
+        case Kind::Number: out << v.number; break;
+        case Kind::Date: out << v.date.toText(); break;
+        case Kind::Logical: out << (v.logical ? "T" : "F"); break;
+        }
+    }
+    return out.str();
+}
+
+template <typename Columns>
+std::string columnsText(const Columns& cols)
+{
+    std::ostringstream out;
+    for (const auto& c : cols)
+        out << c.name << " " << c.type << " " << c.width << "," << c.decimals << "@" << c.offset << ";";
+    return out.str();
+}
+
 } // namespace dbftest

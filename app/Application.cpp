@@ -1,0 +1,22 @@
+#include "app/Application.h"
+
+#include "app/ErrorUnit.h"
+#include "app/Unit7.h"
+
+HestavoApplication::HestavoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool HestavoApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+    return false;
+}
+
+void ShowError(const std::exception& error)
+{
+    HideProgress();
+    TErori::Mesaj(QStringLiteral("Eroare"), QString::fromUtf8(error.what()), kButtonOK, kKindError);
+}
