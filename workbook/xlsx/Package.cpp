@@ -1,0 +1,107 @@
+#include "workbook/xlsx/Package.h"
+
+#include "workbook/WorkbookError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <zip.h>
+
+namespace workbook::xlsx {
+
+void Package::read(const QString& path)
+{
+    int err = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    if (!z)
+        throw FormatError("arhiva zip a registrului este deteriorata (cod " + std::to_string(err) + ")");
+    zip_int64_t n = zip_get_num_entries(z, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(z, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_NAME)) {
+            zip_close(z);
+            throw FormatError("intrare zip ilizibila");
+        }
+        if (st.size > (zip_uint64_t(1) << 30)) {
+            zip_discard(z);
+            throw FormatError("intrare zip prea mare");
+        }
+        QString name = QString::fromUtf8(st.name);
+        QByteArray data(qsizetype(st.size), '\0');
+        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
+        zip_int64_t got = f ? zip_fread(f, data.data(), st.size) : -1;
+        if (f) zip_fclose(f);
+        if (got != zip_int64_t(st.size)) {
+            zip_discard(z);
+            throw FormatError("intrarea zip \"" + name.toStdString() + "\" este deteriorata");
+        }
+        if (m_parts.contains(name)) {
+            zip_discard(z);
+            throw FormatError("intrare zip duplicata: " + name.toStdString());
+        }
+        m_parts.insert(name, data);
+        m_order.append(name);
+    }
+    zip_discard(z);
+}
+
+void Package::setPart(const QString& name, const QByteArray& data)
+{
+    if (!m_parts.contains(name))
+        m_order.append(name);
+    m_parts.insert(name, data);
+}
+
+void Package::remove(const QString& name)
+{
+    m_parts.remove(name);
+    m_order.removeAll(name);
+}
+
+void Package::write(const QString& path) const
+{
+    QFileInfo fi(path);
+    QString tmp;
+    {
+        QTemporaryFile t(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".XXXXXX"));
+        t.setAutoRemove(false);
+        if (!t.open())
+            throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi scris: " + t.errorString().toStdString());
+        tmp = t.fileName();
+    }
+    int err = 0;
+    zip_t* z = zip_open(QFile::encodeName(tmp).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    if (!z) {
+        QFile::remove(tmp);
+        throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi scris");
+    }
+    bool ok = true;
+    for (const QString& name : m_order) {
+        const QByteArray& data = m_parts[name];
+        zip_source_t* src = zip_source_buffer(z, data.constData(), zip_uint64_t(data.size()), 0);
+        zip_int64_t idx = src ? zip_file_add(z, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) : -1;
+        if (idx < 0) {
+            if (src) zip_source_free(src);
+            ok = false;
+            break;
+        }
+        zip_set_file_compression(z, zip_uint64_t(idx), ZIP_CM_DEFLATE, 6);
+    }
+    if (!ok || zip_close(z) != 0) {
+        zip_discard(z);
+        QFile::remove(tmp);
+        throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi scris");
+    }
+    // The temporary file was created private to the user; give the output the
+    // usual permissions of a document.
+    QFile::setPermissions(tmp, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+    QFile::remove(path);
+    if (!QFile::rename(tmp, path)) {
+        QFile::remove(tmp);
+        throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi scris (redenumire esuata)");
+    }
+}
+
+} // namespace workbook::xlsx

@@ -1,0 +1,29 @@
+// The zip package of an .xlsx file, read whole into memory and written back
+// with libzip (deflate, no Zip64, entries in their original order).
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace workbook::xlsx {
+
+class Package {
+public:
+    // Raises FormatError when the file is not a readable zip archive.
+    void read(const QString& path);
+    // Writes to a temporary file beside path, then renames it over path.
+    void write(const QString& path) const;
+
+    bool contains(const QString& name) const { return m_parts.contains(name); }
+    QByteArray part(const QString& name) const { return m_parts.value(name); }
+    void setPart(const QString& name, const QByteArray& data);
+    void remove(const QString& name);
+
+private:
+    QMap<QString, QByteArray> m_parts;
+    QStringList m_order;
+};
+
+} // namespace workbook::xlsx
