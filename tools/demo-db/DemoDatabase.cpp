@@ -155,7 +155,8 @@ Household makeHousehold(Random& r, int referenceYear)
     h.bracket = n == 1 ? r.below(11) : r.below(10);
     const int lo = h.bracket == 0 ? 0 : kBracketLimits[h.bracket - 1];
     const int hi = kBracketLimits[h.bracket];
-    const double perMember = lo + 1 + r.below((hi - lo) * 100) / 100.0;
+    // From one ban above the lower limit up to the upper limit itself.
+    const double perMember = lo + (1 + r.below((hi - lo) * 100)) / 100.0;
     h.total = std::round(perMember * n * 100) / 100;
     // The income is earned by the adults; children bring none.
     std::vector<int> earners;
