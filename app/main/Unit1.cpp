@@ -18,9 +18,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
-#if __has_include("backup/Archive.h")
 #include "backup/Archive.h"
-#endif
 
 #ifdef Q_OS_WIN
 #include <QSettings>
@@ -177,19 +175,6 @@ void RegisterArchiveType(const QString& exePath, const QString& programFolder)
 #endif
 }
 
-bool UnpackArchive(const QString& archive, const QString& folder, QString* error)
-{
-#if __has_include("backup/Archive.h")
-    // backup::UnpackArchive answers true when the archive failed.
-    return !backup::UnpackArchive(archive, folder, error);
-#else
-    Q_UNUSED(folder);
-    if (error)
-        *error = "\rArhiva " + nativePath(archive) + "\rnu poate fi deschisa inca de aceasta versiune a programului.";
-    return false;
-#endif
-}
-
 TForm1::TForm1(TForm3* mainWindow, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint), m_main(mainWindow)
 {
@@ -229,27 +214,28 @@ void TForm1::Cleanup()
 void TForm1::chooseDataFolder(const QStringList& arguments, const QString& exePath)
 {
     AppPaths& p = paths();
-    // Command line: an existing file is the archive to open; otherwise the
-    // archive type is registered.
-    if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile())
-        p.openedArchive = QFileInfo(arguments.first()).absoluteFilePath();
-    else
+    // Command line: an existing ".L21" file is opened for work in a temporary
+    // copy; without an existing file the archive type is registered.
+    setText(QStringLiteral("Deschid baza de date..."));
+    const backup::CommandLineArchive opened = backup::OpenCommandLineArchive(
+        arguments.isEmpty() ? QString() : arguments.first(),
+        [this](int position, int maximum) {
+            Bar->setValue(maximum > 0 ? position * 100 / maximum : 0);
+            QCoreApplication::processEvents();
+        });
+    using Outcome = backup::CommandLineArchive::Outcome;
+    switch (opened.outcome) {
+    case Outcome::Opened:
+        m_main->setStatusText("Salvare: " + nativePath(opened.archive));
+        return;
+    case Outcome::Failed:
+        TErori::Mesaj(QStringLiteral("Deschidere salvare"), opened.error, kButtonOK, kKindError);
+        break;
+    case Outcome::None:
         RegisterArchiveType(exePath, p.programFolder);
-
-    if (!p.openedArchive.isEmpty() && QFileInfo(p.openedArchive).suffix().compare("L21", Qt::CaseInsensitive) == 0) {
-        const QString sav = FreshTempFolder(QStringLiteral("SAV"));
-        QString error;
-        setText(QStringLiteral("Deschid baza de date..."));
-        if (!sav.isEmpty() && QDir().mkpath(sav + "/Data") && UnpackArchive(p.openedArchive, sav + "/Data", &error)) {
-            p.programFolder = sav;
-            p.dataFolder = p.localDataFolder = sav + "/Data";
-            QDir::setCurrent(sav);
-            m_main->setStatusText("Salvare: " + nativePath(p.openedArchive));
-            return;
-        }
-        if (!sav.isEmpty())
-            DeleteFolderTree(sav);
-        TErori::Mesaj(QStringLiteral("Deschidere salvare"), error, kButtonOK, kKindError);
+        break;
+    case Outcome::Ignored:
+        break;
     }
     p.openedArchive.clear();
 

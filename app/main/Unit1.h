@@ -33,10 +33,6 @@ bool WeeklyPack(long week, const std::function<void()>& step);
 // user). Failures are ignored.
 void RegisterArchiveType(const QString& exePath, const QString& programFolder);
 
-// Unpacks a backup archive into a folder. The archive format comes with the
-// backup window; until then this reports that the archive cannot be opened.
-bool UnpackArchive(const QString& archive, const QString& folder, QString* error);
-
 class TForm1 : public QWidget {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 #include "Fixture.h"
 
 #include "app/ErrorUnit.h"
+#include "backup/Archive.h"
 #include "app/main/Unit1.h"
 #include "app/main/Unit3.h"
 #include "data/Settings.h"
@@ -204,9 +205,10 @@ TEST_F(StartupFixture, DataFolderChoices)
         EXPECT_TRUE(testmode::messages().isEmpty());
     }
 
-    // Command line: an archive whose extension is in lower case is recognised
-    // (and reported as not openable yet); another existing file is ignored and
-    // the archive type is not registered; a missing path registers it.
+    // Command line: an archive whose extension is in lower case is recognised,
+    // and a damaged one is reported while the program works locally; another
+    // existing file is ignored and the archive type is not registered; a
+    // missing path registers it.
     writeIniText(paths().systemFolder + "/Hestavo.ini", "92", "SERVER", "");
     const QString archive = m_dir.path() + "/copie.l21";
     const QString other = m_dir.path() + "/copie.txt";
@@ -236,6 +238,35 @@ TEST_F(StartupFixture, DataFolderChoices)
         EXPECT_EQ(paths().dataFolder, m_program + "/Data");
         EXPECT_TRUE(paths().openedArchive.isEmpty());
     }
+}
+
+TEST_F(StartupFixture, ArchiveOnTheCommandLineIsOpenedInATemporaryCopy)
+{
+    // A data folder with one application, saved into an archive.
+    {
+        TForm3 main;
+        TForm1 splash(&main);
+        ASSERT_EQ(splash.RunStartup({}, m_program + "/hestavo"), TForm1::Outcome::ShowMain);
+        Db().exec("INSERT INTO " + q("Cereri.dbf").toStdString() + " (NRCRT, TITULAR) VALUES (7, \"Ionescu\")");
+    }
+    TForm1::Cleanup();
+    const QString archive = m_dir.path() + "/Copie.L21";
+    backup::WriteArchive(m_program + "/Data", archive);
+    const qint64 archiveSize = QFileInfo(archive).size();
+
+    resetDb();
+    testmode::clear();
+    initPaths(m_program);
+    paths().systemFolder = m_dir.path() + "/sys";
+    TForm3 main;
+    TForm1 splash(&main);
+    ASSERT_EQ(splash.RunStartup({archive}, m_program + "/hestavo"), TForm1::Outcome::ShowMain);
+    EXPECT_TRUE(testmode::messages().isEmpty());
+    EXPECT_EQ(paths().openedArchive, archive);
+    EXPECT_TRUE(paths().dataFolder.startsWith(m_program + "/Temp/")) << paths().dataFolder.toStdString();
+    EXPECT_EQ(rows("SELECT NRCRT, TITULAR FROM " + q("Cereri.dbf"), {"NRCRT", "TITULAR"}),
+              QStringList({"7|Ionescu"}));
+    EXPECT_EQ(QFileInfo(archive).size(), archiveSize) << "the archive itself is not touched";
 }
 
 TEST_F(StartupFixture, InstallerHandOffEndsBeforeAnyTable)
