@@ -1,5 +1,7 @@
 #include "workbook/CellValue.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace workbook {
@@ -30,6 +32,22 @@ QString CellValue::toText() const
     case Type::Error: return text;
     }
     return QString();
+}
+
+bool formatIsDate(const QString& f)
+{
+    bool quoted = false;
+    int bracket = 0;
+    for (int i = 0; i < f.size(); ++i) {
+        QChar c = f.at(i);
+        if (c == QLatin1Char('"')) quoted = !quoted;
+        else if (quoted) continue;
+        else if (c == QLatin1Char('\\')) ++i;
+        else if (c == QLatin1Char('[')) ++bracket;
+        else if (c == QLatin1Char(']')) bracket = std::max(0, bracket - 1);
+        else if (bracket == 0 && QStringLiteral("dmyhsDMYHS").contains(c)) return true;
+    }
+    return false;
 }
 
 } // namespace workbook

@@ -24,4 +24,8 @@ struct CellValue {
 // "." as decimal separator, no thousands separator, no trailing zeros.
 QString generalNumber(double d);
 
+// A custom number format shows a date when it holds d, m, y, h or s outside
+// quotes and brackets.
+bool formatIsDate(const QString& format);
+
 } // namespace workbook

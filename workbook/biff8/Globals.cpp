@@ -1,30 +1,9 @@
+#include "workbook/CellValue.h"
 #include "workbook/biff8/Globals.h"
 
 #include "workbook/biff8/SharedStrings.h"
 
 namespace workbook::biff8 {
-
-namespace {
-
-// A custom format shows a date when it holds d, m, y, h or s outside quotes
-// and brackets.
-bool formatIsDate(const QString& f)
-{
-    bool quoted = false;
-    int bracket = 0;
-    for (int i = 0; i < f.size(); ++i) {
-        QChar c = f.at(i);
-        if (c == QLatin1Char('"')) quoted = !quoted;
-        else if (quoted) continue;
-        else if (c == QLatin1Char('\\')) ++i;
-        else if (c == QLatin1Char('[')) ++bracket;
-        else if (c == QLatin1Char(']')) bracket = std::max(0, bracket - 1);
-        else if (bracket == 0 && QStringLiteral("dmyhsDMYHS").contains(c)) return true;
-    }
-    return false;
-}
-
-} // namespace
 
 void Globals::parse(const std::vector<Record>& records)
 {

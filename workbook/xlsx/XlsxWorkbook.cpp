@@ -1,3 +1,4 @@
+#include "workbook/CellValue.h"
 #include "workbook/xlsx/XlsxWorkbook.h"
 
 #include <QRegularExpression>
@@ -41,22 +42,6 @@ QString setAttrIn(QString tag, const QString& name, const QString& value)
         return tag.replace(m.capturedStart(0), m.capturedLength(0), m.captured(1) + name + QStringLiteral("=\"") + value + QStringLiteral("\""));
     int end = tag.endsWith(QLatin1String("/>")) ? int(tag.size()) - 2 : int(tag.size()) - 1;
     return tag.insert(end, QStringLiteral(" ") + name + QStringLiteral("=\"") + value + QStringLiteral("\""));
-}
-
-bool formatIsDate(const QString& f)
-{
-    bool quoted = false;
-    int bracket = 0;
-    for (int i = 0; i < f.size(); ++i) {
-        QChar c = f.at(i);
-        if (c == QLatin1Char('"')) quoted = !quoted;
-        else if (quoted) continue;
-        else if (c == QLatin1Char('\\')) ++i;
-        else if (c == QLatin1Char('[')) ++bracket;
-        else if (c == QLatin1Char(']')) bracket = std::max(0, bracket - 1);
-        else if (bracket == 0 && QStringLiteral("dmyhsDMYHS").contains(c)) return true;
-    }
-    return false;
 }
 
 QString localName(const QStringView q)
