@@ -5,6 +5,7 @@
 #include "engine/storage/FieldCodec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -145,19 +146,44 @@ bool DbfTable::Impl::recoverHotJournal()
     return rolledBack;
 }
 
+namespace {
+std::atomic<long long> g_lockWaitMs{30000};
+}
+
+std::chrono::milliseconds lockWait() { return std::chrono::milliseconds(g_lockWaitMs.load()); }
+void setLockWait(std::chrono::milliseconds wait) { g_lockWaitMs = wait.count(); }
+
+void DbfTable::Impl::lockData(FileHandle::Lock kind)
+{
+    if (file.lock(kDataLockStart, kDataLockLength, kind, false))
+        return;
+    // Someone else holds it: try again, sleeping a little longer each time.
+    const auto deadline = std::chrono::steady_clock::now() + lockWait();
+    std::chrono::microseconds pause(100);
+    for (;;) {
+        std::this_thread::sleep_for(pause);
+        if (file.lock(kDataLockStart, kDataLockLength, kind, false))
+            return;
+        if (std::chrono::steady_clock::now() > deadline)
+            throw Error("Tabela " + quotedPath(path) + " este blocata de alt proces; am asteptat "
+                        + std::to_string(lockWait().count() / 1000) + " secunde");
+        pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
+    }
+}
+
 void DbfTable::Impl::lockRead()
 {
     if (depth > 0)
         return;
     for (;;) {
-        file.lock(kDataLockStart, kDataLockLength, FileHandle::Lock::Shared, true);
+        lockData(FileHandle::Lock::Shared);
         FileStat st;
         if (!statPath(journal, st))
             break;
         // A journal while nobody writes: a commit was cut short. Roll it back
         // under the exclusive lock, then read.
         file.unlock(kDataLockStart, kDataLockLength);
-        file.lock(kDataLockStart, kDataLockLength, FileHandle::Lock::Exclusive, true);
+        lockData(FileHandle::Lock::Exclusive);
         try {
             recoverHotJournal();
         } catch (...) {
@@ -184,7 +210,7 @@ void DbfTable::Impl::lockWrite()
 {
     if (file.readOnly())
         throw Error("Tabela " + quotedPath(path) + " poate fi doar citita");
-    file.lock(kDataLockStart, kDataLockLength, FileHandle::Lock::Exclusive, true);
+    lockData(FileHandle::Lock::Exclusive);
     try {
         recoverHotJournal();
         refreshCount();
@@ -486,12 +512,12 @@ DbfTable DbfTable::open(const std::string& given)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     // Read the header under the data lock, rolling back a cut-short commit first.
-    d->file.lock(kDataLockStart, kDataLockLength, FileHandle::Lock::Shared, true);
+    d->lockData(FileHandle::Lock::Shared);
     try {
         FileStat st;
         if (statPath(d->journal, st)) {
             d->file.unlock(kDataLockStart, kDataLockLength);
-            d->file.lock(kDataLockStart, kDataLockLength, FileHandle::Lock::Exclusive, true);
+            d->lockData(FileHandle::Lock::Exclusive);
             d->recoverHotJournal();
         }
         const std::uint64_t size = d->file.size();

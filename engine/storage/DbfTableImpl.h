@@ -7,6 +7,7 @@
 #include "engine/storage/FileHandle.h"
 #include "engine/storage/Journal.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -48,6 +49,10 @@ struct DbfTable::Impl {
 
     // Locks. lockRead/unlockRead do nothing inside a batch (the exclusive lock
     // already covers reading). Both replay a journal left by a crash.
+    // Waits for the data lock, at most lockWait(); a longer wait (a
+    // writer that does not finish, or two processes each waiting for a table
+    // the other holds) ends in an error naming the table.
+    void lockData(FileHandle::Lock kind);
     void lockRead();
     void unlockRead();
     void lockWrite();
@@ -81,6 +86,10 @@ struct DbfTable::Impl {
     std::string readWholeFile();
     FileIdentity identityNow() const;
 };
+
+// How long a lock is waited for before giving up: 30 s; tests shorten it.
+std::chrono::milliseconds lockWait();
+void setLockWait(std::chrono::milliseconds wait);
 
 // Changes committed through this process to the file (device, inode).
 std::uint64_t localChangesOf(std::uint64_t device, std::uint64_t inode);

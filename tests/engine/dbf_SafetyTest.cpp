@@ -4,6 +4,7 @@
 #include "dbf_TestSupport.h"
 
 #include "engine/storage/DbfTable.h"
+#include "engine/storage/DbfTableImpl.h"
 #include "engine/storage/FileHandle.h"
 #include "engine/storage/Journal.h"
 
@@ -281,6 +282,60 @@ TEST_F(DbfSharing, PackAndRestructureFailWhileAnotherProcessHasTheTable)
     table.pack();
     EXPECT_EQ(table.recordCount(), 2u);
     EXPECT_EQ(DbfTable::open(path).readAll().rowCount(), 2u);
+}
+
+// Two processes, each writing one table and then wanting the other's: the
+// wait ends in an error instead of hanging both, and the loser's batch is
+// rolled back so the other one finishes.
+TEST_F(DbfSharing, CrossedWaitsEndInAnErrorNotAHang)
+{
+    dbftest::ScratchDir dir;
+    const std::string a = dir.file("Cereri.dbf");
+    const std::string b = dir.file("Oameni.dbf");
+    DbfTable::create(a, columns());
+    DbfTable::create(b, columns());
+    int ready[2][2];
+    ASSERT_EQ(pipe(ready[0]), 0);
+    ASSERT_EQ(pipe(ready[1]), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < 2; ++p) {
+        children.push_back(spawn([&, p] {
+            // Our pipe to write, the other's to read; closing the other ends
+            // makes a read fail instead of hang should the other one die.
+            close(ready[p][0]);
+            close(ready[1 - p][1]);
+            char c = 'x';
+            auto meet = [&] { return write(ready[p][1], &c, 1) == 1 && read(ready[1 - p][0], &c, 1) == 1; };
+            setLockWait(std::chrono::milliseconds(400));
+            DbfTable first = DbfTable::open(p == 0 ? a : b);
+            DbfTable second = DbfTable::open(p == 0 ? b : a);
+            if (!meet()) // both tables open in both processes
+                return 2;
+            DbfBatch batch(first);
+            first.append({FieldValue::ofNumber(p)});
+            if (!meet()) // each holds its first table
+                return 2;
+            try {
+                second.append({FieldValue::ofNumber(p)});
+            } catch (const Error& e) {
+                return std::string(e.what()).find("este blocata de alt proces") != std::string::npos ? 10 : 3;
+            }
+            batch.commit();
+            return 0;
+        }));
+    }
+    for (auto& end : ready) {
+        close(end[0]);
+        close(end[1]);
+    }
+    const int first = waitFor(children[0]);
+    const int second = waitFor(children[1]);
+    EXPECT_TRUE(first == 10 || second == 10) << first << " " << second;
+    EXPECT_TRUE((first == 0 || first == 10) && (second == 0 || second == 10)) << first << " " << second;
+    // Whatever was committed is whole: each table holds the rows of the
+    // processes that finished.
+    const std::size_t finished = (first == 0) + (second == 0);
+    EXPECT_EQ(DbfTable::open(a).readAll().rowCount() + DbfTable::open(b).readAll().rowCount(), 2 * finished);
 }
 
 } // namespace
