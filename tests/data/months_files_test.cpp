@@ -1,4 +1,6 @@
 // Month serials, text clean-up, the line lists and the shared file routines.
+#include "FolderFixture.h"
+
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Paths.h"
@@ -11,28 +13,16 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void putFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-class Folders : public ::testing::Test {
+// The file tests also need the temporary folder.
+class Folders : public TempFolders {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        initPaths(m_dir.path());
-        QDir().mkpath(paths().dataFolder);
+        TempFolders::SetUp();
+        if (HasFatalFailure())
+            return;
         QDir().mkpath(paths().tempFolder);
     }
-    QTemporaryDir m_dir;
 };
 } // namespace
 

@@ -1,4 +1,6 @@
 // Settings files: the INI reader/writer, numbers, counters and the paths they use.
+#include "FolderFixture.h"
+
 #include "data/IniFile.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
@@ -15,29 +17,16 @@
 
 namespace {
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void putFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-class SettingsFiles : public ::testing::Test {
+// The machine-wide settings file lives in its own folder.
+class SettingsFiles : public TempFolders {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        initPaths(m_dir.path());
+        TempFolders::SetUp();
+        if (HasFatalFailure())
+            return;
         paths().systemFolder = m_dir.path() + "/sys";
-        QDir().mkpath(paths().dataFolder);
     }
-    QTemporaryDir m_dir;
 };
 
 } // namespace
