@@ -83,6 +83,17 @@ void FileHandle::close()
     }
 }
 
+namespace {
+// Reads, writes and locks name their file offset in an OVERLAPPED.
+OVERLAPPED overlappedAt(std::uint64_t offset)
+{
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+    ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return ov;
+}
+} // namespace
+
 FileStat FileHandle::stat() const
 {
     BY_HANDLE_FILE_INFORMATION info;
@@ -101,10 +112,7 @@ std::size_t FileHandle::readAt(std::uint64_t offset, char* buffer, std::size_t n
 {
     std::size_t done = 0;
     while (done < n) {
-        OVERLAPPED ov{};
-        const std::uint64_t at = offset + done;
-        ov.Offset = static_cast<DWORD>(at & 0xFFFFFFFF);
-        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        OVERLAPPED ov = overlappedAt(offset + done);
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
         if (!ReadFile(static_cast<HANDLE>(m_handle), buffer + done, want, &got, &ov)) {
@@ -123,10 +131,7 @@ void FileHandle::writeAt(std::uint64_t offset, const char* data, std::size_t n)
 {
     std::size_t done = 0;
     while (done < n) {
-        OVERLAPPED ov{};
-        const std::uint64_t at = offset + done;
-        ov.Offset = static_cast<DWORD>(at & 0xFFFFFFFF);
-        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        OVERLAPPED ov = overlappedAt(offset + done);
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
         if (!WriteFile(static_cast<HANDLE>(m_handle), data + done, want, &put, &ov) || put == 0)
@@ -151,9 +156,7 @@ void FileHandle::sync()
 
 bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
 {
-    OVERLAPPED ov{};
-    ov.Offset = static_cast<DWORD>(start & 0xFFFFFFFF);
-    ov.OffsetHigh = static_cast<DWORD>(start >> 32);
+    OVERLAPPED ov = overlappedAt(start);
     DWORD flags = (kind == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
     if (LockFileEx(static_cast<HANDLE>(m_handle), flags, 0, static_cast<DWORD>(length & 0xFFFFFFFF),
                    static_cast<DWORD>(length >> 32), &ov))
@@ -165,9 +168,7 @@ bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool
 
 void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
 {
-    OVERLAPPED ov{};
-    ov.Offset = static_cast<DWORD>(start & 0xFFFFFFFF);
-    ov.OffsetHigh = static_cast<DWORD>(start >> 32);
+    OVERLAPPED ov = overlappedAt(start);
     UnlockFileEx(static_cast<HANDLE>(m_handle), 0, static_cast<DWORD>(length & 0xFFFFFFFF),
                  static_cast<DWORD>(length >> 32), &ov);
 }
@@ -302,14 +303,23 @@ void FileHandle::sync()
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
-bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+namespace {
+// A lock request of this type (read, write or unlock) over a byte range.
+struct flock lockRequest(short type, std::uint64_t start, std::uint64_t length)
 {
     struct flock fl;
     std::memset(&fl, 0, sizeof fl);
-    fl.l_type = kind == Lock::Exclusive ? F_WRLCK : F_RDLCK;
+    fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(start);
     fl.l_len = static_cast<off_t>(length);
+    return fl;
+}
+} // namespace
+
+bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+{
+    struct flock fl = lockRequest(kind == Lock::Exclusive ? F_WRLCK : F_RDLCK, start, length);
     for (;;) {
 #ifdef F_OFD_SETLKW
         const int cmd = wait ? F_OFD_SETLKW : F_OFD_SETLK;
@@ -328,12 +338,7 @@ bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool
 
 void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
 {
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = static_cast<off_t>(start);
-    fl.l_len = static_cast<off_t>(length);
+    struct flock fl = lockRequest(F_UNLCK, start, length);
 #ifdef F_OFD_SETLK
     ::fcntl(m_fd, F_OFD_SETLK, &fl);
 #else
