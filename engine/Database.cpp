@@ -42,11 +42,20 @@ std::string excerpt(const std::string& statement)
     return s;
 }
 
-// Converts a number of general text to the format of a SQL function result.
-void resultNumberText(sqlite3_context* ctx, double v)
+// Hands a text back as a SQL function result; SQLite keeps its own copy.
+void resultText(sqlite3_context* ctx, const std::string& s)
 {
-    std::string s = sql::formatNumber(v);
     sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+// Converts a number of general text to the format of a SQL function result.
+void resultNumberText(sqlite3_context* ctx, double v) { resultText(ctx, sql::formatNumber(v)); }
+
+// The text of a function argument; empty where SQLite has none to give.
+std::string argumentText(sqlite3_value* v)
+{
+    const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return t ? t : "";
 }
 
 // hv_num(x): a number as text in the general format (used when "+" joins text).
@@ -54,11 +63,7 @@ void fnNum(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL: sqlite3_result_null(ctx); break;
-    case SQLITE_INTEGER: {
-        std::string s = std::to_string(sqlite3_value_int64(argv[0]));
-        sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-        break;
-    }
+    case SQLITE_INTEGER: resultText(ctx, std::to_string(sqlite3_value_int64(argv[0]))); break;
     case SQLITE_FLOAT: resultNumberText(ctx, sqlite3_value_double(argv[0])); break;
     default: sqlite3_result_value(ctx, argv[0]);
     }
@@ -71,14 +76,13 @@ void fnDate(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    Date d = sql::parseAnyDate(t ? t : "");
+    const std::string t = argumentText(argv[0]);
+    Date d = sql::parseAnyDate(t);
     if (!d.isValid()) {
         sqlite3_result_value(ctx, argv[0]);
         return;
     }
-    std::string s = d.toText();
-    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    resultText(ctx, d.toText());
 }
 
 // hv_todate(x): CAST(x AS DATE).
@@ -88,15 +92,14 @@ void fnToDate(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const char* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    Date d = sql::parseAnyDate(t ? t : "");
+    const std::string t = argumentText(argv[0]);
+    Date d = sql::parseAnyDate(t);
     if (!d.isValid()) {
-        std::string msg = "Data invalida \"" + std::string(t ? t : "") + "\" in CAST";
+        std::string msg = "Data invalida \"" + t + "\" in CAST";
         sqlite3_result_error(ctx, msg.c_str(), -1);
         return;
     }
-    std::string s = sql::isoDate(d);
-    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    resultText(ctx, sql::isoDate(d));
 }
 
 // Numeric value of a text for CAST(... AS FLOAT/INTEGER): blank gives NULL, a
