@@ -6,6 +6,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <optional>
+
 namespace workbook::xlsx {
 
 QString XCell::attr(const QString& name) const
@@ -47,6 +49,20 @@ QString localName(const QString& q)
 {
     int c = q.indexOf(QLatin1Char(':'));
     return c < 0 ? q : q.mid(c + 1);
+}
+
+// The group ("si") of a cell's shared formula; nothing when the cell has no
+// formula or its formula is not shared.
+std::optional<QString> sharedGroupOf(const XCell& c)
+{
+    if (!c.hasFormula) return std::nullopt;
+    QString t, si;
+    for (const auto& a : c.formulaAttrs) {
+        if (a.first == QLatin1String("t")) t = a.second;
+        if (a.first == QLatin1String("si")) si = a.second;
+    }
+    if (t != QLatin1String("shared")) return std::nullopt;
+    return si;
 }
 
 // Rewrites the value of attribute `attr` of every element named `element`.
@@ -244,25 +260,15 @@ void Sheet::unshareFormulas()
     std::map<QString, Master> masters;
     for (auto& [ri, row] : m_rows)
         for (auto& [ci, c] : row.cells) {
-            if (!c.hasFormula) continue;
-            QString t, si;
-            for (const auto& a : c.formulaAttrs) {
-                if (a.first == QLatin1String("t")) t = a.second;
-                if (a.first == QLatin1String("si")) si = a.second;
-            }
-            if (t == QLatin1String("shared") && !c.formula.isEmpty())
-                masters[si] = {ri, ci, c.formula};
+            const auto group = sharedGroupOf(c);
+            if (group && !c.formula.isEmpty())
+                masters[*group] = {ri, ci, c.formula};
         }
     for (auto& [ri, row] : m_rows)
         for (auto& [ci, c] : row.cells) {
-            if (!c.hasFormula) continue;
-            QString t, si;
-            for (const auto& a : c.formulaAttrs) {
-                if (a.first == QLatin1String("t")) t = a.second;
-                if (a.first == QLatin1String("si")) si = a.second;
-            }
-            if (t != QLatin1String("shared")) continue;
-            auto m = masters.find(si);
+            const auto group = sharedGroupOf(c);
+            if (!group) continue;
+            auto m = masters.find(*group);
             if (m == masters.end())
                 throw FormatError("formula partajata fara formula de baza");
             c.formula = offsetFormula(m->second.text, ri - m->second.row, ci - m->second.col);
