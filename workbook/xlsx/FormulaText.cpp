@@ -62,6 +62,24 @@ QString writePart(const Part& p)
     return out;
 }
 
+// Position of the quote that closes the quoted run opening at `open` (a
+// doubled quote inside stands for the quote itself); the length of the text
+// when the run is never closed.
+int closingQuote(const QString& f, int open)
+{
+    const QChar quote = f[open];
+    const int n = int(f.size());
+    int j = open + 1;
+    while (j < n) {
+        if (f[j] == quote) {
+            if (j + 1 < n && f[j + 1] == quote) { j += 2; continue; }
+            break;
+        }
+        ++j;
+    }
+    return j;
+}
+
 // Calls edit(sheetPrefix, a, b, hasB) for each reference; edit changes a and b
 // or returns false to write "#REF!" instead.
 QString forEachRef(const QString& f, const std::function<bool(const QString&, Part&, Part&, bool)>& edit)
@@ -73,14 +91,7 @@ QString forEachRef(const QString& f, const std::function<bool(const QString&, Pa
     while (i < n) {
         QChar c = f[i];
         if (c == QLatin1Char('"')) {
-            int j = i + 1;
-            while (j < n) {
-                if (f[j] == QLatin1Char('"')) {
-                    if (j + 1 < n && f[j + 1] == QLatin1Char('"')) { j += 2; continue; }
-                    break;
-                }
-                ++j;
-            }
+            const int j = closingQuote(f, i);
             out += f.mid(i, j - i + 1);
             i = j + 1;
             continue;
@@ -97,14 +108,7 @@ QString forEachRef(const QString& f, const std::function<bool(const QString&, Pa
         int start = i;
         int j = i;
         if (c == QLatin1Char('\'')) {
-            int k = i + 1;
-            while (k < n) {
-                if (f[k] == QLatin1Char('\'')) {
-                    if (k + 1 < n && f[k + 1] == QLatin1Char('\'')) { k += 2; continue; }
-                    break;
-                }
-                ++k;
-            }
+            const int k = closingQuote(f, i);
             if (k + 1 < n && f[k + 1] == QLatin1Char('!')) {
                 sheet = f.mid(i + 1, k - i - 1).replace(QLatin1String("''"), QLatin1String("'"));
                 j = k + 2;
