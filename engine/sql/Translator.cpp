@@ -73,27 +73,21 @@ std::string formatNumber(double v, int decimals)
 
 namespace {
 
-std::string quoteIdent(std::string_view name)
+// The text between two quote characters, each quote inside it doubled.
+std::string quoted(std::string_view text, char quote)
 {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"')
-            r += '"';
+    std::string r(1, quote);
+    for (char c : text) {
+        if (c == quote)
+            r += quote;
         r += c;
     }
-    return r + "\"";
+    return r + quote;
 }
 
-std::string quoteText(std::string_view text)
-{
-    std::string r = "'";
-    for (char c : text) {
-        if (c == '\'')
-            r += '\'';
-        r += c;
-    }
-    return r + "'";
-}
+std::string quoteIdent(std::string_view name) { return quoted(name, '"'); }
+
+std::string quoteText(std::string_view text) { return quoted(text, '\''); }
 
 bool isBlank(std::string_view s)
 {
