@@ -16,9 +16,10 @@ namespace dbftest {
 
 class ScratchDir {
 public:
-    ScratchDir()
+    // A fresh folder in the system's temporary folder, named prefix + six letters.
+    explicit ScratchDir(const std::string& prefix = "hv-dbf-")
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "hv-dbf-XXXXXX").string();
+        std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
         if (!mkdtemp(tmpl.data()))
             std::abort();
         m_path = tmpl;

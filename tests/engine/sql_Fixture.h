@@ -2,16 +2,12 @@
 // applications ("Cereri") and their members ("Oameni") in a scratch folder.
 #pragma once
 
+#include "dbf_TestSupport.h"
+
 #include "engine/Database.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace sqltest {
 
@@ -19,10 +15,6 @@ class Register {
 public:
     Register()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "hv-sql-XXXXXX").string();
-        if (!mkdtemp(tmpl.data()))
-            std::abort();
-        m_dir = tmpl;
         C = file("Cereri.dbf");
         O = file("Oameni.dbf");
         db.exec({"CREATE TABLE \"" + C + "\"",
@@ -48,19 +40,14 @@ public:
                 " (4, 2, \"ANA ION\", \"5100606040016\", 0, \"copil\"),"
                 " (5, 99, \"ORFAN\", \"1900707040017\", 0, \"adult\")");
     }
-    ~Register()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-    std::string file(const std::string& name) const { return (m_dir / name).string(); }
+    std::string file(const std::string& name) const { return m_dir.file(name); }
 
     // {C}, {O} and {dir} replaced by the quoted-path contents.
     std::string expand(std::string sql) const
     {
         replaceAll(sql, "{C}", C);
         replaceAll(sql, "{O}", O);
-        replaceAll(sql, "{dir}", m_dir.string());
+        replaceAll(sql, "{dir}", m_dir.path().string());
         return sql;
     }
 
@@ -84,11 +71,7 @@ public:
         return out;
     }
 
-    static std::string readFile(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string readFile(const std::string& path) { return dbftest::readFile(path); }
 
     engine::Database db;
     std::string C, O;
@@ -99,7 +82,7 @@ private:
         for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
             s.replace(p, from.size(), to);
     }
-    std::filesystem::path m_dir;
+    dbftest::ScratchDir m_dir{"hv-sql-"};
 };
 
 } // namespace sqltest
