@@ -3,6 +3,7 @@
 // save. Target: under a second for the .xls. The output of the last run is
 // left in the temporary folder (hestavo-bench-20000.xls/.xlsx) for checking
 // with LibreOffice.
+#include "tests/workbook/CountedRecords.h"
 #include "workbook/TemplateFill.h"
 #include "workbook/Workbook.h"
 
@@ -11,15 +12,9 @@
 
 namespace {
 
-class GeneratedRecords : public workbook::RecordSource {
+class GeneratedRecords : public CountedRecords {
 public:
-    explicit GeneratedRecords(int n) : m_n(n) {}
-    int recordCount() override { return m_n; }
-    int position() override { return m_pos; }
-    void restore(int p) override { m_pos = p; }
-    void first() override { m_pos = 0; }
-    void next() override { ++m_pos; }
-    bool eof() override { return m_pos >= m_n; }
+    using CountedRecords::CountedRecords;
     QStringList columnNames() override { return {"NUME", "DATA", "SUMA", "NRDISP", "SUMAL"}; }
     bool isTextColumn(const QString& c) override { return c == QLatin1String("NUME") || c == QLatin1String("NRDISP"); }
     QString text(const QString& c) override
@@ -33,10 +28,6 @@ public:
         if (c == QLatin1String("SUMA")) return 100 + (m_pos % 50) * 2.5;
         return double(m_pos % 3);
     }
-
-private:
-    int m_n;
-    int m_pos = 0;
 };
 
 void fill(benchmark::State& state, const char* ext)

@@ -2,6 +2,7 @@
 // outgrows the 109 FAT sectors of the header (DIFAT sectors), the shared
 // string table spans hundreds of CONTINUE records; xlrd and LibreOffice read it.
 #include "Checkers.h"
+#include "CountedRecords.h"
 
 #include "workbook/TemplateFill.h"
 #include "workbook/Workbook.h"
@@ -13,23 +14,13 @@ using namespace workbook;
 
 namespace {
 
-class NumberedRecords : public RecordSource {
+class NumberedRecords : public CountedRecords {
 public:
-    explicit NumberedRecords(int n) : m_n(n) {}
-    int recordCount() override { return m_n; }
-    int position() override { return m_pos; }
-    void restore(int p) override { m_pos = p; }
-    void first() override { m_pos = 0; }
-    void next() override { ++m_pos; }
-    bool eof() override { return m_pos >= m_n; }
+    using CountedRecords::CountedRecords;
     QStringList columnNames() override { return {"NUME", "SUMA"}; }
     bool isTextColumn(const QString& c) override { return c == QLatin1String("NUME"); }
     QString text(const QString&) override { return QStringLiteral("Beneficiar ș %1").arg(m_pos); }
     std::optional<double> number(const QString&) override { return 1 + m_pos % 10; }
-
-private:
-    int m_n;
-    int m_pos = 0;
 };
 
 } // namespace
