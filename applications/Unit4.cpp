@@ -212,6 +212,11 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     auto* change = Button(password, "&Schimba parola", "SchimbaParola");
     pass->addRow(change);
     connect(change, &QPushButton::clicked, this, [this] { RunCommand([this] { SchimbaParolaClick(); }); });
+    // The password group sits under the identification: Tab goes through it
+    // before moving on to the bracket table on the right.
+    setTabOrder(m_cuOle, m_pass1);
+    setTabOrder(m_pass1, m_pass2);
+    setTabOrder(m_pass2, change);
 
     // Paths of the network database and of the automatic saves.
     auto* paths = new QGroupBox("Cai de lucru", this);

@@ -323,3 +323,18 @@ TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "13");
 }
+
+TEST_F(AdminWindow, TabFollowsTheColumnsTopToBottom)
+{
+    TForm4 form;
+    const QStringList expected{"UAT",     "PRIMARIA", "TIPLOC",  "SIRUES",  "JUDET",   "CODJUD",
+                               "PRIMAR",  "VICEPRIMAR", "CONTABIL", "DIRECTOR", "INTOCMIT", "CuOLE",
+                               "Parola1", "Parola2",  "SchimbaParola", "Lim1", "Cu1", "Lim2"};
+    QStringList order;
+    QWidget* w = Field<QComboBox>(form, "UAT");
+    for (int guard = 0; order.size() < expected.size() && guard < 500; ++guard, w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty())
+            order << w->objectName();
+    }
+    EXPECT_EQ(order.join(" ").toStdString(), expected.join(" ").toStdString());
+}
