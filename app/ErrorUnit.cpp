@@ -11,6 +11,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 
@@ -85,14 +86,15 @@ TErori::TErori(const QString& title, const QString& text, int buttons, int kind,
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
-    // A text that does not fit the usual box (a long path, many lines) makes
-    // the dialog wider, up to the screen, and taller, so that nothing is cut.
+    // A text that does not fit the usual box makes the dialog taller, and a
+    // word too long to wrap (a path) makes it wider, up to the screen, so
+    // that nothing is cut.
     const QFontMetrics metrics(font());
     int messageWidth = kMessageWidth;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int widest = screen ? screen->availableGeometry().width() - 40 : 1000;
-    for (const QString& line : shown.split(QLatin1Char('\n')))
-        messageWidth = std::max(messageWidth, std::min(widest, metrics.horizontalAdvance(line) + 8));
+    for (const QString& word : shown.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        messageWidth = std::max(messageWidth, std::min(widest, metrics.horizontalAdvance(word) + 8));
     const int textHeight =
         metrics.boundingRect(QRect(0, 0, messageWidth, 100000), Qt::AlignCenter | Qt::TextWordWrap, shown).height();
     const int messageHeight = std::max(kMessageHeight, textHeight + 8);

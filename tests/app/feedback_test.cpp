@@ -94,6 +94,8 @@ TEST(MessageDialog, WholeTextFitsInsideTheDialog)
         {"Baza de date " + longFolder + "\rNU este accesibila sau este incompleta!\r"
          "Verificati conexiunea si baza si reporniti programul!", true},
         {"unu\rdoi\rtrei\rpatru\rcinci\rsase\rsapte", false},
+        {"Tabela \"/date/Cereri.dbf\" nu poate fi deschisa (linia 2, coloana 6): Fisierul \"/date/Cereri.dbf\" "
+         "nu este o tabela dBase (versiune 0x1E)", false},
     };
     for (const Case& c : cases) {
         TErori d("Conectare server", c.text, kButtonsYesNo, kKindError);
