@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -207,6 +208,27 @@ TEST(ProblemHint, BalloonPointsAtTheControlAndIsRecorded)
     EXPECT_EQ(b->pos(), edit->mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(b->width(), 300);
     EXPECT_TRUE(b->findChild<QLabel*>("Text")->text() == "Nu ati scris nicio parola!");
+
+    // Closing the window (hidden, or destroyed) takes the balloon with it.
+    struct Case {
+        bool destroy;
+    } cases[] = {{false}, {true}};
+    for (const Case& c : cases) {
+        auto* dialog = new QWidget;
+        auto* year = new QLineEdit(dialog);
+        dialog->show();
+        ShowProblemHint("Anul este scris gresit!", year);
+        QPointer<QWidget> shown = currentProblemHint();
+        ASSERT_TRUE(shown && shown->isVisible());
+        if (c.destroy)
+            delete dialog;
+        else
+            dialog->hide();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(!shown || !shown->isVisible()) << "destroy=" << c.destroy;
+        if (!c.destroy)
+            delete dialog;
+    }
 }
 
 TEST(Shell, TestModeRecordsWithoutStarting)
