@@ -2,12 +2,16 @@
 
 #include "app/TestMode.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 
@@ -16,6 +20,7 @@ constexpr int kBandWidth = 342;
 constexpr int kButtonWidth = 73;
 constexpr int kTopBand = 44;
 constexpr int kMessageHeight = 65;
+constexpr int kMessageWidth = 321;
 constexpr int kBottomBand = 44;
 
 struct KindLook {
@@ -76,7 +81,25 @@ TErori::TErori(const QString& title, const QString& text, int buttons, int kind,
     setWindowTitle(kindCaption(kind));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint
                    | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kBandWidth, kTopBand + kMessageHeight + 16 + kBottomBand);
+
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    // A text that does not fit the usual box makes the dialog taller, and a
+    // word too long to wrap (a path) makes it wider, up to the screen, so
+    // that nothing is cut.
+    const QFontMetrics metrics(font());
+    int messageWidth = kMessageWidth;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int widest = screen ? screen->availableGeometry().width() - 40 : 1000;
+    for (const QString& word : shown.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        messageWidth = std::max(messageWidth, std::min(widest, metrics.horizontalAdvance(word) + 8));
+    const int textHeight =
+        metrics.boundingRect(QRect(0, 0, messageWidth, 100000), Qt::AlignCenter | Qt::TextWordWrap, shown).height();
+    const int messageHeight = std::max(kMessageHeight, textHeight + 8);
+    const int dialogWidth = messageWidth + (kBandWidth - kMessageWidth);
+    setFixedSize(dialogWidth, kTopBand + messageHeight + 16 + kBottomBand);
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("Icon"));
@@ -90,16 +113,13 @@ TErori::TErori(const QString& title, const QString& text, int buttons, int kind,
     bold.setPointSize(bold.pointSize() + 2);
     titleLabel->setFont(bold);
     titleLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    titleLabel->setGeometry(48, 0, kBandWidth - 56, kTopBand);
+    titleLabel->setGeometry(48, 0, dialogWidth - 56, kTopBand);
 
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     auto* message = new QLabel(shown, this);
     message->setObjectName(QStringLiteral("Mesaj"));
     message->setAlignment(Qt::AlignCenter);
     message->setWordWrap(true);
-    message->setGeometry((kBandWidth - 321) / 2, kTopBand + 8, 321, kMessageHeight);
+    message->setGeometry((dialogWidth - messageWidth) / 2, kTopBand + 8, messageWidth, messageHeight);
 
     struct B {
         int bit;
@@ -121,8 +141,9 @@ TErori::TErori(const QString& title, const QString& text, int buttons, int kind,
     }
     const QList<int> lefts = buttonLefts(int(m_buttons.size()));
     const int top = height() - kBottomBand + (kBottomBand - 25) / 2;
+    const int shift = (dialogWidth - kBandWidth) / 2;
     for (int i = 0; i < m_buttons.size(); ++i)
-        m_buttons[i]->setGeometry(lefts[i], top, kButtonWidth, 25);
+        m_buttons[i]->setGeometry(lefts[i] + shift, top, kButtonWidth, 25);
     if (!m_buttons.isEmpty()) {
         m_buttons.first()->setDefault(true);
         m_buttons.first()->setFocus();

@@ -3,6 +3,7 @@
 #include "app/TestMode.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
@@ -11,6 +12,26 @@
 #include <QWidget>
 
 namespace {
+// Closes the balloon when the window of the control it points at is hidden
+// (the dialog closed), so that it does not float over whatever comes next.
+class CloseWithWindow : public QObject {
+public:
+    CloseWithWindow(QWidget* balloon, QWidget* window) : QObject(balloon), m_balloon(balloon)
+    {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, balloon, &QWidget::close);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            m_balloon->close();
+        return false;
+    }
+
+private:
+    QWidget* m_balloon;
+};
+
 QPointer<QWidget>& balloon()
 {
     static QPointer<QWidget> b;
@@ -49,8 +70,10 @@ void ShowProblemHint(const QString& text, QWidget* control)
     grid->addWidget(body, 1, 0, 1, 2);
     b->setFixedWidth(300);
     b->adjustSize();
-    if (control)
+    if (control) {
         b->move(control->mapToGlobal(QPoint(10, 10)));
+        new CloseWithWindow(b, control->window());
+    }
     b->show();
     balloon() = b;
     QTimer::singleShot(5000, b, &QWidget::close);

@@ -48,9 +48,10 @@ TPerioadaF::TPerioadaF(QWidget* parent) : QDialog(parent)
     };
     B_Adauga = button("&Adauga luna", "B_Adauga");
     B_Sterge = button("&Sterge luna", "B_Sterge");
+    // Made in the order they stand on the form, which is also the Tab order.
+    B_Import = button("Import dosare din VMG sau ASF", "B_Import");
     B_Renunta = button("&Renunta si inchide", "B_Renunta");
     B_Memoreaza = button("&Memoreaza si inchide", "B_Memoreaza");
-    B_Import = button("Import dosare din VMG sau ASF", "B_Import");
     auto* importMenu = new QMenu(this);
     importMenu->setObjectName("ImportMenu");
     importMenu->addAction("Import din VMG");

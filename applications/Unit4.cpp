@@ -222,13 +222,29 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     m_savePath->setObjectName("SavePath");
     pathGrid->addWidget(new QLabel("Baza de date in retea:", paths), 0, 0);
     pathGrid->addWidget(m_serverPath, 0, 1);
-    pathGrid->addWidget(PictureButton(paths, QStyle::SP_DirOpenIcon, "Modificare cale server."), 0, 2);
-    pathGrid->addWidget(PictureButton(paths, QStyle::SP_TrashIcon, "Stergere cale server. Lucru local."), 0, 3);
+    const std::array<QToolButton*, 4> pathButtons{
+        PictureButton(paths, QStyle::SP_DirOpenIcon, "Modificare cale server."),
+        PictureButton(paths, QStyle::SP_TrashIcon, "Stergere cale server. Lucru local."),
+        PictureButton(paths, QStyle::SP_DirOpenIcon, "Modificare cale salvari automate."),
+        PictureButton(paths, QStyle::SP_TrashIcon, "Stergere cale salvari automate.")};
+    pathGrid->addWidget(pathButtons[0], 0, 2);
+    pathGrid->addWidget(pathButtons[1], 0, 3);
     pathGrid->addWidget(new QLabel("Salvari automate:", paths), 1, 0);
     pathGrid->addWidget(m_savePath, 1, 1);
-    pathGrid->addWidget(PictureButton(paths, QStyle::SP_DirOpenIcon, "Modificare cale salvari automate."), 1, 2);
-    pathGrid->addWidget(PictureButton(paths, QStyle::SP_TrashIcon, "Stergere cale salvari automate."), 1, 3);
+    pathGrid->addWidget(pathButtons[2], 1, 2);
+    pathGrid->addWidget(pathButtons[3], 1, 3);
     pathGrid->setColumnStretch(1, 1);
+
+    // The password and path groups sit under the identification: Tab goes
+    // down that column before moving on to the bracket table on the right.
+    setTabOrder(m_cuOle, m_pass1);
+    setTabOrder(m_pass1, m_pass2);
+    setTabOrder(m_pass2, change);
+    QWidget* previous = change;
+    for (QToolButton* b : pathButtons) {
+        setTabOrder(previous, b);
+        previous = b;
+    }
 
     // Bottom buttons.
     auto* templates = Button(this, "Modifica modele de listare", "ModeleButton");
@@ -245,6 +261,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     auto* left = new QVBoxLayout;
     left->addWidget(ident);
     left->addWidget(password);
+    left->addWidget(paths);
     left->addStretch();
     auto* right = new QVBoxLayout;
     right->addWidget(brackets);
@@ -261,7 +278,6 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     auto* top = new QVBoxLayout(this);
     top->addWidget(title);
     top->addLayout(columns);
-    top->addWidget(paths);
     top->addLayout(buttons);
 
     connect(m_judet, &QComboBox::currentIndexChanged, this, &TForm4::JudetChange);

@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -79,6 +81,43 @@ TEST(MessageDialog, ButtonsInFixedOrderAtTheirPlaces)
     } kinds[] = {{0, "Atentie !"}, {1, "Eroare"}, {2, "Informatie"}, {3, "Confirmare"}, {7, "Eroare"}};
     for (const Kind& k : kinds)
         EXPECT_EQ(TErori("t", "x", kButtonOK, k.kind).windowTitle(), QString(k.caption));
+}
+
+TEST(MessageDialog, WholeTextFitsInsideTheDialog)
+{
+    app();
+    const QString longFolder = "/srv/retea/Baza_de_date_a_primariei_comunei_Sandulesti_judetul_Cluj_2026";
+    struct Case {
+        QString text;
+        bool wider;   // wider than the usual 342-pixel box
+    } cases[] = {
+        {"\rATENTIE!\rNu aveti nicio parola!", false},
+        {"Baza de date " + longFolder + "\rNU este accesibila sau este incompleta!\r"
+         "Verificati conexiunea si baza si reporniti programul!", true},
+        {"unu\rdoi\rtrei\rpatru\rcinci\rsase\rsapte", false},
+        {"Tabela \"/date/Cereri.dbf\" nu poate fi deschisa (linia 2, coloana 6): Fisierul \"/date/Cereri.dbf\" "
+         "nu este o tabela dBase (versiune 0x1E)", false},
+    };
+    for (const Case& c : cases) {
+        TErori d("Conectare server", c.text, kButtonsYesNo, kKindError);
+        auto* message = d.findChild<QLabel*>("Mesaj");
+        ASSERT_NE(message, nullptr);
+        QString shown = c.text;
+        shown.replace('\r', '\n');
+        const QFontMetrics fm(message->font());
+        const QRect need = fm.boundingRect(QRect(0, 0, message->width(), 100000),
+                                           Qt::AlignCenter | Qt::TextWordWrap, shown);
+        EXPECT_LE(need.width(), message->width()) << c.text.toStdString();
+        EXPECT_LE(need.height(), message->height()) << c.text.toStdString();
+        EXPECT_LE(message->geometry().right(), d.width());
+        EXPECT_LE(message->geometry().bottom(), d.height());
+        for (QPushButton* b : d.visibleButtons()) {
+            EXPECT_GE(b->x(), 0);
+            EXPECT_LE(b->geometry().right(), d.width());
+            EXPECT_GT(b->y(), message->geometry().bottom());
+        }
+        EXPECT_EQ(d.width() > 342, c.wider) << c.text.toStdString();
+    }
 }
 
 TEST(MessageDialog, RealDialogReturnsButtonResultsAndEscapeGivesTwo)
@@ -169,6 +208,27 @@ TEST(ProblemHint, BalloonPointsAtTheControlAndIsRecorded)
     EXPECT_EQ(b->pos(), edit->mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(b->width(), 300);
     EXPECT_TRUE(b->findChild<QLabel*>("Text")->text() == "Nu ati scris nicio parola!");
+
+    // Closing the window (hidden, or destroyed) takes the balloon with it.
+    struct Case {
+        bool destroy;
+    } cases[] = {{false}, {true}};
+    for (const Case& c : cases) {
+        auto* dialog = new QWidget;
+        auto* year = new QLineEdit(dialog);
+        dialog->show();
+        ShowProblemHint("Anul este scris gresit!", year);
+        QPointer<QWidget> shown = currentProblemHint();
+        ASSERT_TRUE(shown && shown->isVisible());
+        if (c.destroy)
+            delete dialog;
+        else
+            dialog->hide();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(!shown || !shown->isVisible()) << "destroy=" << c.destroy;
+        if (!c.destroy)
+            delete dialog;
+    }
 }
 
 TEST(Shell, TestModeRecordsWithoutStarting)

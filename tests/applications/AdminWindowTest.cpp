@@ -323,3 +323,27 @@ TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "13");
 }
+
+TEST_F(AdminWindow, TabFollowsTheColumnsTopToBottomAndTheFormFitsALaptopScreen)
+{
+    TForm4 form;
+    const QStringList expected{"UAT",      "PRIMARIA", "TIPLOC",   "SIRUES",        "JUDET",    "CODJUD",
+                               "PRIMAR",   "VICEPRIMAR", "CONTABIL", "DIRECTOR",    "INTOCMIT", "CuOLE",
+                               "Parola1",  "Parola2",  "SchimbaParola", "Modificare cale server.",
+                               "Stergere cale server. Lucru local.", "Modificare cale salvari automate.",
+                               "Stergere cale salvari automate.", "Lim1", "Cu1", "Lim2"};
+    QStringList order;
+    QWidget* w = Field<QComboBox>(form, "UAT");
+    for (int guard = 0; order.size() < expected.size() && guard < 500; ++guard, w = w->nextInFocusChain()) {
+        if (!(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (!w->objectName().isEmpty())
+            order << w->objectName();
+        else if (!w->toolTip().isEmpty())
+            order << w->toolTip();
+    }
+    EXPECT_EQ(order.join(" | ").toStdString(), expected.join(" | ").toStdString());
+
+    // A 1366x768 screen less a taskbar and the window's title bar.
+    EXPECT_LE(form.sizeHint().height(), 768 - 40 - 30);
+}

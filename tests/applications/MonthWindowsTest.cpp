@@ -239,6 +239,14 @@ TEST_F(MonthWindows, FormCaptionsAndImportMenu)
     for (QAction* a : menu->actions())
         items << a->text();
     EXPECT_EQ(items, QStringList({"Import din VMG", "Import din ASF"}));
+
+    // Tab follows the rows of the form from top to bottom.
+    QStringList order;
+    QWidget* w = form.Luna;
+    for (int guard = 0; order.size() < 6 && guard < 100; ++guard, w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->objectName();
+    EXPECT_EQ(order.join(" ").toStdString(), "Luna B_Adauga B_Sterge B_Import B_Renunta B_Memoreaza");
 }
 
 TEST_F(MonthWindows, OtherMonthPickerNeverOffersTheWorkingMonth)
