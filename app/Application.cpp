@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
-#include "app/ErrorUnit.h"
-#include "app/Unit7.h"
+#include "app/MessageDialog.h"
+#include "app/ProgressWindow.h"
 
 HestavoApplication::HestavoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -18,5 +18,5 @@ bool HestavoApplication::notify(QObject* receiver, QEvent* event)
 void ShowError(const std::exception& error)
 {
     HideProgress();
-    TErori::Mesaj(QStringLiteral("Eroare"), QString::fromUtf8(error.what()), kButtonOK, kKindError);
+    MessageDialog::Mesaj(QStringLiteral("Eroare"), QString::fromUtf8(error.what()), kButtonOK, kKindError);
 }

@@ -1,6 +1,6 @@
 #include "app/TestMode.h"
 
-#include "app/ErrorUnit.h"
+#include "app/MessageDialog.h"
 
 #include <QQueue>
 

@@ -1,6 +1,6 @@
 // Test mode of the program's feedback and shell helpers.
 //
-// The message dialog (TErori::Mesaj), the problem balloon (ShowProblemHint),
+// The message dialog (MessageDialog::Mesaj), the problem balloon (ShowProblemHint),
 // the progress window (ShowProgress/HideProgress), the file and folder
 // choosers (ChooseOpenFile, ChooseSaveFile, ChooseFolder) and the shell
 // (ShellOpen, ShellStart) all go through this switch. While it is on:
@@ -15,7 +15,7 @@
 //     folder) and return true without starting anything.
 //   - ShowProblemHint records the text and the control's objectName, and
 //     shows the balloon as usual (it never blocks).
-//   - ShowProgress records the progress text (TContor::Descr) shown.
+//   - ShowProgress records the progress text (ProgressWindow::Descr) shown.
 //
 // A window test:
 //     testmode::enable();                       // also clears the records

@@ -1,9 +1,9 @@
 #include "applications/AdminCommands.h"
 
-#include "applications/Unit4.h"
+#include "applications/AdministrationWindow.h"
 #include "applications/WorkingMonth.h"
-#include "app/ErrorUnit.h"
-#include "app/Unit7.h"
+#include "app/MessageDialog.h"
+#include "app/ProgressWindow.h"
 #include "data/Db.h"
 #include "data/Months.h"
 #include "data/Settings.h"
@@ -67,7 +67,7 @@ char BracketLetter(int amount)
 bool SettingsComplete()
 {
     if (auto problem = SettingsProblem(WorkingMonthText(), AdminValues())) {
-        TErori::Mesaj("Raport AJPIS", *problem, kButtonOK, kKindError);
+        MessageDialog::Mesaj("Raport AJPIS", *problem, kButtonOK, kKindError);
         return false;
     }
     return true;
@@ -77,7 +77,7 @@ std::optional<RecalcResult> RecalculateWorkingMonth(const AdminSettings& now, co
 {
     const QString month = WorkingMonthText();
     if (month.size() <= 6) {
-        TErori::Mesaj("Recalculare cereri", "Alegeti mai intai o luna de la butonul Perioada!", kButtonOK,
+        MessageDialog::Mesaj("Recalculare cereri", "Alegeti mai intai o luna de la butonul Perioada!", kButtonOK,
                       kKindError);
         return std::nullopt;
     }
@@ -97,11 +97,11 @@ std::optional<RecalcResult> RecalculateWorkingMonth(const AdminSettings& now, co
     }
     HideProgress();
     LogAction("Recalculare cereri.");
-    TErori::Mesaj("Recalculare cereri", "Recalcularea s-a incheiat cu succes!", kButtonOK, kKindInformation);
+    MessageDialog::Mesaj("Recalculare cereri", "Recalcularea s-a incheiat cu succes!", kButtonOK, kKindInformation);
     return result;
 }
 
-void RecalculeazaCommand(TForm4& form)
+void RecalculeazaCommand(AdministrationWindow& form)
 {
     const AdminSettings before = LoadAdminSettings();
     const AdminSettings now = form.FormValues();

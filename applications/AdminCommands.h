@@ -8,7 +8,7 @@
 
 #include <QString>
 
-class TForm4;
+class AdministrationWindow;
 
 namespace hestavo {
 
@@ -34,6 +34,6 @@ std::optional<RecalcResult> RecalculateWorkingMonth(const AdminSettings& now, co
 
 // The "&Recalculeaza cererile" command: stores the form's values without
 // validation, then recalculates.
-void RecalculeazaCommand(TForm4& form);
+void RecalculeazaCommand(AdministrationWindow& form);
 
 } // namespace hestavo

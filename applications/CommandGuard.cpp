@@ -1,6 +1,6 @@
 #include "applications/CommandGuard.h"
 
-#include "app/ErrorUnit.h"
+#include "app/MessageDialog.h"
 
 #include <exception>
 
@@ -12,7 +12,7 @@ bool RunCommand(const std::function<void()>& command)
         command();
         return true;
     } catch (const std::exception& e) {
-        TErori::Mesaj("Eroare", QString::fromUtf8(e.what()), kButtonOK, kKindError);
+        MessageDialog::Mesaj("Eroare", QString::fromUtf8(e.what()), kButtonOK, kKindError);
         return false;
     }
 }

@@ -1,6 +1,6 @@
 #include "backup/Passwords.h"
 
-#include "app/ErrorUnit.h"
+#include "app/MessageDialog.h"
 #include "data/Cp1250.h"
 #include "data/Settings.h"
 
@@ -62,7 +62,7 @@ bool AdministratorUnlock(const std::function<std::optional<QString>()>& askPassw
 {
     const QByteArray stored = ReadSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"));
     if (stored.isEmpty()) {
-        TErori::Mesaj(QStringLiteral("Administrare"), QStringLiteral("\rATENTIE!\rNu aveti nicio parola!"), kButtonOK,
+        MessageDialog::Mesaj(QStringLiteral("Administrare"), QStringLiteral("\rATENTIE!\rNu aveti nicio parola!"), kButtonOK,
                       kKindWarning);
         return true;
     }
@@ -73,7 +73,7 @@ bool AdministratorUnlock(const std::function<std::optional<QString>()>& askPassw
     // database that has one.
     if (!entry->isEmpty() && PasswordDigest(*entry) == stored)
         return true;
-    TErori::Mesaj(QStringLiteral("Greseala!"), QStringLiteral("PAROLA INCORECTA !"), kButtonOK, kKindError);
+    MessageDialog::Mesaj(QStringLiteral("Greseala!"), QStringLiteral("PAROLA INCORECTA !"), kButtonOK, kKindError);
     return false;
 }
 
@@ -81,17 +81,17 @@ bool ChangeAdminPassword(const QString& newPassword, const QString& repeated)
 {
     if (newPassword != repeated) {
         QApplication::beep();
-        TErori::Mesaj(QStringLiteral("Eroare la completare"),
+        MessageDialog::Mesaj(QStringLiteral("Eroare la completare"),
                       QStringLiteral("Nu ati scris parola noua la fel in cele doua casute !"), kButtonOK, kKindError);
         return false;
     }
     if (!newPassword.isEmpty()) {
         WriteSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"), PasswordDigest(newPassword));
-        TErori::Mesaj(QStringLiteral("Confirmare"), QStringLiteral("\rParola a fost schimbata cu succes!"), kButtonOK,
+        MessageDialog::Mesaj(QStringLiteral("Confirmare"), QStringLiteral("\rParola a fost schimbata cu succes!"), kButtonOK,
                       kKindInformation);
         return true;
     }
-    if (TErori::Mesaj(QStringLiteral("Eroare la completare"),
+    if (MessageDialog::Mesaj(QStringLiteral("Eroare la completare"),
                       QStringLiteral("ATENTIE !\rDoriti sa dezactivati parola de administrator?"), kButtonsYesNo,
                       kKindWarning)
         != kResultYes)

@@ -1,7 +1,7 @@
 // The administrator password: its digest (kept in "Hestavo.set", section
 // "INIT", key WIN), the unlock of the main window's commands and the change of
 // the password. The work functions take what the dialogs collected and report
-// through TErori, so the windows stay thin.
+// through MessageDialog, so the windows stay thin.
 #pragma once
 
 #include <QByteArray>

@@ -2,8 +2,8 @@
 // main window runs modally, and the temporary folder goes when it closes.
 #include "app/Application.h"
 #include "app/SingleInstance.h"
-#include "app/main/Unit1.h"
-#include "app/main/Unit3.h"
+#include "app/main/Startup.h"
+#include "app/main/MainWindow.h"
 #include "data/Paths.h"
 
 #include <QApplication>
@@ -26,8 +26,8 @@ int main(int argc, char* argv[])
     QToolTip::setPalette(tips);
 
     initPaths(defaultProgramFolder());
-    TForm3 mainWindow;
-    TForm1 splash(&mainWindow);
+    MainWindow mainWindow;
+    StartupSplash splash(&mainWindow);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &mainWindow, [&] {
         bringToFront(mainWindow.isVisible() ? static_cast<QWidget*>(&mainWindow) : &splash);
     });
@@ -39,10 +39,10 @@ int main(int argc, char* argv[])
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QStringList args = QCoreApplication::arguments();
         args.removeFirst();
-        const TForm1::Outcome outcome = splash.RunStartup(args, QCoreApplication::applicationFilePath());
+        const StartupSplash::Outcome outcome = splash.RunStartup(args, QCoreApplication::applicationFilePath());
         QApplication::restoreOverrideCursor();
         splash.hide();
-        if (outcome == TForm1::Outcome::ShowMain) {
+        if (outcome == StartupSplash::Outcome::ShowMain) {
             try {
                 mainWindow.Entry();
             } catch (const std::exception& e) {
@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
             rc = 1;
         }
         QCoreApplication::processEvents();
-        TForm1::Cleanup();
+        StartupSplash::Cleanup();
         QCoreApplication::quit();
     });
     app.exec();

@@ -3,8 +3,8 @@
 #include "Fixture.h"
 
 #include "applications/AdminCommands.h"
-#include "applications/Unit4.h"
-#include "app/ErrorUnit.h"
+#include "applications/AdministrationWindow.h"
+#include "app/MessageDialog.h"
 #include "backup/Passwords.h"
 
 #include <QCheckBox>
@@ -21,15 +21,15 @@ namespace {
 class AdminWindow : public DataFolderTest {
 protected:
     template <typename T>
-    T* Field(TForm4& form, const char* name)
+    T* Field(AdministrationWindow& form, const char* name)
     {
         T* w = form.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QLineEdit* Edit(TForm4& form, const char* name) { return Field<QLineEdit>(form, name); }
-    QComboBox* Combo(TForm4& form, const char* name) { return Field<QComboBox>(form, name); }
-    void Click(TForm4& form, const char* name) { Field<QPushButton>(form, name)->click(); }
+    QLineEdit* Edit(AdministrationWindow& form, const char* name) { return Field<QLineEdit>(form, name); }
+    QComboBox* Combo(AdministrationWindow& form, const char* name) { return Field<QComboBox>(form, name); }
+    void Click(AdministrationWindow& form, const char* name) { Field<QPushButton>(form, name)->click(); }
 
     // A complete, valid identification in the settings file.
     void WriteCompleteSettings()
@@ -44,7 +44,7 @@ protected:
 
 TEST_F(AdminWindow, EmptySettingsGiveDefaultsAndTheFirstRefusals)
 {
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     EXPECT_EQ(form.windowTitle(), "Administrare program");
     EXPECT_EQ(Combo(form, "UAT")->currentText(), "U.A.T.");
@@ -104,7 +104,7 @@ TEST_F(AdminWindow, SaveChecksInOrder)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rule);
         testmode::clear();
-        TForm4 form;
+        AdministrationWindow form;
         form.LoadSettings();
         Edit(form, "PRIMARIA")->setText(c.name);
         Combo(form, "JUDET")->setCurrentIndex(c.county);
@@ -129,7 +129,7 @@ TEST_F(AdminWindow, SaveChecksInOrder)
 
 TEST_F(AdminWindow, ClujWithEmptyCountyCodeSaves13AndEveryKey)
 {
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     Edit(form, "PRIMARIA")->setText("  Floresti   Nord ");
     Edit(form, "SIRUES")->setText("4221306");
@@ -163,10 +163,10 @@ TEST_F(AdminWindow, ClujWithEmptyCountyCodeSaves13AndEveryKey)
 
 TEST_F(AdminWindow, ChoosingACountyFillsOnlyAnEmptyCodeAndTellsAboutBacau)
 {
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     QList<bool> shown;
-    QObject::connect(&form, &TForm4::bacauReportVisible, [&](bool v) { shown << v; });
+    QObject::connect(&form, &AdministrationWindow::bacauReportVisible, [&](bool v) { shown << v; });
     Combo(form, "JUDET")->setCurrentText("BACAU");
     EXPECT_EQ(Edit(form, "CODJUD")->text(), "04");
     ASSERT_FALSE(shown.isEmpty());
@@ -184,7 +184,7 @@ TEST_F(AdminWindow, ClosingWithoutSavingRestoresTheStoredValues)
     WriteCompleteSettings();
     WriteSetting("SETARI", "Cu1", "300");
     WriteSetting("SETARI", "CODJUD", "12");
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     EXPECT_EQ(Combo(form, "JUDET")->currentText(), "CLUJ"); // read back upper-cased
     EXPECT_EQ(Edit(form, "CODJUD")->text(), "12");
@@ -206,7 +206,7 @@ TEST_F(AdminWindow, UnreadableNumbersCountAsZeroAndDecimalsSurvive)
     WriteSetting("SETARI", "Lim2", "abc");
     WriteSetting("SETARI", "Cu3", "256.5");
     WriteSetting("SETARI", "IndG", "12.75"); // supplements are whole lei
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     EXPECT_EQ(form.Lim(2)->text(), "0");
     EXPECT_EQ(form.FormValues().brackets.aids[2], 2565000);
@@ -217,7 +217,7 @@ TEST_F(AdminWindow, AidUsesTheTableLoadedFromTheSettings)
 {
     WriteSetting("SETARI", "Cu1", "350");
     WriteSetting("SETARI", "Cu2", "300");
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     EXPECT_EQ(AidForIncome(2, true, 400.00), 350);
     EXPECT_EQ(AidForIncome(2, true, 400.02), 300);
@@ -265,7 +265,7 @@ TEST_F(AdminWindow, SettingsCompleteChecksInOrder)
 
 TEST_F(AdminWindow, PasswordChange)
 {
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     QLineEdit* first = Edit(form, "Parola1");
     QLineEdit* second = Edit(form, "Parola2");
@@ -305,7 +305,7 @@ TEST_F(AdminWindow, PasswordChange)
 TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
 {
     WriteCompleteSettings();
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     form.show();
     QApplication::setActiveWindow(&form);
@@ -326,7 +326,7 @@ TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
 
 TEST_F(AdminWindow, TabFollowsTheColumnsTopToBottomAndTheFormFitsALaptopScreen)
 {
-    TForm4 form;
+    AdministrationWindow form;
     const QStringList expected{"UAT",      "PRIMARIA", "TIPLOC",   "SIRUES",        "JUDET",    "CODJUD",
                                "PRIMAR",   "VICEPRIMAR", "CONTABIL", "DIRECTOR",    "INTOCMIT", "CuOLE",
                                "Parola1",  "Parola2",  "SchimbaParola", "Modificare cale server.",

@@ -3,11 +3,11 @@
 // shows or hides "Raport AJPIS - BACAU".
 #include "Fixture.h"
 
-#include "app/ErrorUnit.h"
-#include "app/main/Unit3.h"
+#include "app/MessageDialog.h"
+#include "app/main/MainWindow.h"
 #include "applications/AdminCommands.h"
-#include "applications/PerioadaU.h"
-#include "applications/Unit4.h"
+#include "applications/WorkingMonthWindow.h"
+#include "applications/AdministrationWindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,42 +41,42 @@ class MainWindowWiring : public DataFolderTest {};
 
 TEST_F(MainWindowWiring, AdministrationCountyControlsTheBacauItem)
 {
-    TForm3 main;
+    MainWindow main;
     main.Unlock();
     EXPECT_EQ(main.LunaLucru->text(), m_monthLabel->text()); // both empty
     bool seen = false;
-    WhenShown<TForm4>(
-        [](TForm4& form) {
+    WhenShown<AdministrationWindow>(
+        [](AdministrationWindow& form) {
             form.findChild<QLineEdit*>("PRIMARIA")->setText("Buhusi");
             form.findChild<QLineEdit*>("SIRUES")->setText("RO 14399840");
             form.findChild<QComboBox*>("JUDET")->setCurrentText("BACAU");
             form.findChild<QPushButton*>("Memoreaza")->click();
         },
         &seen);
-    main.MButAdmClick();
+    main.openAdministration();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(main.BacauItem->isVisible());
     EXPECT_EQ(ReadSetting("SETARI", "JUDET"), "BACAU");
     EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "04");
 
     seen = false;
-    WhenShown<TForm4>(
-        [](TForm4& form) {
+    WhenShown<AdministrationWindow>(
+        [](AdministrationWindow& form) {
             form.findChild<QComboBox*>("JUDET")->setCurrentText("IASI");
             form.findChild<QPushButton*>("Memoreaza")->click();
         },
         &seen);
-    main.MButAdmClick();
+    main.openAdministration();
     EXPECT_TRUE(seen);
     EXPECT_FALSE(main.BacauItem->isVisible());
 }
 
 TEST_F(MainWindowWiring, CereriWithIncompleteSettingsOpensTheAdministration)
 {
-    TForm3 main;
+    MainWindow main;
     main.Unlock();
     bool seen = false;
-    WhenShown<TForm4>([](TForm4& form) { form.reject(); }, &seen);
+    WhenShown<AdministrationWindow>([](AdministrationWindow& form) { form.reject(); }, &seen);
     main.MBut2->click();
     ASSERT_GE(testmode::messages().size(), 1);
     EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");
@@ -86,11 +86,11 @@ TEST_F(MainWindowWiring, CereriWithIncompleteSettingsOpensTheAdministration)
 
 TEST_F(MainWindowWiring, PerioadaSetsTheMainWindowsMonth)
 {
-    TForm3 main;
+    MainWindow main;
     main.Unlock();
     bool seen = false;
-    WhenShown<TPerioadaF>(
-        [](TPerioadaF& form) {
+    WhenShown<WorkingMonthWindow>(
+        [](WorkingMonthWindow& form) {
             form.AddMonth("11.2024");
             form.B_Memoreaza->click();
         },

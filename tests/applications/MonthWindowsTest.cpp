@@ -2,12 +2,12 @@
 // offscreen with the feedback test mode.
 #include "Fixture.h"
 
-#include "app/ErrorUnit.h"
+#include "app/MessageDialog.h"
 
-#include "applications/AdaugaU.h"
-#include "applications/AddLunaU.h"
-#include "applications/PerioadaU.h"
-#include "applications/SelLunaU.h"
+#include "applications/AddMonthDialog.h"
+#include "applications/OtherMonthPicker.h"
+#include "applications/WorkingMonthWindow.h"
+#include "applications/ReportMonthPicker.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -66,7 +66,7 @@ TEST_F(MonthWindows, AddMonthDialogAcceptsYearsFrom2006ToNextYear)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.year.toStdString());
         testmode::clear();
-        TAdaugaF dialog;
+        AddMonthDialog dialog;
         dialog.Luna->setCurrentIndex(2);
         dialog.Anul->setText(c.year);
         dialog.findChild<QPushButton*>("Adauga")->click();
@@ -85,7 +85,7 @@ TEST_F(MonthWindows, AddMonthDialogAcceptsYearsFrom2006ToNextYear)
 
 TEST_F(MonthWindows, AddMonthDialogDefaults)
 {
-    TAdaugaF dialog;
+    AddMonthDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "Adaugare Luna");
     EXPECT_EQ(dialog.Luna->count(), 12);
     EXPECT_EQ(dialog.Luna->currentText(), "01");
@@ -96,7 +96,7 @@ TEST_F(MonthWindows, AddingAMonthPutsItFirstAndMakesItTheWorkingMonth)
 {
     WriteMonthList({"12.2024", "11.2024"});
     SetWorkingMonth("11.2024");
-    TPerioadaF form;
+    WorkingMonthWindow form;
     form.Prepare();
     EXPECT_EQ(form.Luna->currentText(), "11.2024");
 
@@ -127,7 +127,7 @@ TEST_F(MonthWindows, CancelKeepsTheListFileButNotTheAddedWorkingMonth)
 {
     WriteMonthList({"11.2024"});
     SetWorkingMonth("11.2024");
-    TPerioadaF form;
+    WorkingMonthWindow form;
     form.Prepare();
     form.AddMonth("12.2024");
     form.B_Renunta->click();
@@ -136,7 +136,7 @@ TEST_F(MonthWindows, CancelKeepsTheListFileButNotTheAddedWorkingMonth)
 
     // Next opening: the working month is not in the file, nothing is selected,
     // and deleting asks for a month first.
-    TPerioadaF again;
+    WorkingMonthWindow again;
     again.Prepare();
     EXPECT_EQ(again.Luna->currentIndex(), -1);
     again.B_Sterge->click();
@@ -152,7 +152,7 @@ TEST_F(MonthWindows, DeletingTheOnlyMonthRemovesListFileRowsAndMembers)
     AddApplication(1, "11.2024", 2);
     AddApplication(2, "11.2024", 3);
     AddApplication(3, "12.2024", 1); // another month's application, not in the list
-    TPerioadaF form;
+    WorkingMonthWindow form;
     form.Prepare();
 
     testmode::answerMessage(kResultYes);
@@ -190,7 +190,7 @@ TEST_F(MonthWindows, DeletingOneOfSeveralMonthsSelectsTheFirst)
     SetWorkingMonth("12.2024");
     AddApplication(1, "11.2024", 1);
     AddApplication(2, "12.2024", 2);
-    TPerioadaF form;
+    WorkingMonthWindow form;
     form.Prepare();
     testmode::answerMessage(kResultYes);
     testmode::answerMessage(kResultYes);
@@ -210,7 +210,7 @@ TEST_F(MonthWindows, AnythingButDaKeepsTheMonth)
         WriteMonthList({"11.2024"});
         SetWorkingMonth("11.2024");
         AddApplication(10 + answers, "11.2024", 1);
-        TPerioadaF form;
+        WorkingMonthWindow form;
         form.Prepare();
         if (answers == 1)
             testmode::answerMessage(kResultYes);
@@ -226,7 +226,7 @@ TEST_F(MonthWindows, AnythingButDaKeepsTheMonth)
 
 TEST_F(MonthWindows, FormCaptionsAndImportMenu)
 {
-    TPerioadaF form;
+    WorkingMonthWindow form;
     EXPECT_EQ(form.windowTitle(), "Hestavo");
     EXPECT_EQ(form.B_Adauga->text(), "&Adauga luna");
     EXPECT_EQ(form.B_Sterge->text(), "&Sterge luna");
@@ -253,7 +253,7 @@ TEST_F(MonthWindows, OtherMonthPickerNeverOffersTheWorkingMonth)
 {
     WriteMonthList({"12.2024", "11.2024", "10.2024"});
     SetWorkingMonth("11.2024");
-    TAddLuna picker;
+    OtherMonthPicker picker;
     picker.Prepare("Copiere cereri");
     EXPECT_EQ(picker.windowTitle(), "Copiere cereri");
     EXPECT_EQ(Items(picker.Luna), QStringList({"12.2024", "10.2024"}));
@@ -263,7 +263,7 @@ TEST_F(MonthWindows, OtherMonthPickerNeverOffersTheWorkingMonth)
     EXPECT_TRUE(testmode::hints().isEmpty());
 
     WriteMonthList({"11.2024"});
-    TAddLuna empty;
+    OtherMonthPicker empty;
     empty.Prepare("Stergere cereri");
     EXPECT_EQ(empty.Luna->count(), 0);
     empty.findChild<QPushButton*>("B_Ales")->click();
@@ -288,7 +288,7 @@ TEST_F(MonthWindows, ReportPickerYearsAndMonthNumbers)
         {false, "2009", true},   // a hidden year is not checked
         {false, "", true},
     };
-    TSelLuna& picker = SelLuna();
+    ReportMonthPicker& picker = SelLuna();
     EXPECT_EQ(picker.windowTitle(), "Alegeti luna");
     for (const Case& c : cases) {
         SCOPED_TRACE((c.year + (c.showYear ? " shown" : " hidden")).toStdString());
@@ -323,7 +323,7 @@ TEST_F(MonthWindows, UnreadableListFileIsReportedAndNothingIsWritten)
 {
     QDir().mkpath(DataFile("Luni.lst")); // a folder where the list file should be
     SetWorkingMonth("11.2024");
-    TPerioadaF form;
+    WorkingMonthWindow form;
     form.Open(); // reports and does not show the form
     ASSERT_EQ(testmode::messages().size(), 1);
     EXPECT_EQ(testmode::messages()[0].title, "Eroare");

@@ -4,9 +4,9 @@
 
 #include "applications/AdminCommands.h"
 #include "applications/Recalculation.h"
-#include "app/ErrorUnit.h"
-#include "app/Unit7.h"
-#include "applications/Unit4.h"
+#include "app/MessageDialog.h"
+#include "app/ProgressWindow.h"
+#include "applications/AdministrationWindow.h"
 #include "tools/demo-db/DemoDatabase.h"
 
 #include <QPushButton>
@@ -295,7 +295,7 @@ TEST_F(Recalculation, DamagedTableIsReportedNotSuccess)
     damaged.write("not a table");
     damaged.close();
 
-    TForm4 form;
+    AdministrationWindow form;
     form.LoadSettings();
     form.findChild<QPushButton*>("RecalcButton")->click();
     ASSERT_EQ(testmode::messages().size(), 1);

@@ -1,0 +1,376 @@
+#include "app/main/MainWindow.h"
+
+#include "app/MessageDialog.h"
+#include "applications/AdminCommands.h"
+#include "applications/WorkingMonthWindow.h"
+#include "applications/AdministrationWindow.h"
+#include "applications/WorkingMonth.h"
+#include "app/AuditLogWindow.h"
+#include "app/Shell.h"
+#include "backup/Passwords.h"
+#include "backup/LoginDialog.h"
+#include "data/Db.h"
+#include "data/Files.h"
+#include "data/Paths.h"
+#include "data/Settings.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+namespace {
+
+// Button pictures, drawn so that no picture files are needed.
+QIcon picture(const QColor& color, const std::function<void(QPainter&)>& draw)
+{
+    QPixmap pm(40, 40);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(color.darker(160), 2));
+    p.setBrush(color);
+    draw(p);
+    return QIcon(pm);
+}
+
+QIcon padlock(bool open)
+{
+    return picture(open ? QColor(0x4C, 0xAF, 0x50) : QColor(0xD3, 0x8B, 0x2B), [open](QPainter& p) {
+        p.drawRoundedRect(8, 18, 24, 18, 3, 3);
+        p.setBrush(Qt::NoBrush);
+        QPainterPath shackle;
+        const int x = open ? 18 : 12;
+        shackle.moveTo(x, 18);
+        shackle.lineTo(x, 11);
+        shackle.arcTo(x, 3, 16, 16, 180, -180);
+        shackle.lineTo(x + 16, open ? 12 : 18);
+        p.drawPath(shackle);
+    });
+}
+
+QIcon textPicture(const QColor& color, const QString& text)
+{
+    return picture(color, [text](QPainter& p) {
+        p.drawRoundedRect(4, 4, 32, 32, 5, 5);
+        p.setPen(Qt::white);
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(15);
+        p.setFont(f);
+        p.drawText(QRect(4, 4, 32, 32), Qt::AlignCenter, text);
+    });
+}
+
+} // namespace
+
+bool DecideSaveOnClose(const CloseContext& c)
+{
+    if (c.archiveOpen && c.unlocked
+        && MessageDialog::Mesaj(QStringLiteral("Salvare modificari"), QStringLiteral("Doriti sa salvati modificarile ?"),
+                         kButtonsYesNo, kKindConfirmation)
+               == kResultYes)
+        return true;
+    if (c.unlocked && !c.networkMode && c.autoSaveFolder.trimmed() != QLatin1String("-")
+        && !c.autoSaveFolder.trimmed().isEmpty()
+        && MessageDialog::Mesaj(QStringLiteral("Salvare Automata"), QStringLiteral("Doriti sa facem o copie la datele de azi?"),
+                         kButtonsYesNo, kKindConfirmation)
+               == kResultYes)
+        return true;
+    return false;
+}
+
+void DeleteHelpFiles(const QString& programFolder)
+{
+    QStringList names{QStringLiteral("Manual.pdf")};
+    for (int n = 1; n <= 7; ++n)
+        names << "Pop" + QString::number(n) + ".pdf";
+    for (const QString& name : names) {
+        const QString file = findFileNoCase(programFolder, name);
+        if (QFile::exists(file))
+            QFile::remove(file);
+    }
+}
+
+bool OpenLegislation(const QString& resourceName)
+{
+    const QString file = FreshTempFile(QStringLiteral("Lege"), QStringLiteral(".pdf"));
+    if (file.isEmpty() || !ResourceToFile(resourceName, QStringLiteral("Lege"), file)) {
+        MessageDialog::Mesaj(QStringLiteral("Legislatie"), "\rNu pot scrie documentul in folderul temporar\r" + file,
+                      kButtonOK, kKindError);
+        return false;
+    }
+    ShellOpen(file);
+    return true;
+}
+
+MainWindow::MainWindow(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Hestavo"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setSizeGripEnabled(false);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 0);
+    outer->setSpacing(2);
+    auto* strip = new QHBoxLayout;
+    strip->setSpacing(4);
+
+    MBut1 = addButton("MBut1", "Perioada", "Evidenta cereri.", textPicture(QColor(0x36, 0x5F, 0x9C), "31"));
+    MBut2 = addButton("MBut2", "Cereri", "Gospodariile care beneficiaza de ajutor si datele lor.",
+                      textPicture(QColor(0x2E, 0x7D, 0x32), "C"));
+    MBut3 = addButton("MBut3", "Liste / Formulare", "Liste si formulare.", textPicture(QColor(0x6A, 0x1B, 0x9A), "L"));
+    MBut4 = addButton("MBut4", "Utilitare", "Operatii cu datele. Sugestii. Explicatii. Legislatie.",
+                      textPicture(QColor(0x55, 0x6B, 0x2F), "U"));
+    MButAdm = addButton("MButAdm", "Administrare", "Administrare program.", padlock(false));
+    ExitB = addButton("ExitB", "Iesire", "Inchide programul.", textPicture(QColor(0xB7, 0x1C, 0x1C), "X"));
+    for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4, MButAdm, ExitB})
+        strip->addWidget(b);
+    strip->addStretch();
+
+    auto* monthBox = new QVBoxLayout;
+    auto* monthCaption = new QLabel(QStringLiteral("Luna in lucru"), this);
+    monthCaption->setAlignment(Qt::AlignCenter);
+    LunaLucru = new QLabel(this);
+    LunaLucru->setObjectName(QStringLiteral("LunaLucru"));
+    LunaLucru->setAlignment(Qt::AlignCenter);
+    QFont big = LunaLucru->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 6);
+    LunaLucru->setFont(big);
+    LunaLucru->setMinimumWidth(110);
+    monthBox->addWidget(monthCaption);
+    monthBox->addWidget(LunaLucru);
+    strip->addLayout(monthBox);
+    outer->addLayout(strip);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    Panel1 = new QLabel(QStringLiteral("ESC - Iesire din program"), this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setMinimumWidth(200);
+    Panel2 = new QLabel(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    StatusBar1->addWidget(Panel1);
+    StatusBar1->addWidget(Panel2, 1);
+    outer->addWidget(StatusBar1);
+
+    buildMenus();
+    connect(MBut1, &QToolButton::clicked, this, &MainWindow::openWorkingMonths);
+    connect(MBut2, &QToolButton::clicked, this, &MainWindow::openRegister);
+    connect(MButAdm, &QToolButton::clicked, this, &MainWindow::openAdministration);
+    connect(ExitB, &QToolButton::clicked, this, &MainWindow::exitProgram);
+
+    // The window sees these keys before its controls.
+    auto key = [this](const QKeySequence& seq, auto handler) {
+        auto* s = new QShortcut(seq, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, handler);
+    };
+    key(QKeySequence(Qt::Key_F12), [this] { close(); });
+    key(QKeySequence(Qt::Key_F1), [this] { openWorkingMonths(); });
+    key(QKeySequence(Qt::Key_F2), [this] { openRegister(); });
+
+    for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
+        b->setVisible(false);
+    hestavo::BindWorkingMonthLabel(LunaLucru);
+    fitToScreen();
+}
+
+QToolButton* MainWindow::addButton(const QString& name, const QString& caption, const QString& hint, const QIcon& icon)
+{
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setText(caption);
+    b->setToolTip(hint);
+    b->setIcon(icon);
+    b->setIconSize(QSize(40, 40));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setMinimumSize(120, 72);
+    b->setAutoRaise(false);
+    return b;
+}
+
+void MainWindow::buildMenus()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
+    BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
+    PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML"));
+    QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
+    suppliers->addAction(QStringLiteral("Format AJPIS"));
+    suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures"));
+    suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica"));
+    QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
+    connect(treasury, &QAction::triggered, this, [this] {
+        if (!SettingsComplete())
+            openAdministration();
+    });
+    PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta"));
+    PopupMenu1->addAction(QStringLiteral("Situatia membrilor"));
+    PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc"));
+    PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML"));
+    PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
+    const struct {
+        const char* caption;
+        const char* resource;
+    } laws[] = {{"Legea 226 / 2021", "L226"}, {"H.G.1073/2021 - Norme", "HG1073"}, {"Anexa 26 - Cerere", "CererePDF"}};
+    for (const auto& law : laws) {
+        const QString resource = QString::fromLatin1(law.resource);
+        connect(PopupMenu1->addAction(QString::fromLatin1(law.caption)), &QAction::triggered, this,
+                [resource] { OpenLegislation(resource); });
+    }
+    BacauItem->setVisible(ReadSetting(QStringLiteral("SETARI"), QStringLiteral("JUDET")) == QLatin1String("BACAU"));
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date"));
+    PopupMenu2->addAction(QStringLiteral("Condica de sugestii"));
+    connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
+            &MainWindow::OpenLogViewer);
+    PopupMenu2->addAction(QStringLiteral("-----------------------------"));
+    QMenu* annexes = PopupMenu2->addMenu(QStringLiteral("Adunare Anexe"));
+    for (const char* a : {"Anexa 23", "Anexa 24", "Anexa 15 - Suplimente Gaz", "Anexa 16 - Suplimente Electrica"})
+        annexes->addAction(QString::fromLatin1(a));
+
+    MBut3->setMenu(PopupMenu1);
+    MBut3->setPopupMode(QToolButton::InstantPopup);
+    MBut4->setMenu(PopupMenu2);
+    MBut4->setPopupMode(QToolButton::InstantPopup);
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect r = screen->availableGeometry();
+    setFixedWidth(r.width());
+    adjustSize();
+    move(r.left(), r.top());
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // A restore from the taskbar gives the window its full width back.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()
+        && static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized) {
+        setWindowState(Qt::WindowNoState);
+        fitToScreen();
+    }
+}
+
+void MainWindow::setStatusText(const QString& text) { Panel2->setText(text); }
+QString MainWindow::statusText() const { return Panel2->text(); }
+
+void MainWindow::Unlock()
+{
+    paths().unlocked = true;
+    for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
+        b->setVisible(true);
+    MButAdm->setIcon(padlock(true));
+}
+
+void MainWindow::CloseAfterRestore()
+{
+    m_restored = true;
+    MBut1->setVisible(false);
+    close();
+}
+
+void MainWindow::Entry()
+{
+    LogAction(QStringLiteral("Pornire program"));
+    LunaLucru->setText(ReadSetting(QStringLiteral("VARIABILE"), QStringLiteral("LUNA_LUCRU")));
+    BacauItem->setVisible(hestavo::AdminValues().judet == QLatin1String("BACAU"));
+    exec();
+    LogAction(QStringLiteral("Inchidere Program."));
+    // The save on exit into an archive comes with the backup window.
+}
+
+void MainWindow::reject()
+{
+    // Escape, "Iesire", F12 and the close box all end here.
+    if (!m_decided) {
+        m_decided = true;
+        CloseContext c;
+        c.archiveOpen = !paths().openedArchive.isEmpty();
+        c.unlocked = !MBut1->isHidden() && paths().unlocked;
+        c.networkMode = paths().dataFolder != paths().localDataFolder;
+        c.autoSaveFolder = paths().autoSaveFolder;
+        m_saveOnExit = !m_restored && DecideSaveOnClose(c);
+        DeleteHelpFiles(paths().programFolder);
+    }
+    QDialog::reject();
+}
+
+void MainWindow::openWorkingMonths() { OpenWorkingMonths(); }
+
+void MainWindow::openRegister()
+{
+    if (SettingsComplete())
+        OpenRegister();
+    else
+        openAdministration();
+}
+
+void MainWindow::openAdministration()
+{
+    if (!paths().unlocked) {
+        LoginDialog prompt(this);
+        const bool ok = AdministratorUnlock([&]() -> std::optional<QString> {
+            QString text;
+            if (!prompt.InputQuery2(text))
+                return std::nullopt;
+            return text;
+        });
+        if (!ok)
+            return;
+        Unlock();
+    }
+    OpenAdministration();
+}
+
+void MainWindow::exitProgram() { close(); }
+
+void MainWindow::OpenWorkingMonths()
+{
+    WorkingMonthWindow form(this);
+    form.Open();
+}
+
+void MainWindow::OpenRegister() {}
+
+void MainWindow::OpenAdministration()
+{
+    // Created once per run; every closing reloads it from the settings file.
+    auto* form = findChild<AdministrationWindow*>();
+    if (!form) {
+        form = new AdministrationWindow(this);
+        connect(form, &AdministrationWindow::bacauReportVisible, BacauItem, &QAction::setVisible);
+        form->LoadSettings();
+    }
+    form->exec();
+}
+
+bool MainWindow::SettingsComplete() { return hestavo::SettingsComplete(); }
+
+void MainWindow::OpenLogViewer()
+{
+    AuditLogWindow view(this);
+    view.Execute();
+}

@@ -1,0 +1,97 @@
+// RtfTemplate turns an RTF template with placeholders such as "[NUME]" into a
+// filled RTF document, one physical line at a time, without parsing RTF.
+// The template is streamed: it is never held whole in memory.
+//
+// One output document: set the template (setRTFSursa) and the output (setRTFDest
+// or PickDest); BeginDocument(); per record AddTag(...) for every placeholder,
+// then AppendBody(1) or AppendBodyToMarker(marker), with AppendPageBreak()
+// between records; EndDocument(); OpenDocument(useWord).
+//
+// Every call opens and closes the files it needs. BeginDocument reports its
+// problems by returning false; the other write operations throw RTFError.
+// Texts are Windows-1250 bytes; the QString overloads convert.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+#include <vector>
+
+namespace documents {
+
+// An input/output failure of a write operation; message() is shown to the user.
+class RTFError : public std::runtime_error {
+public:
+    explicit RTFError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+class LineReader;
+class LineWriter;
+
+class RtfTemplate {
+public:
+    const QString& RTFSursa() const { return m_sursa; }
+    void setRTFSursa(const QString& path) { m_sursa = path; }
+    const QString& RTFDest() const { return m_dest; }
+    void setRTFDest(const QString& path) { m_dest = path; }
+
+    // Sets RTFDest to base + k + ".rtf" for the first k in 0..99 whose file does
+    // not exist or can be deleted (a name LibreOffice holds open, marked by its
+    // ".~lock.<name>#" file, is skipped). False, RTFDest unchanged, when none is usable.
+    bool PickDest(const QString& base);
+
+    // Creates RTFDest and copies the template's header into it: the lines before
+    // the first one holding "\pard", and the part of that line before "\pard".
+    // False, leaving no output file, when the template is missing, empty,
+    // unreadable, the same file as the output, or has no "\pard" line.
+    bool BeginDocument();
+
+    // Adds a placeholder and its value. The value's braces become parentheses
+    // and the bytes 0xAA and 0xDE their RTF escapes "\'aa" and "\'de".
+    void AddTag(const QString& tag, const QString& value);
+    void AddTag(const QByteArray& tag, const QByteArray& value);
+
+    // Appends the template's body (from "\pard" to the line that closes the
+    // document group, without that brace) with the placeholders replaced.
+    void AppendBody(int copies = 1);
+    // Appends the body with placeholders replaced up to the line holding the
+    // marker; that line loses the marker and it and the rest of the template
+    // are copied without any searching. Without the marker the template's
+    // last line is left out.
+    void AppendBodyToMarker(const QString& marker);
+    // Appends the line " \par \page ".
+    void AppendPageBreak();
+    // Appends the "}" that closes the document group.
+    void EndDocument();
+
+    // Shows RTFDest to the user: in the word processor when useWord is set and
+    // the file is .rtf, .doc or .docx (falling back to the desktop's "open"
+    // action when it cannot be started), otherwise with the "open" action.
+    // Does nothing when RTFDest is empty, has no folder part or does not exist.
+    void OpenDocument(bool useWord) const;
+
+    // Empties the placeholder list.
+    void ClearTags();
+
+private:
+    QByteArray ReplaceTags(QByteArray line);
+    void writeWithRepetition(LineWriter& out, const QByteArray& line);
+    void openTemplateAtBody(LineReader& in, QByteArray& current) const;
+
+    QString m_sursa;
+    QString m_dest;
+    std::vector<QByteArray> m_tags;
+    std::vector<QByteArray> m_upperTags;
+    std::vector<QByteArray> m_values;
+    int m_repeat = -1;     // next value of a multi-valued tag; -1 outside a repetition
+    int m_longestRun = 1;  // most values any tag has in a row: bound of the copies of one line
+    int m_currentRun = 0;  // length of the run the last added tag belongs to
+};
+
+} // namespace documents
