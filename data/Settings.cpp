@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <stdexcept>
 #include <cstdlib>
 
 QString formatFixed(qint64 value)
@@ -86,12 +87,14 @@ qint64 counterValue(const std::optional<QByteArray>& raw)
 }
 } // namespace
 
-qint64 NextKey(const QString& name)
+qint64 NextKey(const QString& name, qint64 count)
 {
+    if (count < 1)
+        throw std::invalid_argument("NextKey: count must be at least 1");
     qint64 taken = 0;
     ini::update(settingsFile(), QStringLiteral("INDEX"), name, [&](const std::optional<QByteArray>& raw) {
         taken = counterValue(raw);
-        return QByteArray::number(taken + 1);
+        return QByteArray::number(taken + count);
     });
     return taken;
 }

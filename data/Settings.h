@@ -50,7 +50,8 @@ QString DefaultSaveFolder();
 // Key counters of section "INDEX". NextKey reads the counter (0 or absent
 // counts as 1), writes that value + 1 and returns the value read, all under an
 // exclusive lock of the settings file, so two workstations sharing a network
-// database never receive the same key.
-qint64 NextKey(const QString& name);
+// database never receive the same key. With a count, reserves that many
+// consecutive keys in one locked step and returns the first of them.
+qint64 NextKey(const QString& name, qint64 count = 1);
 qint64 PeekKey(const QString& name);
 void SetKey(const QString& name, qint64 value);

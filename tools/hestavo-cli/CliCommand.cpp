@@ -1,0 +1,54 @@
+#include "tools/hestavo-cli/CliCommand.h"
+
+#include "data/Settings.h"
+
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+std::vector<CliCommand>& table()
+{
+    static std::vector<CliCommand> commands;
+    return commands;
+}
+} // namespace
+
+CliRegistration::CliRegistration(CliCommand command)
+{
+    table().push_back(std::move(command));
+}
+
+const std::vector<CliCommand>& AllCommands()
+{
+    return table();
+}
+
+QString CliContext::workingMonth() const
+{
+    const QString chosen = month.isEmpty() ? ReadSetting(QStringLiteral("VARIABILE"), QStringLiteral("LUNA_LUCRU")) : month;
+    if (chosen.trimmed().isEmpty())
+        throw CliFailure(QStringLiteral("Nu ati ales luna de lucru! (optiunea --month LL.AAAA)"));
+    return chosen.trimmed();
+}
+
+void CliContext::progress(const QString& step) const
+{
+    if (!progressToTerminal)
+        return;
+    std::fputs((step + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+void PrintLine(const QString& line)
+{
+    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout);
+}
+
+void ExpectArguments(const CliCommand& command, const QStringList& arguments, int minimum, int maximum)
+{
+    if (arguments.size() < minimum || arguments.size() > maximum)
+        throw CliFailure("Utilizare: hestavo-cli " + command.name + (command.usage.isEmpty() ? QString() : " " + command.usage));
+}
+
+} // namespace cli
