@@ -5,6 +5,7 @@
 #include "applications/Counties.h"
 #include "app/ProblemHint.h"
 #include "backup/Passwords.h"
+#include "backup/SaveFolderButtons.h"
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
@@ -234,6 +235,8 @@ AdministrationWindow::AdministrationWindow(QWidget* parent) : QDialog(parent)
     pathGrid->addWidget(pathButtons[2], 1, 2);
     pathGrid->addWidget(pathButtons[3], 1, 3);
     pathGrid->setColumnStretch(1, 1);
+    connect(pathButtons[2], &QToolButton::clicked, this, [this] { backup::ChangeSaveFolderClicked(this, m_savePath); });
+    connect(pathButtons[3], &QToolButton::clicked, this, [this] { backup::ClearSaveFolderClicked(m_savePath); });
 
     // The password and path groups sit under the identification: Tab goes
     // down that column before moving on to the bracket table on the right.

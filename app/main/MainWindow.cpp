@@ -7,6 +7,7 @@
 #include "applications/WorkingMonth.h"
 #include "app/AuditLogWindow.h"
 #include "app/Shell.h"
+#include "backup/BackupWindow.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
 #include "data/Db.h"
@@ -237,7 +238,8 @@ void MainWindow::buildMenus()
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date"));
+    connect(PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date")), &QAction::triggered, this,
+            &MainWindow::OpenBackupWindow);
     PopupMenu2->addAction(QStringLiteral("Condica de sugestii"));
     connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
             &MainWindow::OpenLogViewer);
@@ -299,7 +301,8 @@ void MainWindow::Entry()
     BacauItem->setVisible(hestavo::AdminValues().judet == QLatin1String("BACAU"));
     exec();
     LogAction(QStringLiteral("Inchidere Program."));
-    // The save on exit into an archive comes with the backup window.
+    if (m_saveOnExit)
+        RunSaveOnExit();
 }
 
 void MainWindow::reject()
@@ -346,6 +349,13 @@ void MainWindow::openAdministration()
 }
 
 void MainWindow::exitProgram() { close(); }
+
+void MainWindow::OpenBackupWindow()
+{
+    BackupWindow window(this);
+    if (window.Open())
+        CloseAfterRestore();
+}
 
 void MainWindow::OpenWorkingMonths()
 {

@@ -1,0 +1,40 @@
+#include "applications/HouseholdImportCommand.h"
+
+#include "applications/WorkingMonth.h"
+#include "app/MessageDialog.h"
+#include "app/ProgressWindow.h"
+#include "app/Shell.h"
+#include "data/Months.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace hestavo {
+
+void RunHouseholdImport(QWidget* parent, ImportKind kind)
+{
+    const bool vmg = kind == ImportKind::Vmg;
+    const QString file = vmg ? ChooseOpenFile(parent, "Alegeti o Salvare L416", "Salvare L416 (*.416)", {})
+                             : ChooseOpenFile(parent, "Alegeti o Salvare ASF", "Salvare ASF (*.as2)", {});
+    if (file.isEmpty())
+        return;
+    const QString month = WorkingMonthText();
+    const long serial = month.isEmpty() ? 0 : MonthToSerial(month);
+    Contor().Descr->setText("Desfac baza de date...");
+    ShowProgress();
+    const ImportResult r = ImportHouseholds(kind, file, serial, [](int position, int maximum) {
+        Contor().Bar->setMaximum(maximum);
+        Contor().Bar->setValue(position);
+        QCoreApplication::processEvents();
+    });
+    HideProgress();
+    if (!r.imported) {
+        MessageDialog::Mesaj(r.title, "\r" + r.error, kButtonOK, kKindError);
+        return;
+    }
+    MessageDialog::Mesaj(vmg ? "Import din Legea 416" : "Import din ASF", "\rCererile au fost importate cu succes!",
+                         kButtonOK, kKindInformation);
+}
+
+} // namespace hestavo
