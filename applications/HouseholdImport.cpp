@@ -271,7 +271,7 @@ QString RoleForRelation(int code)
 }
 
 ImportResult ImportHouseholds(ImportKind kind, const QString& archive, long workingSerial,
-                              const backup::ArchiveProgress& progress)
+                              const backup::ArchiveProgress& progress, const std::function<void(const QString&)>& step)
 {
     const KindTexts t = textsFor(kind);
     ImportResult result;
@@ -301,6 +301,8 @@ ImportResult ImportHouseholds(ImportKind kind, const QString& archive, long work
         readMembers(kind, folder, apps);
         if (apps.empty())
             return refuse(QStringLiteral("Baza de date nu contine nicio cerere activa!"));
+        if (step)
+            step(QStringLiteral("Preluare date..."));
         writeImport(apps, kind, workingSerial, result, progress);
         resetDb(); // lets go of the unpacked tables before their folder is deleted
         LogAction(t.logText);

@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace hestavo {
 
 enum class ImportKind { Vmg, Asf };
@@ -38,7 +40,10 @@ QString RoleForRelation(int code);
 // archive ("Arhiva este defecta!"), a database without its tables, one
 // without active wood-heating applications, or tables another process has
 // open change nothing. The caller has closed its engine handles (resetDb()).
+// progress counts the unpacked files, then the members written; step names
+// the second phase ("Preluare date...").
 ImportResult ImportHouseholds(ImportKind kind, const QString& archive, long workingSerial,
-                              const backup::ArchiveProgress& progress = {});
+                              const backup::ArchiveProgress& progress = {},
+                              const std::function<void(const QString&)>& step = {});
 
 } // namespace hestavo

@@ -23,11 +23,14 @@ void RunHouseholdImport(QWidget* parent, ImportKind kind)
     const long serial = month.isEmpty() ? 0 : MonthToSerial(month);
     Contor().Descr->setText("Desfac baza de date...");
     ShowProgress();
-    const ImportResult r = ImportHouseholds(kind, file, serial, [](int position, int maximum) {
-        Contor().Bar->setMaximum(maximum);
-        Contor().Bar->setValue(position);
-        QCoreApplication::processEvents();
-    });
+    const ImportResult r = ImportHouseholds(
+        kind, file, serial,
+        [](int position, int maximum) {
+            Contor().Bar->setMaximum(maximum);
+            Contor().Bar->setValue(position);
+            QCoreApplication::processEvents();
+        },
+        [](const QString& step) { Contor().Descr->setText(step); });
     HideProgress();
     if (!r.imported) {
         MessageDialog::Mesaj(r.title, "\r" + r.error, kButtonOK, kKindError);

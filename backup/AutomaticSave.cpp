@@ -81,7 +81,15 @@ ExitSaveResult SaveOnExit(const ArchiveProgress& progress)
         result.target = paths().openedArchive;
     } else {
         const QString folder = AutoSaveFolder();
-        if (folder == QLatin1String("-") || !QDir().mkpath(folder)) {
+        if (QDir::cleanPath(paths().dataFolder) != QDir::cleanPath(paths().localDataFolder)) {
+            result.error = QStringLiteral("Numai Serverul poate salva automat!");
+            return result;
+        }
+        if (folder == QLatin1String("-")) {
+            result.error = QStringLiteral("Salvarea automata este dezactivata!");
+            return result;
+        }
+        if (!QDir().mkpath(folder)) {
             result.error = QStringLiteral("Nu pot crea folderul salvarilor automate %1!").arg(QDir::toNativeSeparators(folder));
             return result;
         }

@@ -30,7 +30,8 @@ struct ExitSaveResult {
                             // temporary folder after a failure; empty otherwise
 };
 
-// The save on exit. Target: the archive opened from the command line when
+// The save on exit. Refused on a network client ("Numai Serverul poate salva
+// automat!") and when the automatic save is off. Target: the archive opened from the command line when
 // there is one, else DatedArchiveName(autoSaveFolder, today) (the folder is
 // created when missing). The archive is written into a fresh temporary file
 // and then moved over the target through a side file and a rename, so an

@@ -263,6 +263,18 @@ TEST_F(HouseholdImportTest, RefusalsChangeNothing)
     EXPECT_TRUE(QDir(paths().tempFolder).entryList({"VMG*", "ASF*"}, QDir::Dirs).isEmpty());
 }
 
+TEST_F(HouseholdImportTest, TablesOpenElsewhereAreNamed)
+{
+    const QString archive = Archive(vmgDatabase(), "vmg.416");
+    // A second engine context stands for another computer with the table open.
+    engine::Database other(QFile::encodeName(m_dir.path() + "/Eng").toStdString());
+    engine::TableCursor cursor = other.openCursor(tableFile("Oameni.dbf").toStdString());
+    const ImportResult r = ImportHouseholds(ImportKind::Vmg, archive, kSerial);
+    EXPECT_FALSE(r.imported);
+    EXPECT_EQ(r.error, "Tabela \"" + tableFile("Oameni.dbf") + "\" este folosita de alt proces");
+    EXPECT_EQ(Count("Cereri.dbf"), 0);
+}
+
 TEST_F(HouseholdImportTest, AFailureHalfWayLeavesTheMonthAsItWas)
 {
     const QString good = Archive(vmgDatabase(), "vmg.416");

@@ -119,6 +119,26 @@ TEST_F(OpenedArchiveTest, FailedWriteBackKeepsTheWorkingDataAndTheOldArchive)
     EXPECT_EQ(FileBytes(m_archive), before);
 }
 
+TEST_F(AutomaticSaveTest, RefusedOnNetworkClientsAndWhenTurnedOff)
+{
+    const struct {
+        const char* name;
+        QString dataFolder, autoSaveFolder, error;
+    } cases[] = {
+        {"network client", "/Server/Data", "/Salvari", "Numai Serverul poate salva automat!"},
+        {"turned off", "", "-", "Salvarea automata este dezactivata!"},
+    };
+    const QString local = Data();
+    for (const auto& c : cases) {
+        paths().dataFolder = c.dataFolder.isEmpty() ? local : Root() + c.dataFolder;
+        paths().autoSaveFolder = c.autoSaveFolder == "-" ? c.autoSaveFolder : Root() + c.autoSaveFolder;
+        const ExitSaveResult r = SaveOnExit();
+        EXPECT_FALSE(r.saved) << c.name;
+        EXPECT_EQ(r.error, c.error) << c.name;
+    }
+    EXPECT_TRUE(QDir(Saves()).entryList(QDir::Files).isEmpty());
+}
+
 TEST_F(AutomaticSaveTest, AnAutomaticSaveFolderThatCannotBeMadeIsReported)
 {
     QFile blocker(Root() + "/blocker");

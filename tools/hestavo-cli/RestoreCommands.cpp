@@ -6,6 +6,7 @@
 #include "backup/RestoreArchive.h"
 #include "data/Db.h"
 #include "data/Paths.h"
+#include "data/Settings.h"
 
 #include <QDir>
 
@@ -16,6 +17,8 @@ QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 void runAutomaticSave(cli::CliContext& context, const QStringList&)
 {
     context.progress("Salvez datele...");
+    // As at the program's start: an unset folder gets the default one.
+    paths().autoSaveFolder = DefaultSaveFolder();
     resetDb();
     const backup::ExitSaveResult r = backup::SaveOnExit();
     if (!r.saved)
