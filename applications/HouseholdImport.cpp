@@ -167,7 +167,13 @@ void readMembers(ImportKind kind, const QString& folder, std::vector<SourceAppli
     });
 }
 
-void insertApplication(const SourceApplication& a, ImportKind kind, qint64 key, long serial)
+// The VALUES tuple of an imported application row; columns in kApplicationColumns order.
+const char* const kApplicationColumns =
+    "(NRCRT, LUNADEC, LUNACRT, TITULAR, CNP, LOCALIT, ADRESA, NR_MEMBRI, TVENIT, L416, ASF, STCIV, SITSCOL, "
+    "NRCAM, ASIG, CUANTUM, TOTAL, NR_LUNI, NR_DISP, NR_CERE, DATACERE, STATUT, CUAJUT, SUMAL, SUMAG, SUMAE, "
+    "SUMAT, CUMODIF, SITPROF, MOTIVR, COPII14, COPII18, MODPLATA)";
+
+QString applicationValues(const SourceApplication& a, ImportKind kind, qint64 key, long serial)
 {
     qint64 size = a.householdSize, income = a.income;
     if (kind == ImportKind::Asf) {
@@ -176,26 +182,35 @@ void insertApplication(const SourceApplication& a, ImportKind kind, qint64 key, 
         for (const SourceMember& m : a.members)
             income += m.income;
     }
-    Db().exec(sqlLines(
-        {"INSERT INTO " + quotedTable("Cereri.dbf"),
-         "(NRCRT, LUNADEC, LUNACRT, TITULAR, CNP, LOCALIT, ADRESA, NR_MEMBRI, TVENIT, L416, ASF, STCIV, SITSCOL,",
-         "NRCAM, ASIG, CUANTUM, TOTAL, NR_LUNI, NR_DISP, NR_CERE, DATACERE, STATUT, CUAJUT, SUMAL, SUMAG, SUMAE,",
-         "SUMAT, CUMODIF, SITPROF, MOTIVR, COPII14, COPII18, MODPLATA)",
-         "VALUES (" + QString::number(key) + ", " + QString::number(serial + 1) + ", " + QString::number(serial) + ", "
-             + quoted(a.name) + ", " + quoted(a.cnp) + ", " + quoted(a.locality) + ", " + quoted(a.address) + ", "
-             + QString::number(size) + ", " + centsText(income) + ", " + quoted(a.l416) + ", " + quoted(a.asf) + ", "
-             + quoted(a.stciv) + ", " + quoted(a.sitscol) + ", " + QString::number(a.rooms) + ", " + quoted(a.asig)
-             + ", 0, 0, 5, \"0\", " + QString::number(qint64(a.number)) + ", "
-             + (a.dateText.isEmpty() ? QStringLiteral("NULL") : quoted(a.dateText))
-             + ", \"APROBAT\", \"X\", 0, 0, 0, 0, \"\", \"\", \"\", 0, 0, \"CEC\")"}));
+    return "(" + QString::number(key) + ", " + QString::number(serial + 1) + ", " + QString::number(serial) + ", "
+           + quoted(a.name) + ", " + quoted(a.cnp) + ", " + quoted(a.locality) + ", " + quoted(a.address) + ", "
+           + QString::number(size) + ", " + centsText(income) + ", " + quoted(a.l416) + ", " + quoted(a.asf) + ", "
+           + quoted(a.stciv) + ", " + quoted(a.sitscol) + ", " + QString::number(a.rooms) + ", " + quoted(a.asig)
+           + ", 0, 0, 5, \"0\", " + QString::number(qint64(a.number)) + ", "
+           + (a.dateText.isEmpty() ? QStringLiteral("NULL") : quoted(a.dateText))
+           + ", \"APROBAT\", \"X\", 0, 0, 0, 0, \"\", \"\", \"\", 0, 0, \"CEC\")";
 }
 
-void insertMember(const SourceMember& m, qint64 key, qint64 application)
+const char* const kMemberColumns = "(NROM, NRCRT, TITULAR, CNP, VENIT, CALITATE)";
+
+QString memberValues(const SourceMember& m, qint64 key, qint64 application)
 {
-    Db().exec(sqlLines({"INSERT INTO " + quotedTable("Oameni.dbf"), "(NROM, NRCRT, TITULAR, CNP, VENIT, CALITATE)",
-                        "VALUES (" + QString::number(key) + ", " + QString::number(application) + ", " + quoted(m.name)
-                            + ", " + quoted(m.cnp) + ", " + centsText(m.income) + ", "
-                            + quoted(RoleForRelation(m.relation)) + ")"}));
+    return "(" + QString::number(key) + ", " + QString::number(application) + ", " + quoted(m.name) + ", "
+           + quoted(m.cnp) + ", " + centsText(m.income) + ", " + quoted(RoleForRelation(m.relation)) + ")";
+}
+
+// Appends the rows to a table, many rows per statement: the engine reads a
+// table again after each statement that changed it.
+void insertRows(const QString& table, const char* columns, const QStringList& rows,
+                const std::function<void(int done)>& progress)
+{
+    constexpr int kRowsPerStatement = 500;
+    for (int first = 0; first < rows.size(); first += kRowsPerStatement) {
+        const QStringList chunk = rows.mid(first, kRowsPerStatement);
+        Db().exec(sqlLines({"INSERT INTO " + quotedTable(table), QString::fromLatin1(columns), "VALUES " + chunk.join(",\n")}));
+        if (progress)
+            progress(first + int(chunk.size()));
+    }
 }
 
 // Removes the month's applications marked in the kind's flag column, with
@@ -218,6 +233,7 @@ void removePrevious(const KindTexts& t, long serial, ImportResult& result)
 void writeImport(const std::vector<SourceApplication>& apps, ImportKind kind, long serial, ImportResult& result,
                  const backup::ArchiveProgress& progress)
 {
+    QStringList applicationRows, memberRows;
     int memberCount = 0;
     for (const SourceApplication& a : apps)
         memberCount += int(a.members.size());
@@ -225,16 +241,17 @@ void writeImport(const std::vector<SourceApplication>& apps, ImportKind kind, lo
     removePrevious(textsFor(kind), serial, result);
     qint64 application = NextKey("NRCRT", qint64(apps.size()));
     qint64 member = NextKey("NROM", memberCount);
-    int step = 0;
     for (const SourceApplication& a : apps) {
-        insertApplication(a, kind, application, serial);
-        for (const SourceMember& m : a.members) {
-            insertMember(m, member++, application);
-            if (progress && ++step % 10 == 0)
-                progress(step, memberCount);
-        }
+        applicationRows << applicationValues(a, kind, application, serial);
+        for (const SourceMember& m : a.members)
+            memberRows << memberValues(m, member++, application);
         ++application;
     }
+    insertRows("Cereri.dbf", kApplicationColumns, applicationRows, {});
+    insertRows("Oameni.dbf", kMemberColumns, memberRows, [&](int done) {
+        if (progress)
+            progress(done, memberCount);
+    });
     transaction.commit();
     result.applications = int(apps.size());
     result.members = memberCount;

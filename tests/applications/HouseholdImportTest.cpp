@@ -281,8 +281,8 @@ TEST_F(HouseholdImportTest, AFailureHalfWayLeavesTheMonthAsItWas)
     ASSERT_TRUE(ImportHouseholds(ImportKind::Vmg, good, kSerial).imported);
     const QStringList before = Applications("NRCRT, TITULAR");
     // The second application of the new archive has a household size that
-    // does not fit NR_MEMBRI: the engine refuses it after the earlier rows
-    // were deleted and the first one inserted.
+    // does not fit NR_MEMBRI: the engine refuses it after the month's earlier
+    // imported rows were deleted.
     QJsonObject bad = vmgDatabase();
     QJsonObject cereri = bad["Cereri.dbf"].toObject();
     QJsonArray rows = cereri["rows"].toArray();
