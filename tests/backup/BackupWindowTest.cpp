@@ -99,6 +99,25 @@ TEST_F(BackupWindowTest, ScreenshotOfTheWindow)
     EXPECT_EQ(window.windowTitle(), "Copie - inlocuieste baza de date");
 }
 
+TEST_F(BackupWindowTest, ScreenshotOfTheRestoreReport)
+{
+    const QString archive = Root() + "/Copie.L21";
+    ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
+    testmode::answerMessage(kResultYes);
+    testmode::answerChooser(archive);
+    BackupWindow window;
+    window.RestoreClicked();
+    ASSERT_EQ(testmode::messages().size(), 2);
+    const testmode::Message& m = testmode::messages()[1];
+    MessageDialog dialog(m.title, m.text, m.buttons, m.kind);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QString shots = "/work/coord/shots";
+    if (QDir(shots).exists())
+        EXPECT_TRUE(dialog.grab().save(shots + "/backup-restore-report.png"));
+    EXPECT_EQ(m.kind, kKindInformation);
+}
+
 TEST_F(BackupWindowTest, AutomaticSaveFolderButtons)
 {
     QLabel shown("-");
