@@ -164,6 +164,9 @@ void BackupWindow::RestoreClicked()
         MessageDialog::Mesaj(QStringLiteral("Restaurare date"), r.error, kButtonOK, kKindError);
         return;
     }
+    // An archive without a log table (an older database) must not make the
+    // closing log row fail; the next start would create it anyway.
+    CreateMissingTables();
     QString text = QStringLiteral("Restaurare incheiata cu succes !\rVa rog sa porniti programul din nou !");
     if (!r.safetyArchive.isEmpty())
         text += QStringLiteral("\rDatele anterioare sunt salvate in ") + QDir::toNativeSeparators(r.safetyArchive);

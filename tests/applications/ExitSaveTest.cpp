@@ -9,7 +9,11 @@
 #include "backup/Archive.h"
 
 #include <QDate>
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -96,6 +100,42 @@ TEST_F(ExitSave, DaToSaveTheChangesWritesThemIntoTheOpenedArchive)
                                   out.filePath("Cereri.dbf")});
     python.waitForFinished(60000);
     EXPECT_EQ(python.readAllStandardOutput().trimmed(), "['MODIFICARE']");
+}
+
+TEST_F(ExitSave, AfterARestoreTheProgramEndsWithoutSaveQuestions)
+{
+    const QString saves = m_dir.path() + "/Salvari";
+    paths().autoSaveFolder = saves;
+    const QString archive = m_dir.path() + "/Copie.L21";
+    reference({"pack", archive, tableFile("Cereri.dbf"), tableFile("Oameni.dbf")});
+    resetDb();
+    MainWindow main;
+    main.Unlock();
+    testmode::answerMessage(kResultYes);  // "Incarcare date": continue
+    testmode::answerChooser(archive);
+    QAction* item = nullptr;
+    for (QAction* a : main.PopupMenu2->actions())
+        if (a->text() == "Salvare / Incarcare baza de date")
+            item = a;
+    ASSERT_NE(item, nullptr);
+    QTimer::singleShot(0, &main, [item] {
+        // The backup window is modal: press its restore button once it shows.
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* b = w->findChild<QPushButton*>("RestoreButton"); b && w->isVisible())
+                    b->click();
+        });
+        item->trigger();
+    });
+    main.Entry();
+    EXPECT_TRUE(main.closedByRestore());
+    EXPECT_TRUE(main.MBut1->isHidden());
+    QStringList titles;
+    for (const testmode::Message& m : testmode::messages())
+        titles << m.title;
+    EXPECT_EQ(titles, QStringList({"Incarcare date", "Informatie"}));
+    // Only the restore's safety archive is in the automatic-save folder.
+    EXPECT_EQ(QDir(saves).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(ExitSave, NuSavesNothing)
