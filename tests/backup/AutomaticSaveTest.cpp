@@ -151,4 +151,24 @@ TEST_F(AutomaticSaveTest, AnAutomaticSaveFolderThatCannotBeMadeIsReported)
     EXPECT_TRUE(r.keptFolder.isEmpty());
 }
 
+#ifdef HESTAVO_CLI
+TEST_F(AutomaticSaveTest, ScheduledSaveFromTheCommandLine)
+{
+    // The machine settings name the automatic-save folder, as the
+    // administration window leaves them.
+    WriteFile(Root() + "/Sys/Hestavo.ini", ("[92]\r\nCALESALVARI=" + QDir::toNativeSeparators(Saves()) + "\r\n").toUtf8());
+    resetDb();
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HESTAVO_SYSTEM_DIR", Root() + "/Sys");
+    cli.setProcessEnvironment(env);
+    cli.start(HESTAVO_CLI, {"--program-dir", Root(), "backup", "auto"});
+    ASSERT_TRUE(cli.waitForFinished(120000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QString target = Saves() + "/" + QDate::currentDate().toString("ddMMyyyy") + "_0.L21";
+    EXPECT_EQ(cli.readAllStandardOutput().trimmed(), ("salvare: " + QDir::toNativeSeparators(target)).toUtf8());
+    EXPECT_EQ(ReferenceArchive({"list", target}).exitCode, 0);
+}
+#endif
+
 } // namespace
