@@ -32,7 +32,6 @@ struct SourceMember {
 // One selected source application with the fields the import copies.
 struct SourceApplication {
     QString id;             // IDCERERE
-    QString sortNumber;     // CERENR as read, for the order
     double number = 0;      // CERENR
     long dateDay = 0;       // CEREDATA as a day number (0: none)
     QString dateText;       // CEREDATA "dd.MM.yyyy", empty when none
@@ -74,7 +73,6 @@ std::vector<SourceApplication> readApplications(ImportKind kind, const QString& 
     for (rs->first(); !rs->eof(); rs->next()) {
         SourceApplication a;
         a.id = field(*rs, "IDCERERE");
-        a.sortNumber = field(*rs, "CERENR");
         a.number = rs->number("CERENR");
         if (const auto d = rs->date("CEREDATA"); d && d->isValid()) {
             a.dateDay = d->dayNumber();
