@@ -15,12 +15,19 @@ namespace hestavo {
 void RunHouseholdImport(QWidget* parent, ImportKind kind)
 {
     const bool vmg = kind == ImportKind::Vmg;
+    // Without a working month the households would go into month serial 0,
+    // where no window ever shows them.
+    const QString month = WorkingMonthText();
+    if (month.isEmpty()) {
+        MessageDialog::Mesaj(vmg ? "Preluare L416" : "Preluare ASF", "\rAlegeti mai intai o luna de la butonul Perioada!",
+                             kButtonOK, kKindError);
+        return;
+    }
     const QString file = vmg ? ChooseOpenFile(parent, "Alegeti o Salvare L416", "Salvare L416 (*.416)", {})
                              : ChooseOpenFile(parent, "Alegeti o Salvare ASF", "Salvare ASF (*.as2)", {});
     if (file.isEmpty())
         return;
-    const QString month = WorkingMonthText();
-    const long serial = month.isEmpty() ? 0 : MonthToSerial(month);
+    const long serial = MonthToSerial(month);
     Contor().Descr->setText("Desfac baza de date...");
     ShowProgress();
     const ImportResult r = ImportHouseholds(

@@ -9,7 +9,7 @@ class QWidget;
 
 namespace hestavo {
 
-// Imports into the stored working month (serial 0 when there is none).
+// Imports into the stored working month; refused when there is none.
 void RunHouseholdImport(QWidget* parent, ImportKind kind);
 
 } // namespace hestavo

@@ -300,6 +300,11 @@ TEST_F(HouseholdImportTest, AFailureHalfWayLeavesTheMonthAsItWas)
 
 TEST_F(HouseholdImportTest, MenuCommandShowsTheMessages)
 {
+    SetWorkingMonth("");
+    RunHouseholdImport(nullptr, ImportKind::Vmg);
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].text, "\rAlegeti mai intai o luna de la butonul Perioada!");
+    EXPECT_TRUE(testmode::choosers().isEmpty());
     SetWorkingMonth("01.2025");
     const struct {
         ImportKind kind;
