@@ -9,6 +9,7 @@
 #include "engine/Database.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
@@ -168,23 +169,37 @@ TEST_F(RestoreTest, KilledRestoresLeaveTheOldOrTheNewFilesNeverAMixture)
         ASSERT_EQ(ReferenceArchive({"unpack", m_archive, probe.path()}).exitCode, 0);
         fresh = FolderContents(probe.path());
     }
-    const QString saved = Root() + "/Original";
-    ASSERT_TRUE(QDir().rename(Data(), saved));
-    int oldSeen = 0, newSeen = 0;
-    for (int run = 0; run < 20; ++run) {
-        // Start every run from the original data.
+    auto resetData = [&] {
         QDir(Data()).removeRecursively();
         QDir(Root() + "/DataBAK").removeRecursively();
         QDir().mkpath(Data());
         for (const auto& [name, bytes] : m_before)
             WriteFile(Data() + "/" + name, bytes);
-        QProcess cli;
+    };
+    auto startRestore = [&](QProcess& cli) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HESTAVO_SYSTEM_DIR", Root() + "/Sys");
         cli.setProcessEnvironment(env);
         cli.start(HESTAVO_CLI, {"--program-dir", Root(), "backup", "restore", m_archive});
-        ASSERT_TRUE(cli.waitForStarted());
-        QThread::msleep(QRandomGenerator::global()->bounded(5, 150));
+        return cli.waitForStarted();
+    };
+    // One whole run gives the span over which the kills are spread.
+    resetData();
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QProcess cli;
+        ASSERT_TRUE(startRestore(cli));
+        ASSERT_TRUE(cli.waitForFinished(120000));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    }
+    const int span = int(clock.elapsed()) + 1;
+    int oldSeen = 0, newSeen = 0;
+    for (int run = 0; run < 20; ++run) {
+        resetData();
+        QProcess cli;
+        ASSERT_TRUE(startRestore(cli));
+        QThread::msleep(QRandomGenerator::global()->bounded(span));
         cli.kill();
         cli.waitForFinished();
         backup::RecoverInterruptedRestore(Data());
@@ -196,6 +211,7 @@ TEST_F(RestoreTest, KilledRestoresLeaveTheOldOrTheNewFilesNeverAMixture)
             EXPECT_EQ(now, fresh) << "run " << run;
             // A completed swap always has its safety copy.
             EXPECT_EQ(FolderContents(Root() + "/DataBAK"), m_before) << "run " << run;
+            EXPECT_FALSE(QDir(Root()).entryList({"*_*.L21"}, QDir::Files).isEmpty()) << "run " << run;
         }
         EXPECT_FALSE(QFileInfo::exists(Data() + ".new")) << "run " << run;
     }
