@@ -35,11 +35,15 @@ void openRemote(const QString& file)
 }
 
 // Shows the progress window with text; the archive routines move its bar.
-backup::ArchiveProgress showProgress(const QString& text)
+// With a second text, the bar's first movement (the archive being written
+// after the data were prepared) switches to it.
+backup::ArchiveProgress showProgress(const QString& text, const QString& working = {})
 {
     Contor().Descr->setText(text);
     ShowProgress();
-    return [](int position, int maximum) {
+    return [working](int position, int maximum) {
+        if (!working.isEmpty())
+            Contor().Descr->setText(working);
         Contor().Bar->setMaximum(maximum);
         Contor().Bar->setValue(position);
         QCoreApplication::processEvents();
@@ -69,7 +73,8 @@ void OfferRemoteUpload(const QString& file)
 void RunSaveOnExit()
 {
     resetDb(); // the tables are copied and the working folder may be moved
-    const backup::ExitSaveResult r = backup::SaveOnExit(showProgress(QStringLiteral("Salvez datele...")));
+    const backup::ExitSaveResult r = backup::SaveOnExit(
+        showProgress(QStringLiteral("Pregatesc datele..."), QStringLiteral("Salvez datele...")));
     HideProgress();
     if (!r.saved) {
         QString text = QStringLiteral("\rEroare la salvare!\r") + r.error;
@@ -130,7 +135,8 @@ void BackupWindow::SaveCopyClicked()
         return;
     hide();
     QString error;
-    const bool ok = backup::SaveCopy(target, &error, showProgress(QStringLiteral("Salvez datele...")));
+    const bool ok = backup::SaveCopy(
+        target, &error, showProgress(QStringLiteral("Pregatesc datele..."), QStringLiteral("Salvez datele...")));
     HideProgress();
     accept();
     if (!ok) {

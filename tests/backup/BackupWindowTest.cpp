@@ -54,8 +54,10 @@ TEST_F(BackupWindowTest, SaveOnDemand)
         EXPECT_FALSE(QFileInfo::exists(Data() + "/Copie.L21")) << c.name;
         const bool written = QFileInfo::exists(target) && FileBytes(target) != "old";
         EXPECT_EQ(written, c.written) << c.name;
-        if (c.written)
+        if (c.written) {
             EXPECT_EQ(ReferenceArchive({"list", target}).exitCode, 0) << c.name;
+            EXPECT_EQ(testmode::progressTexts(), QStringList{"Pregatesc datele..."}) << c.name;
+        }
     }
 }
 
