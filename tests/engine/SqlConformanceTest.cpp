@@ -271,6 +271,7 @@ TEST(SqlResultSets, FilterLocateAndReadFields)
         {"STATUT<>'APROBAT' AND LUNACRT>=24266", {"ANA MARIA", "ZAHARIA DAN"}},
         {"DATACERE>='05.03.2022'", {"ANA MARIA", "ZAHARIA DAN"}},
         {"NR_DISP=''", {"POP ION"}},
+        {"TITULAR>'P' AND TITULAR<'Ș'", {"POP ION"}}, // in the Romanian alphabet ZAHARIA comes after Ș
     };
     for (const auto& f : filters) {
         rs->setFilter(f.filter);
