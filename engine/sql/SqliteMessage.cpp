@@ -65,11 +65,16 @@ int findToken(const std::string& text, const std::string& token)
     return -1;
 }
 
+// The Romanian text with the groups put in; names of functions in capitals,
+// as the statements write them.
 std::string replaced(std::string text, const std::smatch& m)
 {
+    const bool function = text.find("unctia") != std::string::npos;
     for (int g = 1; g <= 2; ++g) {
         const std::string mark = "%" + std::to_string(g);
-        const std::string value = g < static_cast<int>(m.size()) ? m[g].str() : std::string();
+        std::string value = g < static_cast<int>(m.size()) ? m[g].str() : std::string();
+        if (function)
+            value = toUpperAscii(value);
         for (std::size_t p = text.find(mark); p != std::string::npos; p = text.find(mark, p + value.size()))
             text.replace(p, mark.size(), value);
     }

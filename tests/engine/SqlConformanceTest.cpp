@@ -176,7 +176,7 @@ TEST(SqlBadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
         {"ORDER BY a position past the result", "SELECT TITULAR, CNP\nFROM \"{C}\"\nORDER BY 3",
          {"ORDER BY", "linia 3, coloana 10", "2 coloane"}},
         {"aggregate in WHERE", "SELECT TITULAR FROM \"{C}\"\nWHERE SUM(TOTAL)>0",
-         {"Functia de agregare", "linia 2, coloana 7", "Cereri.dbf"}},
+         {"Functia de agregare SUM", "linia 2, coloana 7", "Cereri.dbf"}},
     };
     for (const BadCase& c : cases) {
         sqltest::Register reg;
