@@ -7,6 +7,7 @@
 #include "app/MessageDialog.h"
 #include "app/main/MainWindow.h"
 #include "backup/Archive.h"
+#include "backup/BackupWindow.h"
 
 #include <QDate>
 #include <QAction>
@@ -24,6 +25,19 @@ QByteArray reference(const QStringList& args)
     p.waitForFinished(60000);
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     return p.readAllStandardOutput();
+}
+
+// Presses "Incarca o salvare anterioara" once the backup window is shown.
+void PressRestoreWhenShown()
+{
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<BackupWindow*>(w); window && window->isVisible()) {
+                window->RestoreButton->click();
+                return;
+            }
+        PressRestoreWhenShown();
+    });
 }
 
 // Runs the main window's entry and closes it as "Iesire" does.
@@ -120,11 +134,7 @@ TEST_F(ExitSave, AfterARestoreTheProgramEndsWithoutSaveQuestions)
     ASSERT_NE(item, nullptr);
     QTimer::singleShot(0, &main, [item] {
         // The backup window is modal: press its restore button once it shows.
-        QTimer::singleShot(0, [] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* b = w->findChild<QPushButton*>("RestoreButton"); b && w->isVisible())
-                    b->click();
-        });
+        PressRestoreWhenShown();
         item->trigger();
     });
     main.Entry();
