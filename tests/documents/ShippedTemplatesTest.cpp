@@ -254,3 +254,34 @@ TEST(ShippedTemplates, EveryTemplateOpensInLibreOffice)
     }
     EXPECT_FALSE(log.contains(QStringLiteral("Error"), Qt::CaseInsensitive)) << log.toStdString();
 }
+
+TEST(ShippedTemplates, LegislationTextsArePdfsWithoutPlaceholders)
+{
+    InitTemplateResources();
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    QTemporaryDir dir;
+    for (const char* name : {"L226", "HG1073", "CererePDF"}) {
+        SCOPED_TRACE(name);
+        QFile f(findResource(QString::fromLatin1(name), QStringLiteral("LEGE")));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray pdf = f.readAll();
+        ASSERT_TRUE(pdf.startsWith("%PDF-"));
+        if (pdftotext.isEmpty())
+            continue;
+        const QString copy = dir.filePath(QString::fromLatin1(name) + ".pdf");
+        QFile out(copy);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(pdf);
+        out.close();
+        QProcess p;
+        p.start(pdftotext, {copy, QStringLiteral("-")});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\[[A-Za-z_0-9]{2,}\\]")))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("terminoiu")));
+        if (QByteArray(name) != "CererePDF")
+            EXPECT_TRUE(text.contains(QStringLiteral("legislatie.just.ro"))) << "the official source is named";
+        else
+            EXPECT_TRUE(text.contains(QStringLiteral("CERERE"))) << text.left(300).toStdString();
+    }
+}
