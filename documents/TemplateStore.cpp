@@ -16,6 +16,13 @@ namespace {
 
 const QString kModel = QStringLiteral("MODEL");
 
+// Any program that links the store finds the templates as resources from the
+// start, also through a direct ResourceToFile.
+const bool kRegistered = [] {
+    InitTemplateResources();
+    return true;
+}();
+
 } // namespace
 
 const std::vector<EditableTemplate>& EditableTemplates()
