@@ -153,4 +153,12 @@ TEST(FilledTemplates, ListsGrowAndTheirTotalsCoverEveryRow)
             EXPECT_GT(totalsChecked, 0) << "no amount column is totalled";
         }
     }
+
+    // The other month sheets of Annex 13 show the first sheet's mayor through
+    // a formula, which must follow the cell when the first sheet's list grows.
+    QFile other(dir.filePath("csv/AJPIS-1-filled-4luni.csv"));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    const QList<QStringList> csv = checkers::parseCsv(other.readAll());
+    EXPECT_EQ(checkers::csvCell(csv, 16, 3), QString("[PRIMAR]"));
+    EXPECT_EQ(checkers::csvCell(csv, 1, 1), QString::fromUtf8("Județul [JUDET]"));
 }
