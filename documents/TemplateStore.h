@@ -23,9 +23,10 @@ const EditableTemplate* FindEditableTemplate(const QString& file);
 // Resource names of the fixed templates.
 QStringList FixedTemplateNames();
 
-// Makes the embedded templates and law texts reachable as resources; every
-// function below calls it, callers of ResourceToFile with the types "MODEL"
-// or "LEGE" call it first.
+// Makes the embedded templates and law texts reachable as resources. It runs
+// by itself in every program that links this file, and the functions below
+// that write templates call it; a caller of ResourceToFile with the types
+// "MODEL" or "LEGE" that uses nothing else of the store calls it first.
 void InitTemplateResources();
 
 // <data folder>/<file>, the existing file's own spelling when it differs in case.
