@@ -103,8 +103,9 @@ TEST(ShippedTemplates, RtfDocumentsCarryTheirPlaceholdersWhole)
                 if (lines[i].contains(tag.toLatin1()))
                     at = i;
             EXPECT_GT(at, firstPard) << tag.toStdString() << " is not written whole in the body";
-            if (c.marker)
+            if (c.marker) {
                 EXPECT_LT(at, markerAt) << tag.toStdString() << " stands after the marker, where nothing is replaced";
+            }
         }
         // Escapes only: the file is plain ASCII, diacritics as Windows-1250 escapes.
         for (char ch : bytes)
@@ -164,8 +165,9 @@ TEST(ShippedTemplates, WorkbooksCarryTheirMarkersRowsAndCells)
             book->setActiveSheet(row.sheet - 1);
             const int r = dataRow(*book);
             ASSERT_GT(r, 0) << "no #DBF on sheet " << row.sheet;
-            if (row.row)
+            if (row.row) {
                 EXPECT_EQ(r, row.row) << "sheet " << row.sheet;
+            }
             for (int col = 1; col <= row.cells.size(); ++col) {
                 const QString cell = cellAt(*book, r, col);
                 if (row.cells[col - 1].isEmpty())
@@ -220,8 +222,9 @@ TEST(ShippedTemplates, PaymentTableIsTheEmptyTreasuryFile)
     ASSERT_EQ(size_t(bytes.size()), expected.size());
     // Bytes 1 to 3 hold the date the table was last written.
     for (size_t i = 0; i < expected.size(); ++i)
-        if (i < 1 || i > 3)
+        if (i < 1 || i > 3) {
             ASSERT_EQ(bytes[qsizetype(i)], expected[i]) << "byte " << i;
+        }
 }
 
 TEST(ShippedTemplates, EveryTemplateOpensInLibreOffice)
@@ -313,8 +316,9 @@ TEST(ShippedTemplates, EverySheetPrintsItsAreaWithItsHeaderRows)
             bool listSheet = false;
             for (const SheetRow& r : c.dataRows)
                 listSheet = listSheet || r.sheet == s + 1;
-            if (listSheet)
+            if (listSheet) {
                 EXPECT_TRUE(lines.contains(QStringLiteral("Print_Titles %1").arg(s))) << "sheet " << s + 1;
+            }
         }
     }
 }
