@@ -309,6 +309,53 @@ TEST_F(ClientFixture, HostileServicesAreRefusedCleanly)
     }
 }
 
+TEST_F(ClientFixture, TheSameCycleRunsOverTlsWithTheCertificateChecked)
+{
+    const QString tls = QString(HESTAVO_TEST_DATA) + "/tls";
+    server::ServerConfig config = storeConfig(m_dir.path() + "/store");
+    config.tlsCert = tls + "/server.crt";
+    config.tlsKey = tls + "/server.key";
+    ServerThread server(config);
+    ASSERT_NE(server.port(), 0) << server.error().toStdString();
+    RemoteSettings s = settingsFor(server);
+    s.endpoint.tls = true;
+    s.endpoint.caFile = tls + "/server.crt";
+    RemoteBackupClient client(s, {"ana@primaria.ro", "SECRET", "P", "C"});
+    RemoteReply info = client.info();
+    ASSERT_TRUE(info.ok()) << info.error.toStdString();
+    EXPECT_TRUE(info.needsCode());
+    const QString code = QRegularExpression("\\b(\\d{6})\\b").match(outboxMail(server.outbox(), "Cod")).captured(1);
+    ASSERT_FALSE(client.checkCode(code.toInt()).needsCode());
+    const QString archiveFile = m_dir.path() + "/tls.L21";
+    QFile f(archiveFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray archive = QByteArray("TLS archive ").repeated(20000);
+    f.write(archive);
+    f.close();
+    ASSERT_TRUE(client.sendArchive(archiveFile, "tls").ok());
+    const RemoteReply list = client.list();
+    ASSERT_TRUE(list.ok());
+    engine::Database db(m_dir.path().toStdString());
+    const QString id = QString::fromStdString(
+        db.open("SELECT IDSTOC FROM \"" + list.files[0].toStdString() + "\"")->text("IDSTOC"));
+    const RemoteReply got = client.fetch(id);
+    ASSERT_TRUE(got.ok());
+    EXPECT_EQ(readAll(got.files.value(0)), archive);
+
+    // A certificate the client does not trust, or no TLS at all: no login.
+    const int accounts = QDir(server.outbox()).entryList(QDir::Files).size();
+    RemoteSettings untrusted = s;
+    untrusted.endpoint.caFile = tls + "/other.crt";
+    EXPECT_EQ(RemoteBackupClient(untrusted, {"dan@primaria.ro", "PAROLA", "P", "C"}).info().error,
+              "Serverul nu raspunde!");
+    RemoteSettings plain = s;
+    plain.endpoint.tls = false;
+    plain.waitLimitMs = 2000;
+    EXPECT_FALSE(RemoteBackupClient(plain, {"dan@primaria.ro", "PAROLA", "P", "C"}).info().ok());
+    EXPECT_EQ(QDir(server.outbox()).entryList(QDir::Files).size(), accounts);
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(",").toStdString();
+}
+
 TEST_F(ClientFixture, HttpGetReportsNoConnectionAndUnwritableFiles)
 {
     ServerThread server(storeConfig(m_dir.path() + "/store"));
