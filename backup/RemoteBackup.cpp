@@ -195,7 +195,7 @@ RemoteReply RemoteBackupClient::list()
 {
     QFile::remove(paths().tempFolder + "/Stoc.dbf");
     RemoteReply result = sendRequest({QStringLiteral("/GET_STOC")}, {}, {QStringLiteral("Stoc.dbf")});
-    if (result.ok() && result.files.isEmpty())
+    if (result.ok() && result.files.isEmpty() && !result.wrongPassword())
         result.error = QStringLiteral("Serverul nu a trimis lista salvarilor.");
     return result;
 }
@@ -209,7 +209,7 @@ RemoteReply RemoteBackupClient::fetch(const QString& id)
     }
     QFile::remove(paths().tempFolder + "/" + id);
     result = sendRequest({"/GET_FILE " + id}, {}, {id});
-    if (result.ok() && result.files.isEmpty())
+    if (result.ok() && result.files.isEmpty() && !result.wrongPassword())
         result.error = QStringLiteral("Serverul nu a trimis salvarea.");
     return result;
 }
