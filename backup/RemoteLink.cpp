@@ -181,12 +181,15 @@ void RemoteLink::handle(const LinkMessage& message)
             return;
         }
         m_state = LinkState::Sending;
+        m_wait.start(waitLimitMs);
         report(QStringLiteral("Transmit comanda..."), 0, m_request.size());
         send(kAnnounce, encodeAnnounce(m_request.size(), QByteArrayLiteral("\"trimit\"")));
         return;
     case kAccept:
     case kNextPacket:
         if (m_state == LinkState::Sending) {
+            // The waiting limit counts silence: every request for data restarts it.
+            m_wait.start(waitLimitMs);
             const QByteArray bytes = m_request.nextPacket();
             if (!bytes.isEmpty())
                 sendBytes(bytes);
@@ -236,7 +239,7 @@ void RemoteLink::replyAnnounced(const QByteArray& payload)
         send(kRefuse);
         return fail();
     }
-    m_wait.stop();
+    m_wait.start(waitLimitMs);
     m_state = LinkState::Receiving;
     report(QStringLiteral("Primesc raspunsul..."), 0, size);
     send(kAccept);
@@ -255,6 +258,7 @@ void RemoteLink::replyPacket(const QByteArray& payload)
         return fail();
     switch (m_reply.append(payload)) {
     case StreamReceiver::Result::More:
+        m_wait.start(waitLimitMs);
         report(QStringLiteral("Primesc raspunsul..."), m_reply.received(), m_reply.size());
         send(kNextPacket);
         return;

@@ -2,7 +2,8 @@
 // TLS with certificate checking), log in, send the request file as a stream,
 // receive the reply file, and wait for the service to close. The waiting loop
 // processes the window's events, so the window stays painted and can stop the
-// cycle. Everything the service sends is checked: lengths, order of
+// cycle. The waiting limit counts silence of the service, not the length of
+// a transfer. Everything the service sends is checked: lengths, order of
 // messages, the announced reply size.
 #pragma once
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QTimer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -219,13 +220,15 @@ namespace {
 // the scripted bytes (which may be anything).
 class ScriptedService : public QObject {
 public:
-    explicit ScriptedService(std::function<void(QTcpSocket*)> reply) : m_reply(std::move(reply))
+    // packetDelayMs: how long the service waits before asking for each packet.
+    explicit ScriptedService(std::function<void(QTcpSocket*)> reply, int packetDelayMs = 0)
+        : m_reply(std::move(reply))
     {
         m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        connect(&m_server, &QTcpServer::newConnection, this, [this, packetDelayMs] {
             QTcpSocket* s = m_server.nextPendingConnection();
             s->write(encodeMessage(kAskLogin));
-            connect(s, &QTcpSocket::readyRead, this, [this, s] {
+            connect(s, &QTcpSocket::readyRead, this, [this, s, packetDelayMs] {
                 m_reader.feed(s->readAll());
                 LinkMessage m;
                 while (m_reader.next(&m)) {
@@ -237,7 +240,7 @@ public:
                     } else if (m.type == kData) {
                         m_got += m.payload.size();
                         if (m_got < m_size)
-                            s->write(encodeMessage(kNextPacket));
+                            QTimer::singleShot(packetDelayMs, s, [s] { s->write(encodeMessage(kNextPacket)); });
                         else {
                             s->write(encodeMessage(kComplete));
                             m_reply(s);
@@ -354,6 +357,24 @@ TEST_F(ClientFixture, TheSameCycleRunsOverTlsWithTheCertificateChecked)
     EXPECT_FALSE(RemoteBackupClient(plain, {"dan@primaria.ro", "PAROLA", "P", "C"}).info().ok());
     EXPECT_EQ(QDir(server.outbox()).entryList(QDir::Files).size(), accounts);
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(",").toStdString();
+}
+
+TEST_F(ClientFixture, ATransferLongerThanTheWaitingLimitGoesOnWhileTheServiceAnswers)
+{
+    ScriptedService slow([](QTcpSocket* s) { sendReply(s, "/OK 1\r\n/END\r\n"); }, 150);
+    RemoteSettings s;
+    s.endpoint.host = "127.0.0.1";
+    s.endpoint.port = slow.port();
+    s.waitLimitMs = 600;
+    const QString archiveFile = m_dir.path() + "/slow.L21";
+    QFile f(archiveFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(12 * kPacketSize, 's'));   // twelve packets, each asked for after 150 ms
+    f.close();
+    RemoteBackupClient client(s, {"a@b.ro", "X", "P", "C"});
+    const RemoteReply reply = client.sendArchive(archiveFile, "lent");
+    EXPECT_TRUE(reply.ok()) << reply.error.toStdString();
+    EXPECT_EQ(reply.reply.value("/OK"), "1");
 }
 
 TEST_F(ClientFixture, HttpGetReportsNoConnectionAndUnwritableFiles)
