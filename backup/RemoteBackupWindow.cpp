@@ -447,15 +447,20 @@ void RemoteBackupWindow::back()
     setMask(QStringLiteral("00110"));
 }
 
-void RemoteBackupWindow::deleteSelected()
+QString RemoteBackupWindow::confirmSelected(const QString& title, const QString& question)
 {
     const int row = list->currentRow();
-    if (row < 0)
+    if (row < 0 || MessageDialog::Mesaj(title, question, kButtonsYesNo, kKindWarning) != kResultYes)
+        return {};
+    return list->item(row, 0)->data(Qt::UserRole).toString();
+}
+
+void RemoteBackupWindow::deleteSelected()
+{
+    const QString id =
+        confirmSelected(QStringLiteral("Stergere Salvare"), QStringLiteral("Doriti sa stergeti salvarea selectata?"));
+    if (id.isEmpty())
         return;
-    if (MessageDialog::Mesaj(QStringLiteral("Stergere Salvare"), QStringLiteral("Doriti sa stergeti salvarea selectata?"),
-                             kButtonsYesNo, kKindWarning) != kResultYes)
-        return;
-    const QString id = list->item(row, 0)->data(Qt::UserRole).toString();
     const RemoteReply reply = run([id](RemoteBackupClient& c) { return c.remove(id); });
     if (!reply.ok())
         return;
@@ -472,14 +477,10 @@ void RemoteBackupWindow::deleteSelected()
 
 void RemoteBackupWindow::loadSelected()
 {
-    const int row = list->currentRow();
-    if (row < 0)
+    const QString id = confirmSelected(QStringLiteral("Incarcare date"),
+                                       QStringLiteral("Doriti sa inlocuim datele cu cele din Salvarea selectata?"));
+    if (id.isEmpty())
         return;
-    if (MessageDialog::Mesaj(QStringLiteral("Incarcare date"),
-                             QStringLiteral("Doriti sa inlocuim datele cu cele din Salvarea selectata?"), kButtonsYesNo,
-                             kKindWarning) != kResultYes)
-        return;
-    const QString id = list->item(row, 0)->data(Qt::UserRole).toString();
     const RemoteReply reply = run([id](RemoteBackupClient& c) { return c.fetch(id); });
     if (!reply.ok())
         return;

@@ -86,6 +86,9 @@ private:
     void fillList();
     void dropList();
     QString stocFile() const;
+    // The identifier of the selected stored copy when the warning question
+    // got "Da"; empty otherwise.
+    QString confirmSelected(const QString& title, const QString& question);
 
     QList<QFrame*> m_panels;
     QFrame* m_progressPanel;

@@ -5,6 +5,7 @@
 #include "backup/NetworkFolder.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "tests/backup/ProgramFolderFixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,15 +17,6 @@
 
 namespace {
 
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_backup";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 void touch(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -33,16 +25,11 @@ void touch(const QString& path)
     f.write("x");
 }
 
-class NetworkFolder : public ::testing::Test {
+class NetworkFolder : public ProgramFolderFixture {
 protected:
     void SetUp() override
     {
-        ensureApp();
-        ASSERT_TRUE(m_dir.isValid());
-        qputenv("HESTAVO_SYSTEM_DIR", (m_dir.path() + "/sys").toUtf8());
-        QDir().mkpath(m_dir.path() + "/sys");
-        initPaths(m_dir.path() + "/prog");
-        QDir().mkpath(paths().dataFolder);
+        ProgramFolderFixture::SetUp();
         for (const char* t : {"Cereri.dbf", "Oameni.dbf", "LOG.DBF"}) {
             touch(paths().dataFolder + "/" + t);
             touch(m_dir.path() + "/share/" + t);
@@ -52,8 +39,6 @@ protected:
         testmode::enable();
     }
     void TearDown() override { testmode::disable(); }
-
-    QTemporaryDir m_dir;
 };
 
 } // namespace

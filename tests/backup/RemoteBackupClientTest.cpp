@@ -6,6 +6,7 @@
 #include "backup/RemoteBackup.h"
 #include "data/Paths.h"
 #include "engine/Database.h"
+#include "tests/backup/ProgramFolderFixture.h"
 #include "protocol/LinkMessage.h"
 #include "tests/server/ServerThread.h"
 
@@ -23,15 +24,6 @@ using namespace protocol;
 
 namespace {
 
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_backup";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
@@ -45,16 +37,8 @@ QStringList leftovers()
     return QDir(paths().tempFolder + "/TmpL226").entryList(QDir::Files);
 }
 
-class ClientFixture : public ::testing::Test {
+class ClientFixture : public ProgramFolderFixture {
 protected:
-    void SetUp() override
-    {
-        ensureApp();
-        ASSERT_TRUE(m_dir.isValid());
-        initPaths(m_dir.path() + "/prog");
-        QDir().mkpath(paths().tempFolder);
-    }
-
     RemoteSettings settingsFor(const ServerThread& server) const
     {
         RemoteSettings s;
@@ -63,8 +47,6 @@ protected:
         s.waitLimitMs = 20000;
         return s;
     }
-
-    QTemporaryDir m_dir;
 };
 
 server::ServerConfig storeConfig(const QString& folder)

@@ -8,6 +8,7 @@
 #include "backup/RemoteBackupWindow.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "tests/backup/ProgramFolderFixture.h"
 #include "tests/server/ServerThread.h"
 
 #include <QApplication>
@@ -23,15 +24,6 @@
 
 namespace {
 
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_backup";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // Saves a picture of the window when HESTAVO_SHOTS names a folder.
 void shot(QWidget& w, const QString& name)
 {
@@ -40,30 +32,15 @@ void shot(QWidget& w, const QString& name)
         w.grab().save(folder + "/network-" + name + ".png");
 }
 
-class RemoteWindow : public ::testing::Test {
+class RemoteWindow : public ServiceFixture {
 protected:
     void SetUp() override
     {
-        ensureApp();
-        ASSERT_TRUE(m_dir.isValid());
-        qputenv("HESTAVO_SYSTEM_DIR", (m_dir.path() + "/sys").toUtf8());
-        initPaths(m_dir.path() + "/prog");
-        QDir().mkpath(paths().tempFolder);
-        QDir().mkpath(paths().dataFolder);
-        QDir().mkpath(m_dir.path() + "/sys");
-        WriteSetting("SETARI", "PRIMARIA", "Primaria Dej");
-        WriteSetting("SETARI", "JUDET", "CLUJ");
+        ServiceFixture::SetUp();
         QFile table(paths().dataFolder + "/Cereri.dbf");
         table.open(QIODevice::WriteOnly);
         table.write(QByteArray(5000, 'c'));
-        table.close();
-        server::ServerConfig config;
-        config.store = m_dir.path() + "/store";
-        config.port = 0;
-        m_server = std::make_unique<ServerThread>(config);
-        testmode::enable();
     }
-    void TearDown() override { testmode::disable(); }
 
     void point(RemoteBackupWindow& w)
     {
@@ -80,8 +57,6 @@ protected:
         return QRegularExpression("\\b(\\d{6})\\b").match(outboxMail(m_server->outbox(), "Cod")).captured(1);
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ServerThread> m_server;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "backup/SuggestionWindow.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "tests/backup/ProgramFolderFixture.h"
 #include "tests/server/ServerThread.h"
 
 #include <QApplication>
@@ -18,35 +19,8 @@
 
 namespace {
 
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_backup";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
-class SuggestionSender : public ::testing::Test {
+class SuggestionSender : public ServiceFixture {
 protected:
-    void SetUp() override
-    {
-        ensureApp();
-        ASSERT_TRUE(m_dir.isValid());
-        qputenv("HESTAVO_SYSTEM_DIR", (m_dir.path() + "/sys").toUtf8());
-        QDir().mkpath(m_dir.path() + "/sys");
-        initPaths(m_dir.path() + "/prog");
-        QDir().mkpath(paths().dataFolder);
-        WriteSetting("SETARI", "PRIMARIA", "Dej");
-        WriteSetting("SETARI", "JUDET", "CLUJ");
-        server::ServerConfig config;
-        config.store = m_dir.path() + "/store";
-        config.port = 0;
-        m_server = std::make_unique<ServerThread>(config);
-        testmode::enable();
-    }
-    void TearDown() override { testmode::disable(); }
-
     void fill(SuggestionWindow& w, const QString& name, const QString& phone, const QString& email, const QString& text)
     {
         w.url = QString("http://127.0.0.1:%1/sugestii.php").arg(m_server->httpPort());
@@ -68,8 +42,6 @@ protected:
         return out;
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ServerThread> m_server;
 };
 
 } // namespace
