@@ -65,6 +65,8 @@ bool BackupServer::listen(QString* error)
         ssl.setPeerVerifyMode(QSslSocket::VerifyNone);
         auto* listener = new QSslServer;
         listener->setSslConfiguration(ssl);
+        // A peer that never completes the handshake is dropped like an idle one.
+        listener->setHandshakeTimeout(m_config.idleSeconds * 1000);
         m_listener.reset(listener);
         connect(listener, &QSslServer::errorOccurred, this,
                 [this](QSslSocket*, QAbstractSocket::SocketError) { m_log.write("eroare TLS la o conexiune"); });

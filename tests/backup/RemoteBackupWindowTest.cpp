@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QProgressBar>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +200,36 @@ TEST_F(RemoteWindow, AnArchiveHandedToTheWindowIsSentAtLoginAndTheWindowCloses)
     w.showList();
     ASSERT_EQ(w.list->rowCount(), 1);
     EXPECT_EQ(w.list->item(0, 2)->text(), "Salvare la inchiderea programului.");
+}
+
+TEST_F(RemoteWindow, ClosingTheWindowDuringASendStopsItAndLeavesNoFiles)
+{
+    QFile big(paths().dataFolder + "/Oameni.dbf");
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    QByteArray noise(16 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 2654435761u) >> 13);   // incompressible: the archive stays large
+    big.write(noise);
+    big.close();
+    RemoteBackupWindow w;
+    point(w);
+    w.prepare({});
+    w.email->setText("ana@primaria.ro");
+    w.password->setText("SECRET");
+    // The user closes the window as soon as the first bytes are on their way.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &w, [&w] {
+        if (w.progressText->text() == "Transmit comanda..." && w.progressBar->value() > 0)
+            w.close();
+    });
+    watch.start(1);
+    EXPECT_FALSE(w.upload());
+    watch.stop();
+    ASSERT_GE(testmode::messages().size(), 2);
+    EXPECT_EQ(testmode::messages()[0].title, "Transmitere date");
+    EXPECT_EQ(testmode::messages()[0].text, "\rOprire fortata.");
+    EXPECT_TRUE(QDir(paths().tempFolder + "/TmpL226").entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(paths().tempFolder + "/Srv"));
 }
 
 TEST_F(RemoteWindow, FailedSendSaysSoTwice)
