@@ -37,8 +37,6 @@ bool setValue(ServerConfig* c, const QString& name, const QString& value, QStrin
         c->loginFailures = int(number(1, 100000));
     else if (name == "idle-seconds")
         c->idleSeconds = int(number(1, 86400));
-    else if (name == "smtp-relay")
-        c->smtpRelay = value;
     else {
         *error = "optiune necunoscuta: --" + name;
         return false;
@@ -49,7 +47,7 @@ bool setValue(ServerConfig* c, const QString& name, const QString& value, QStrin
 }
 
 const QStringList kFileKeys = {"bind", "port", "http-port", "public-address", "tls-cert", "tls-key",
-                               "quota-mb", "login-failures", "idle-seconds", "smtp-relay"};
+                               "quota-mb", "login-failures", "idle-seconds"};
 
 } // namespace
 

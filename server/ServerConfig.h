@@ -3,7 +3,8 @@
 //   [--tls-cert FILE --tls-key FILE] [--quota-mb N]
 // over the optional file DIR/server.conf (INI, section "server", the same
 // names without dashes, plus "public-address", "login-failures" and
-// "smtp-relay"). Command-line values win over the file.
+// "idle-seconds"). Command-line values win over the file. E-mails always go
+// to the store's outbox folder.
 #pragma once
 
 #include <QString>
@@ -23,7 +24,6 @@ struct ServerConfig {
     int loginFailures = 10;        // failed logins per address within failureWindow before refusal
     int failureWindowSeconds = 600;
     int idleSeconds = 120;         // a connection silent this long is closed
-    QString smtpRelay;             // not used: e-mails always go to the outbox
 
     bool tls() const { return !tlsCert.isEmpty(); }
     QString addressFileText() const;

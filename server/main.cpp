@@ -10,12 +10,17 @@
 #include <QDir>
 #include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
+
+#ifndef _WIN32
+#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+#ifndef _WIN32
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -43,6 +48,10 @@ void stopOnSignals(QCoreApplication& app)
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
+#else
+// On Windows the service is stopped by its service manager or Ctrl+C.
+void stopOnSignals(QCoreApplication&) {}
+#endif
 
 } // namespace
 

@@ -322,3 +322,37 @@ TEST(ServerProgram, StopsCleanlyOnSigterm)
     EXPECT_TRUE(text.contains("asculta pe 127.0.0.1:" + port.toLatin1()));
     EXPECT_TRUE(text.trimmed().endsWith("oprit"));
 }
+
+TEST(ServerConfiguration, CommandLineOverTheStoreFile)
+{
+    QTemporaryDir store;
+    QFile conf(store.path() + "/server.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("[server]\r\nport=2000\r\nquota-mb=7\r\npublic-address=backup.exemplu.ro\r\n");
+    conf.close();
+    server::ServerConfig c;
+    QString error;
+    ASSERT_TRUE(server::parseServerConfig({"--store", store.path(), "--port", "3000"}, &c, &error));
+    EXPECT_EQ(c.port, 3000);
+    EXPECT_EQ(c.quotaBytes, 7LL * 1024 * 1024);
+    EXPECT_EQ(c.addressFileText(), "backup.exemplu.ro");
+    EXPECT_FALSE(c.tls());
+
+    struct Case {
+        const char* name;
+        QStringList arguments;
+    };
+    const Case refused[] = {
+        {"no store", {"--port", "1235"}},
+        {"unknown option", {"--store", store.path(), "--color", "red"}},
+        {"port not a number", {"--store", store.path(), "--port", "x"}},
+        {"port out of range", {"--store", store.path(), "--port", "70000"}},
+        {"missing value", {"--store", store.path(), "--quota-mb"}},
+        {"certificate without key", {"--store", store.path(), "--tls-cert", "a.crt"}},
+    };
+    for (const Case& r : refused) {
+        error.clear();
+        EXPECT_FALSE(server::parseServerConfig(r.arguments, &c, &error)) << r.name;
+        EXPECT_FALSE(error.isEmpty()) << r.name;
+    }
+}
