@@ -125,3 +125,45 @@ TEST(RequestFile, WritingRefusesAnAttachmentNameWithAPath)
     EXPECT_FALSE(writeCommandFile(dir.filePath("out"), {"/X"}, {{"../a", a, 0}}, &error));
     EXPECT_FALSE(error.isEmpty());
 }
+
+TEST(RequestFile, DamagedRepliesNeverEscapeTheFileOrTheFolder)
+{
+    // A valid reply with two attachments, then many copies of it with bytes
+    // changed, cut or repeated at random (fixed seed).
+    QTemporaryDir dir;
+    const QString a = writeFile(dir, "a", QByteArray(300, 'a'));
+    const QString b = writeFile(dir, "b", QByteArray(50, 'b'));
+    const QString good = dir.filePath("good");
+    ASSERT_TRUE(writeCommandFile(good, {"/DATAIN 01.01.2024", "/MSG_DLG x"}, {{"Stoc.dbf", a, 0}, {"17", b, 0}}));
+    const QByteArray original = readAll(good);
+    quint32 seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    QTemporaryDir out;
+    for (int round = 0; round < 600; ++round) {
+        QByteArray bytes = original;
+        const int changes = 1 + int(next() % 4);
+        for (int c = 0; c < changes; ++c) {
+            const qsizetype at = qsizetype(next() % quint32(bytes.size()));
+            switch (next() % 3) {
+            case 0: bytes[at] = char(next() >> 24); break;
+            case 1: bytes.truncate(at); break;
+            default: bytes.insert(at, bytes.mid(at, 20)); break;
+            }
+            if (bytes.isEmpty())
+                bytes = "x";
+        }
+        const QString file = writeFile(dir, "damaged", bytes);
+        ParsedFile parsed;
+        if (!readCommandFile(file, &parsed))
+            continue;
+        qint64 total = 0;
+        for (const FileAttachment& att : parsed.attachments) {
+            ASSERT_TRUE(isPlainFileName(att.name)) << round;
+            total += att.size;
+        }
+        ASSERT_LE(total, bytes.size()) << round;
+        ASSERT_TRUE(extractAttachments(file, &parsed, out.path())) << round;
+        for (const FileAttachment& att : parsed.attachments)
+            ASSERT_TRUE(att.path.startsWith(out.path() + "/")) << round;
+    }
+}
