@@ -3,6 +3,7 @@
 // hostile input refused while other clients are still served, the web
 // endpoints, and a clean stop on SIGTERM.
 #include "server/AccountStore.h"
+#include "server/Outbox.h"
 #include "server/WebEndpoint.h"
 #include "tests/server/RawClient.h"
 #include "tests/server/ServerThread.h"
@@ -355,4 +356,19 @@ TEST(ServerConfiguration, CommandLineOverTheStoreFile)
         EXPECT_FALSE(server::parseServerConfig(r.arguments, &c, &error)) << r.name;
         EXPECT_FALSE(error.isEmpty()) << r.name;
     }
+}
+
+TEST(ServerOutbox, AnAddressWithLineBreaksCannotAddHeaders)
+{
+    QTemporaryDir dir;
+    server::Outbox outbox(dir.path());
+    const QString file = outbox.send("ion@dej.ro\r\nBcc: toti@exemplu.ro", "Sugestie\nX-Extra: 1", "text");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        EXPECT_FALSE(line.startsWith("Bcc:"));
+        EXPECT_FALSE(line.startsWith("X-Extra:"));
+    }
+    EXPECT_TRUE(lines.value(0).startsWith("To: ion@dej.ro"));
 }
