@@ -4,6 +4,7 @@
 #include "app/ProgressWindow.h"
 #include "app/Shell.h"
 #include "backup/AutomaticSave.h"
+#include "backup/RemoteBackupWindow.h"
 #include "backup/RestoreArchive.h"
 #include "backup/SaveCopy.h"
 #include "data/Db.h"
@@ -19,19 +20,9 @@
 
 namespace {
 
-RemoteBackupOpener& remoteOpener()
+void openRemote(const QString& file, QWidget* parent)
 {
-    static RemoteBackupOpener opener;
-    return opener;
-}
-
-void openRemote(const QString& file)
-{
-    if (remoteOpener())
-        remoteOpener()(file);
-    else
-        MessageDialog::Mesaj(QStringLiteral("Copie la Distanta"), QStringLiteral("Comanda nu este inca disponibila."),
-                             kButtonOK, kKindInformation);
+    RemoteBackupWindow::Execute(file, parent);
 }
 
 // Shows the progress window with text; the archive routines move its bar.
@@ -60,14 +51,12 @@ QPushButton* bigButton(QWidget* parent, const QString& caption, const char* name
 
 } // namespace
 
-void SetRemoteBackupOpener(RemoteBackupOpener opener) { remoteOpener() = std::move(opener); }
-
 void OfferRemoteUpload(const QString& file)
 {
     if (MessageDialog::Mesaj(QStringLiteral("Copie la Distanta"), QStringLiteral("\rDoriti sa transmiteti salvarea si pe Server?"),
                              kButtonsYesNo, kKindConfirmation)
         == kResultYes)
-        openRemote(file);
+        openRemote(file, nullptr);
 }
 
 void RunSaveOnExit()
@@ -161,14 +150,19 @@ void BackupWindow::RestoreClicked()
     if (file.isEmpty())
         return;
     hide();
+    m_restored = RestoreWithReport(file);
+    accept();
+}
+
+bool BackupWindow::RestoreWithReport(const QString& file)
+{
     resetDb(); // the engine lets go of the tables before they are replaced
     const backup::RestoreResult r = backup::RestoreArchive(file, paths().dataFolder, backup::AutoSaveFolder(),
                                                            showProgress(QStringLiteral("Desfac baza de date...")));
     HideProgress();
-    accept();
     if (!r.restored) {
         MessageDialog::Mesaj(QStringLiteral("Restaurare date"), r.error, kButtonOK, kKindError);
-        return;
+        return false;
     }
     // An archive without a log table (an older database) must not make the
     // closing log row fail; the next start would create it anyway.
@@ -178,12 +172,20 @@ void BackupWindow::RestoreClicked()
         text += QStringLiteral("\rDatele anterioare sunt salvate in ") + QDir::toNativeSeparators(r.safetyArchive);
     text += QStringLiteral("\rFisierele inlocuite sunt in ") + QDir::toNativeSeparators(r.safetyFolder);
     MessageDialog::Mesaj(QStringLiteral("Informatie"), text, kButtonOK, kKindInformation);
-    m_restored = true;
+    return true;
 }
 
 void BackupWindow::RemoteClicked()
 {
     hide();
     accept();
-    openRemote({});
+    // A copy downloaded from the service is restored as a local one.
+    bool restored = false;
+    RemoteBackupWindow::restoreArchive() = [&restored](const QString& archive) {
+        restored = RestoreWithReport(archive);
+        return restored;
+    };
+    openRemote({}, parentWidget());
+    RemoteBackupWindow::restoreArchive() = {};
+    m_restored = restored;
 }

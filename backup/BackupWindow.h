@@ -6,8 +6,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QPushButton;
 
 class BackupWindow : public QDialog {
@@ -26,6 +24,10 @@ public:
 
     bool restored() const { return m_restored; }
 
+    // Restores an archive over the data folder and reports the result (with
+    // where the safety copies are); true on success.
+    static bool RestoreWithReport(const QString& file);
+
     QPushButton* SaveButton;
     QPushButton* RestoreButton;
     QPushButton* RemoteButton;
@@ -34,14 +36,8 @@ private:
     bool m_restored = false;
 };
 
-// The remote backup window, when the program has one: opened with the
-// archive to upload (empty: none). Without it the remote commands say
-// "Comanda nu este inca disponibila.".
-using RemoteBackupOpener = std::function<void(const QString& file)>;
-void SetRemoteBackupOpener(RemoteBackupOpener opener);
-
 // Asks "Doriti sa transmiteti salvarea si pe Server?" and opens the remote
-// backup window with file on "Da".
+// backup window (RemoteBackupWindow) with file on "Da".
 void OfferRemoteUpload(const QString& file);
 
 // The save on exit with its messages: "Eroare la salvare!" with the reason

@@ -10,6 +10,8 @@
 #include "backup/BackupWindow.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
+#include "backup/SuggestionWindow.h"
+#include "documents/TemplateStore.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -104,6 +106,7 @@ void DeleteHelpFiles(const QString& programFolder)
 
 bool OpenLegislation(const QString& resourceName)
 {
+    InitTemplateResources();
     const QString file = FreshTempFile(QStringLiteral("Lege"), QStringLiteral(".pdf"));
     if (file.isEmpty() || !ResourceToFile(resourceName, QStringLiteral("Lege"), file)) {
         MessageDialog::Mesaj(QStringLiteral("Legislatie"), "\rNu pot scrie documentul in folderul temporar\r" + file,
@@ -240,7 +243,8 @@ void MainWindow::buildMenus()
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     connect(PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date")), &QAction::triggered, this,
             &MainWindow::OpenBackupWindow);
-    PopupMenu2->addAction(QStringLiteral("Condica de sugestii"));
+    connect(PopupMenu2->addAction(QStringLiteral("Condica de sugestii")), &QAction::triggered, this,
+            [this] { SuggestionWindow::Execute(this); });
     connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
             &MainWindow::OpenLogViewer);
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));
