@@ -4,6 +4,7 @@
 
 #include "app/MessageDialog.h"
 #include "backup/BackupWindow.h"
+#include "backup/RemoteBackupWindow.h"
 #include "backup/SaveFolderButtons.h"
 #include "data/Settings.h"
 
@@ -77,6 +78,39 @@ TEST_F(BackupWindowTest, RestoreFromTheWindowReportsTheSafetyCopy)
     EXPECT_TRUE(text.contains(QDir::toNativeSeparators(Saves()))) << text.toStdString();
     // The archive held no log table: an empty one is made for the closing log row.
     EXPECT_EQ(ReaderRows(Data() + "/LOG.DBF"), "");
+}
+
+// Runs act on the remote backup window once it is shown.
+void WhenRemoteShown(std::function<void(RemoteBackupWindow&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<RemoteBackupWindow*>(w); window && window->isVisible()) {
+                act(*window);
+                return;
+            }
+        WhenRemoteShown(act);
+    });
+}
+
+TEST_F(BackupWindowTest, ACopyDownloadedByTheRemoteWindowIsRestoredWithItsSafetyCopy)
+{
+    const QString archive = Root() + "/Descarcat.L21";
+    ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
+    BackupWindow window;
+    bool handled = false;
+    WhenRemoteShown([&](RemoteBackupWindow& remote) {
+        ASSERT_TRUE(RemoteBackupWindow::restoreArchive());
+        handled = RemoteBackupWindow::restoreArchive()(archive);
+        remote.done(QDialog::Accepted);
+    });
+    window.RemoteClicked();
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(window.restored());
+    EXPECT_FALSE(RemoteBackupWindow::restoreArchive()); // only while the window is open
+    ASSERT_FALSE(testmode::messages().isEmpty());
+    EXPECT_TRUE(testmode::messages().last().text.startsWith("Restaurare incheiata cu succes !"));
+    EXPECT_EQ(QDir(Saves()).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(BackupWindowTest, RestoreIsOffWhileAnOpenedArchiveIsWorkedOn)
