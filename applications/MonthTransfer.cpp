@@ -110,6 +110,9 @@ CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workin
     outcome.duplicates = DuplicatesOf(copies, working);
     if (!outcome.duplicates.isEmpty())
         return outcome;
+    // One transaction from here on: the row-by-row renumbering costs no flush
+    // per row, and Cereri and Oameni change together or not at all.
+    engine::Transaction transaction = Db().beginTransaction();
     Db().exec(sqlLines({"UPDATE " + copies.quoted(),
                         "SET NRCRTOLD=NRCRT, LUNACRT=" + QString::number(working)
                             + ", CUAJUT=\"\", CUANTUM=0, TOTAL=0, NR_LUNI=" + QString::number(SeasonMonthsLeft(workingMonth))}));
@@ -125,7 +128,6 @@ CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workin
     if (outcome.members > 0)
         Renumber(members, "NROM", NextKey(QStringLiteral("NROM"), outcome.members), progress);
 
-    engine::Transaction transaction = Db().beginTransaction();
     Db().exec(sqlLines({"INSERT INTO " + Cereri(), "(" + names + ")", "SELECT " + names, "FROM " + copies.quoted()}));
     if (progress)
         progress->step();

@@ -2,6 +2,7 @@
 #include "RegisterFixture.h"
 
 #include "applications/MonthTransfer.h"
+#include "engine/Database.h"
 
 #include <csignal>
 #include <sys/wait.h>
@@ -130,10 +131,17 @@ public:
     void begin(int) override {}
     void step() override
     {
-        if (++m_steps == m_killAt)
+        if (++m_steps != m_killAt)
+            return;
+        // Only a kill after the insert tests the roll-back; anything else exits normally.
+        auto rs = Db().open(("SELECT COUNT(*) AS N FROM " + quotedTable("Cereri.dbf")).toStdString());
+        rs->first();
+        if (rs->integer("N") == m_rowsAfterInsert)
             ::kill(::getpid(), SIGKILL);
+        ::_exit(3);
     }
     int m_killAt = 0;
+    long long m_rowsAfterInsert = 0;
     int m_steps = 0;
 };
 
@@ -142,10 +150,12 @@ public:
 TEST_F(MonthTransferTest, KillDuringCopyLeavesTheTablesAsBefore)
 {
     SourceMonth();
+    engine::Transaction fill = Db().beginTransaction();
     for (int i = 0; i < 250; ++i) {
         AddRow({100 + i, "11.2024", QString("OM %1").arg(i), QString("1900101%1").arg(i, 6, 10, QChar('0'))});
         AddMember(100 + i, 100 + i, QString("OM %1").arg(i), QString("1900101%1").arg(i, 6, 10, QChar('0')));
     }
+    fill.commit();
     SetKey("NRCRT", 400);
     SetKey("NROM", 400);
     resetDb();   // the child inherits no open engine state
@@ -157,12 +167,13 @@ TEST_F(MonthTransferTest, KillDuringCopyLeavesTheTablesAsBefore)
     if (child == 0) {
         KillInTheMiddle progress;
         progress.m_killAt = 5;
+        progress.m_rowsAfterInsert = 254 + 252;
         CopyFromOtherMonth("11.2024", "12.2024", &progress);
         ::_exit(0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the copy finished before the kill";
+    ASSERT_TRUE(WIFSIGNALED(status)) << "not killed after the insert, exit status " << WEXITSTATUS(status);
     EXPECT_EQ(Count("Cereri.dbf"), 254) << "the journal rolled the insert back";
     EXPECT_EQ(FileBytes("Cereri.dbf"), cereri);
     EXPECT_EQ(FileBytes("Oameni.dbf"), oameni);
