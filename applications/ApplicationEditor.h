@@ -43,6 +43,8 @@ public:
     // Household size, total income and child counts from the member list,
     // when "Actualizare in cerere" is ticked.
     void RecountFromMembers();
+    // Re-reads the member list from the editor's members table.
+    void refreshMembers() { reloadMembers(-1); }
     // "&Memoreaza": the acceptance checks in order; closes accepted when all pass.
     void saveApplication();
 
