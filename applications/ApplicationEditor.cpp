@@ -294,6 +294,7 @@ QWidget* ApplicationEditor::buildMembersGroup()
     memberGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     memberGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     memberGrid->verticalHeader()->hide();
+    memberGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     memberGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     memberGrid->setMinimumHeight(140);
     updateFromMembers = Box(group, "Actualizare in cerere", "UpdateFromMembers");

@@ -18,6 +18,7 @@ public:
         const char* field;   // column of Cereri, or LUNADECLS (calculated)
         const char* title;
         const char* band;    // the title's group, "" for none
+        int chars;           // characters of the widest usual value
     };
     static const std::vector<Column>& columns();
 

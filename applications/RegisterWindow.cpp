@@ -90,11 +90,16 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
     grid->horizontalHeader()->setSectionsClickable(true);
     grid->horizontalHeader()->setHighlightSections(false);
     grid->setAlternatingRowColors(true);
-    const int charWidth = grid->fontMetrics().averageCharWidth();
-    const int widths[] = {6, 10, 9, 5, 26, 14, 16, 26, 8, 8, 10, 6, 10, 6, 10, 10, 9, 6, 10,
-                          9, 8, 8, 8, 6, 6, 9, 10, 9, 10, 14, 8, 8, 8};
-    for (int c = 0; c < int(std::size(widths)); ++c)
-        grid->setColumnWidth(c, widths[c] * charWidth + 12);
+    // Wide enough for the usual values and both lines of the title.
+    const QFontMetrics values = grid->fontMetrics();
+    const QFontMetrics titles = grid->horizontalHeader()->fontMetrics();
+    for (int c = 0; c < int(RegisterModel::columns().size()); ++c) {
+        const RegisterModel::Column& column = RegisterModel::columns()[size_t(c)];
+        const int width = std::max({values.horizontalAdvance(QString(column.chars, u'0')),
+                                    titles.horizontalAdvance(QString::fromLatin1(column.title)),
+                                    titles.horizontalAdvance(QString::fromLatin1(column.band))});
+        grid->setColumnWidth(c, width + 18);
+    }
 
     auto* top = new QHBoxLayout;
     top->addWidget(banner, 1);
