@@ -6,6 +6,7 @@
 #include "applications/CnpEdit.h"
 #include "app/MessageDialog.h"
 #include "applications/MemberDialog.h"
+#include "applications/SupplementDialog.h"
 #include "applications/WorkingMonth.h"
 
 #include <QCheckBox>
@@ -285,4 +286,50 @@ TEST_F(EditorTest, AddMemberProposesTheApplicantThenTheFamilyName)
     EXPECT_EQ(e.memberCount(), 2);
     EXPECT_EQ(Column("SELECT NRCRT FROM " + quotedPath(e.membersTable()), "NRCRT"), QStringList({"-2", "-2"}));
     e.finish();
+}
+
+TEST_F(EditorTest, SupplementButtonsSetTheAmountsOfTheirKind)
+{
+    const struct {
+        const char* rule;
+        char kind;
+        bool onlySource;
+        bool remove;
+        Money expected;
+    } cases[] = {
+        {"electricity, only source", 'E', true, false, 70 * kMoneyUnit},
+        {"electricity, not the only source", 'E', false, false, 30 * kMoneyUnit},
+        {"gas", 'G', false, false, 10 * kMoneyUnit},
+        {"thermal without a client code", 'T', false, false, 10 * kMoneyUnit},
+        {"deleted gas contract", 'G', false, true, 0},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = NewApplication();
+        e.gas = {"POP ION", "", "E.ON", "G500", "", 10 * kMoneyUnit};
+        QTimer::singleShot(0, [&] {
+            SupplementDialog& d = e.supplementDialog();
+            if (c.remove) {
+                testmode::answerMessage(kResultYes);
+                d.remove();
+                return;
+            }
+            d.supplier->setEditText("FURNIZOR");
+            d.clientCode->setText(c.kind == 'T' ? "" : "COD123");
+            d.onlySourceBox->setChecked(c.onlySource);
+            d.save();
+        });
+        e.editSupplement(c.kind);
+        const SupplyContract& contract = c.kind == 'E' ? e.electricity : c.kind == 'G' ? e.gas : e.thermal;
+        EXPECT_EQ(contract.amount, c.expected) << c.rule;
+        EXPECT_EQ(contract.supplier, c.remove ? "" : "FURNIZOR") << c.rule;
+        e.saveApplication();
+        ASSERT_TRUE(e.isSaved()) << c.rule;
+        const ApplicationRecord r = e.record();
+        const SupplyContract& saved = c.kind == 'E' ? r.electricity : c.kind == 'G' ? r.gas : r.thermal;
+        EXPECT_EQ(saved.amount, c.expected) << c.rule;
+        if (c.remove)
+            EXPECT_EQ(saved, SupplyContract{}) << c.rule;
+        e.finish();
+    }
 }
