@@ -5,7 +5,9 @@
 #include "applications/Cnp.h"
 #include "applications/CnpEdit.h"
 #include "applications/CommandGuard.h"
+#include "applications/HouseholdMembers.h"
 #include "applications/MemberDialog.h"
+#include "applications/RegisterQueries.h"
 #include "applications/SupplementDialog.h"
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
@@ -16,7 +18,6 @@
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Settings.h"
-#include "engine/ResultSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -467,11 +468,10 @@ bool ApplicationEditor::beginModify(qint64 key)
     m_membersTable = tableFile("Oameni.dbf");
     m_memberKey = key;
     updateFromMembers->setChecked(PeekKey("ACTUALIZARE") > 1);
-    auto row = Db().open(sqlLines({"SELECT *", "FROM " + quotedTable("Cereri.dbf"), "WHERE NRCRT=" + QString::number(key)}));
-    if (row->isEmpty())
+    const std::optional<FoundApplication> found = ApplicationByKey(key);
+    if (!found)
         return false;
-    row->first();
-    loadRecord(ApplicationRecord::fromRow(*row));
+    loadRecord(found->record);
     reloadMembers(-1);
     m_lookupOpen = true;
     cnpField->setFocus();
@@ -567,17 +567,13 @@ int ApplicationEditor::memberCount() const { return m_members->rowCount(); }
 
 void ApplicationEditor::reloadMembers(qint64 selectNrom)
 {
-    auto rs = Db().open(sqlLines({"SELECT *", "FROM " + quotedPath(m_membersTable),
-                                  "WHERE NRCRT=" + QString::number(m_memberKey), "ORDER BY NROM"}));
     m_members->removeRows(0, m_members->rowCount());
     int selected = -1;
-    for (rs->first(); !rs->eof(); rs->next()) {
-        QList<QStandardItem*> row;
-        for (const char* column : {"TITULAR", "CNP", "VENIT", "CALITATE"})
-            row << new QStandardItem(QString::fromStdString(rs->text(column)));
-        const qint64 nrom = rs->integer("NROM");
-        row[0]->setData(nrom, Qt::UserRole);
-        if (nrom == selectNrom)
+    for (const HouseholdMember& m : HouseholdMembers(m_membersTable, m_memberKey).list()) {
+        QList<QStandardItem*> row{new QStandardItem(m.name), new QStandardItem(m.cnp),
+                                  new QStandardItem(formatFixed(m.income)), new QStandardItem(m.role)};
+        row[0]->setData(m.nrom, Qt::UserRole);
+        if (m.nrom == selectNrom)
             selected = m_members->rowCount();
         m_members->appendRow(row);
     }
@@ -636,11 +632,7 @@ void ApplicationEditor::addMember()
     if (!dialog.EditMember("Adauga membru", QString()))
         return;
     RunCommand([&] {
-        const qint64 nrom = NextKey("NROM");
-        Db().exec(sqlLines({"INSERT INTO " + quotedPath(m_membersTable), "(NROM, NRCRT, TITULAR, CNP, VENIT, CALITATE)",
-                            "VALUES (" + QString::number(nrom) + ", " + QString::number(m_memberKey) + ", "
-                                + TextLiteral(dialog.name()) + ", " + TextLiteral(dialog.cnpField->text()) + ", "
-                                + dialog.income() + ", " + TextLiteral(dialog.roleList->currentText()) + ")"}));
+        const qint64 nrom = HouseholdMembers(m_membersTable, m_memberKey).add(dialog.member());
         reloadMembers(nrom);
         RecountFromMembers();
     });
@@ -660,10 +652,9 @@ void ApplicationEditor::modifyMember()
     if (!dialog.EditMember("Modificare membru", QString::number(nrom)))
         return;
     RunCommand([&] {
-        Db().exec(sqlLines({"UPDATE " + quotedPath(m_membersTable),
-                            "SET TITULAR=" + TextLiteral(dialog.name()) + ", CNP=" + TextLiteral(dialog.cnpField->text())
-                                + ", VENIT=" + dialog.income() + ", CALITATE=" + TextLiteral(dialog.roleList->currentText()),
-                            "WHERE NROM=" + QString::number(nrom)}));
+        HouseholdMember changed = dialog.member();
+        changed.nrom = nrom;
+        HouseholdMembers(m_membersTable, m_memberKey).change(changed);
         reloadMembers(nrom);
         RecountFromMembers();
     });
@@ -678,7 +669,7 @@ void ApplicationEditor::deleteMember()
     if (MessageDialog::Mesaj("Stergere Membru", "Stergeti pe " + name + " ?", kButtonsYesNo, kKindConfirmation) != kResultYes)
         return;
     RunCommand([&] {
-        Db().exec(sqlLines({"DELETE FROM " + quotedPath(m_membersTable), "WHERE NROM=" + QString::number(nrom)}));
+        HouseholdMembers(m_membersTable, m_memberKey).remove(nrom);
         reloadMembers(-1);
         RecountFromMembers();
     });
@@ -731,14 +722,10 @@ void ApplicationEditor::lookUpCnp()
 {
     if (!cnpField->isValid())
         return;
-    auto match = Db().open(sqlLines({"SELECT *", "FROM " + quotedTable("Cereri.dbf"),
-                                     "WHERE CNP=" + TextLiteral(cnpField->text()), "ORDER BY LUNACRT DESC"}));
-    if (match->isEmpty())
+    const std::optional<FoundApplication> match = LatestApplicationOf(cnpField->text());
+    if (!match)
         return;
-    match->first();
-    const ApplicationRecord r = ApplicationRecord::fromRow(*match);
-    const qint64 matchKey = match->integer("NRCRT");
-    const int matchMonth = int(match->integer("LUNACRT"));
+    const ApplicationRecord& r = match->record;
     applicant->setText(r.applicant);
     locality->setEditText(r.locality);
     address->setText(r.address);
@@ -771,70 +758,21 @@ void ApplicationEditor::lookUpCnp()
             electricity.amount = amounts.electric;
         }
         showAmounts();
-        copyMembersOf(matchKey);
+        HouseholdMembers(m_membersTable, m_memberKey).replaceWithMembersOf(match->key);
+        reloadMembers(-1);
     }
     RecountFromMembers();
-    const QString who = matchMonth == 1 ? "Beneficiar VMG" : matchMonth == 2 ? "Beneficiar ASF" : "A mai depus";
+    const QString who = match->month == 1 ? "Beneficiar VMG" : match->month == 2 ? "Beneficiar ASF" : "A mai depus";
     ShowProblemHint(who + " cererea nr." + QString::number(r.number) + " / "
                         + r.date.toString("dd.MM.yyyy") + ".",
                     cnpField);
 }
 
-void ApplicationEditor::copyMembersOf(qint64 key)
-{
-    const QString table = quotedPath(m_membersTable);
-    auto source = Db().open(sqlLines({"SELECT TITULAR, CNP, VENIT, CALITATE", "FROM " + quotedTable("Oameni.dbf"),
-                                      "WHERE NRCRT=" + QString::number(key), "ORDER BY NROM"}));
-    Db().exec(sqlLines({"DELETE FROM " + table}));
-    const int count = source->recordCount();
-    qint64 nrom = count > 0 ? NextKey("NROM", count) : 0;
-    for (source->first(); !source->eof(); source->next(), ++nrom)
-        Db().exec(sqlLines({"INSERT INTO " + table, "(NROM, NRCRT, TITULAR, CNP, VENIT, CALITATE)",
-                            "VALUES (" + QString::number(nrom) + ", " + QString::number(m_memberKey) + ", "
-                                + TextLiteral(QString::fromStdString(source->text("TITULAR"))) + ", "
-                                + TextLiteral(QString::fromStdString(source->text("CNP"))) + ", "
-                                + formatFixed(ToMoney(source->number("VENIT"))) + ", "
-                                + TextLiteral(QString::fromStdString(source->text("CALITATE"))) + ")"}));
-    reloadMembers(-1);
-}
 
 // ---- acceptance ----
 
-bool ApplicationEditor::applicantTwiceInMonth() const
-{
-    QStringList lines{"SELECT COUNT(*) AS N_", "FROM " + quotedTable("Cereri.dbf"),
-                      "WHERE CNP=" + TextLiteral(cnpField->text()) + " AND LUNACRT="
-                          + QString::number(MonthToSerial(WorkingMonthText()))};
-    if (!m_addMode)
-        lines << "AND NRCRT<>" + QString::number(m_memberKey);
-    auto rs = Db().open(sqlLines(lines));
-    rs->first();
-    return rs->integer("N_") > 0;
-}
 
-bool ApplicationEditor::numberTwiceInMonth() const
-{
-    QStringList lines{"SELECT NR_CERE", "FROM " + quotedTable("Cereri.dbf"),
-                      "WHERE LUNACRT=" + QString::number(MonthToSerial(WorkingMonthText())) + " AND NR_CERE="
-                          + QString::number(numberField->text().toLongLong())
-                          + " AND EXTRACT(YEAR FROM DATACERE)=" + QString::number(dateField->date().year())};
-    if (!m_addMode)
-        lines << "AND NRCRT<>" + QString::number(m_memberKey);
-    return !Db().open(sqlLines(lines))->isEmpty();
-}
 
-QString ApplicationEditor::memberOfAnotherHousehold() const
-{
-    auto rs = Db().open(sqlLines({"SELECT B.NR_CERE, A.TITULAR",
-                                  "FROM " + quotedTable("Cereri.dbf") + " B, " + quotedTable("Oameni.dbf") + " A",
-                                  "WHERE B.NRCRT=A.NRCRT AND B.LUNACRT=" + QString::number(MonthToSerial(WorkingMonthText()))
-                                      + " AND A.CNP = " + TextLiteral(cnpField->text()) + " AND A.CALITATE<>\"beneficiar\""}));
-    if (rs->isEmpty())
-        return QString();
-    rs->first();
-    return "\rAcest CNP exista la Cererea \r" + QString::fromStdString(rs->text("NR_CERE")) + " la Membrul: "
-        + QString::fromStdString(rs->text("TITULAR")) + "\rContinuam asa?";
-}
 
 bool ApplicationEditor::runChecks()
 {
@@ -884,15 +822,18 @@ bool ApplicationEditor::runChecks()
         return refuse("Luna in lucru incorecta!", members);
     // 13 - 15: the register. An absent CNP identifies no one and is not searched for.
     const bool hasCnp = !cnpField->text().isEmpty();
-    if (hasCnp && applicantTwiceInMonth()
+    const int month = MonthToSerial(WorkingMonthText());
+    const qint64 self = m_addMode ? -1 : m_memberKey;
+    if (hasCnp && ApplicantInMonth(cnpField->text(), month, self)
         && MessageDialog::Mesaj("CNP existent", "Exista deja acest titular in luna aceasta!\rIntroducem totusi cererea asa?",
                                 kButtonsYesNo, kKindWarning) != kResultYes)
         return false;
-    if (numberTwiceInMonth())
+    if (NumberInMonth(numberField->text().toLongLong(), dateField->date().year(), month, self))
         return refuse("Mai exista acest numar de cerere in luna aceasta!", numberField);
-    if (hasCnp) {
-        const QString member = memberOfAnotherHousehold();
-        if (!member.isEmpty() && MessageDialog::Mesaj("Validare Cerere", member, kButtonsYesNo, kKindWarning) != kResultYes)
+    if (const auto member = hasCnp ? NonBeneficiaryMemberInMonth(cnpField->text(), month) : std::nullopt) {
+        const QString text = "\rAcest CNP exista la Cererea \r" + member->number + " la Membrul: " + member->name
+            + "\rContinuam asa?";
+        if (MessageDialog::Mesaj("Validare Cerere", text, kButtonsYesNo, kKindWarning) != kResultYes)
             return false;
     }
     // 16: an active application must qualify, whatever the heating-aid box.

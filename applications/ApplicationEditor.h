@@ -121,13 +121,9 @@ private:
     void showAmounts();
     void cnpChanged();
     void lookUpCnp();
-    void copyMembersOf(qint64 key);
     void loadRecord(const hestavo::ApplicationRecord& r);
     void reloadMembers(qint64 selectNrom);
     qint64 currentMemberKey() const;
-    bool applicantTwiceInMonth() const;
-    bool numberTwiceInMonth() const;
-    QString memberOfAnotherHousehold() const;
     bool runChecks();
     hestavo::ApplicationRecord collect() const;
     void storeDefaults();

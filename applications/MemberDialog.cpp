@@ -1,16 +1,14 @@
 #include "applications/MemberDialog.h"
 
-#include "applications/ApplicationRecord.h"
 #include "applications/CnpEdit.h"
+#include "applications/RegisterQueries.h"
 #include "applications/CommandGuard.h"
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
 #include "app/ProblemHint.h"
-#include "data/Db.h"
 #include "data/Months.h"
 #include "data/Settings.h"
-#include "engine/ResultSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,20 +77,9 @@ bool MemberDialog::EditMember(const QString& title, const QString& nrom)
     return exec() == QDialog::Accepted;
 }
 
-QString MemberDialog::memberElsewhere() const
+hestavo::HouseholdMember MemberDialog::member() const
 {
-    QStringList lines{"SELECT A.CNP, B.NR_CERE, B.DATACERE",
-                      "FROM " + quotedTable("Oameni.dbf") + " A, " + quotedTable("Cereri.dbf") + " B",
-                      "WHERE A.CNP = " + TextLiteral(cnpField->text()) + " AND A.NRCRT=B.NRCRT AND B.LUNACRT="
-                          + QString::number(MonthToSerial(WorkingMonthText()))};
-    if (!m_nrom.isEmpty())
-        lines << "AND NROM<>" + m_nrom;
-    auto rs = Db().open(sqlLines(lines));
-    if (rs->isEmpty())
-        return QString();
-    rs->first();
-    return "CNP existent la Membru, cererea nr." + QString::fromStdString(rs->text("NR_CERE")) + "/"
-        + QString::fromStdString(rs->text("DATACERE"));
+    return {0, name(), cnpField->text(), parseFixed(incomeField->text()), roleList->currentText()};
 }
 
 void MemberDialog::save()
@@ -108,12 +95,14 @@ void MemberDialog::save()
     if (cnpField->text().isEmpty())
         return accept();
     saveButton->setEnabled(false);
-    QString found;
-    const bool searched = RunCommand([&] { found = memberElsewhere(); });
+    std::optional<Holder> found;
+    const bool searched = RunCommand([&] {
+        found = MemberInMonth(cnpField->text(), MonthToSerial(WorkingMonthText()), m_nrom.isEmpty() ? -1 : m_nrom.toLongLong());
+    });
     saveButton->setEnabled(true);
     if (!searched)
         return;
-    if (!found.isEmpty())
-        return ShowProblemHint(found, cnpField);
+    if (found)
+        return ShowProblemHint("CNP existent la Membru, cererea nr." + found->number + "/" + found->date, cnpField);
     accept();
 }

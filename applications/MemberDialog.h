@@ -3,6 +3,8 @@
 // the working month.
 #pragma once
 
+#include "applications/HouseholdMembers.h"
+
 #include <QDialog>
 
 class CnpEdit;
@@ -24,6 +26,8 @@ public:
 
     QString name() const;
     QString income() const;   // the income as a number text ("0" when empty)
+    // The member as entered (no key).
+    hestavo::HouseholdMember member() const;
 
     QLineEdit* nameField;
     CnpEdit* cnpField;
@@ -34,8 +38,5 @@ public:
     QPushButton* closeButton;
 
 private:
-    // "CNP existent la Membru, cererea nr. <nr>/<date>" of the first other
-    // member of the month with this CNP; empty when there is none.
-    QString memberElsewhere() const;
     QString m_nrom;
 };

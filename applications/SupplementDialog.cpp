@@ -1,6 +1,7 @@
 #include "applications/SupplementDialog.h"
 
 #include "applications/CnpEdit.h"
+#include "applications/RegisterQueries.h"
 #include "applications/CommandGuard.h"
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
@@ -9,7 +10,6 @@
 #include "app/ProblemHint.h"
 #include "data/Db.h"
 #include "data/Months.h"
-#include "engine/ResultSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -134,29 +134,16 @@ bool SupplementDialog::onlySource() const { return m_kind == 'E' && onlySourceBo
 QString SupplementDialog::sameContractElsewhere() const
 {
     const SupplyContract c = contract();
-    const QString x(QChar::fromLatin1(m_kind));
-    QString columns = "TITULAR, NR_CERE, DATACERE, CODCL" + x + " AS CODCL";
-    QString match = "CODCL" + x + " = " + TextLiteral(c.clientCode);
-    if (hasPod()) {
-        columns += ", POD" + x + " AS POD";
-        // A blank consumption point identifies nothing: it is left out of the search.
-        if (!c.pod.isEmpty())
-            match += " OR POD" + x + " = " + TextLiteral(c.pod);
-    }
-    auto rs = Db().open(sqlLines({"SELECT " + columns, "FROM " + quotedTable("Cereri.dbf"),
-                                  "WHERE LUNACRT=" + QString::number(MonthToSerial(WorkingMonthText())) + " AND NRCRT<>"
-                                      + QString::number(m_memberKey) + " AND FURN" + x + " = " + TextLiteral(c.supplier)
-                                      + " AND (" + match + ")"}));
-    if (rs->isEmpty())
+    const std::optional<Holder> found =
+        ContractInMonth(m_kind, c.supplier, c.clientCode, c.pod, MonthToSerial(WorkingMonthText()), m_memberKey);
+    if (!found)
         return QString();
-    rs->first();
     QString what;
-    if (QString::fromStdString(rs->text("CODCL")) == c.clientCode)
+    if (found->clientCode == c.clientCode)
         what = "acelasi Cod de client";
-    if (hasPod() && !c.pod.isEmpty() && QString::fromStdString(rs->text("POD")) == c.pod)
+    if (hasPod() && !c.pod.isEmpty() && found->pod == c.pod)
         what += (what.isEmpty() ? "" : " si ") + QStringLiteral("acelasi POD");
-    return "Mai exista " + what + "\rla Cererea " + QString::fromStdString(rs->text("NR_CERE")) + "/"
-        + QString::fromStdString(rs->text("DATACERE")) + " - " + QString::fromStdString(rs->text("TITULAR"))
+    return "Mai exista " + what + "\rla Cererea " + found->number + "/" + found->date + " - " + found->name
         + "!\rContinuam asa?";
 }
 
