@@ -416,17 +416,24 @@ void RegisterWindow::askAidMonths()
         changeAidMonths(dialog.months());
 }
 
-void RegisterWindow::changeAidMonths(int months)
+void RegisterWindow::runCorrection(const std::function<void(WorkProgress*)>& work, const QString& title,
+                                   const QString& text)
 {
     const qint64 key = currentKey();
     const bool done = RunCommand([&] {
         ProgressSink progress("Recalculez cererile...");
         model->close();
-        ChangeAidMonths(WorkingMonthText(), months, &progress);
+        work(&progress);
     });
     RunCommand([&] { reopenAt(key); });
     if (done)
-        MessageDialog::Mesaj("Modificare Numar luni", "\rRecalcularea s-a incheiat cu succes!", kButtonOK, kKindInformation);
+        MessageDialog::Mesaj(title, text, kButtonOK, kKindInformation);
+}
+
+void RegisterWindow::changeAidMonths(int months)
+{
+    runCorrection([&](WorkProgress* progress) { ChangeAidMonths(WorkingMonthText(), months, progress); },
+                  "Modificare Numar luni", "\rRecalcularea s-a incheiat cu succes!");
 }
 
 void RegisterWindow::askSetAid()
@@ -440,16 +447,8 @@ void RegisterWindow::askSetAid()
 
 void RegisterWindow::setAid(bool withAid)
 {
-    const qint64 key = currentKey();
-    const bool done = RunCommand([&] {
-        ProgressSink progress("Recalculez cererile...");
-        model->close();
-        SetAid(WorkingMonthText(), withAid, AdminValues().brackets, &progress);
-    });
-    RunCommand([&] { reopenAt(key); });
-    if (done)
-        MessageDialog::Mesaj("Adaugare/Stergere ajutor", "\rModificarea s-a incheiat cu succes!", kButtonOK,
-                             kKindInformation);
+    runCorrection([&](WorkProgress* progress) { SetAid(WorkingMonthText(), withAid, AdminValues().brackets, progress); },
+                  "Adaugare/Stergere ajutor", "\rModificarea s-a incheiat cu succes!");
 }
 
 workbook::GridData RegisterWindow::gridData() const

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,6 +17,7 @@ class RegisterModel;
 class ApplicationEditor;
 
 namespace workbook { struct GridData; }
+namespace hestavo { class WorkProgress; }
 
 class RegisterWindow : public QDialog {
     Q_OBJECT
@@ -74,5 +77,8 @@ private:
     void askSetAid();
     void askExport();
     bool checkMonthChosen(const QString& title, const QString& text);
+    // A month-wide correction under the progress window, the list re-opened
+    // on the same application, then the success message.
+    void runCorrection(const std::function<void(hestavo::WorkProgress*)>& work, const QString& title, const QString& text);
     int m_month = 0;
 };

@@ -18,7 +18,7 @@
 #include "data/Paths.h"
 #include "data/Settings.h"
 #include "engine/ResultSet.h"
-#include "tools/demo-db/DemoDatabase.h"
+#include "bench/applications/DemoTown.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -80,22 +80,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString root = dir.path();
-    for (const char* sub : {"Data", "Temp", "Sys", "Eng"})
-        QDir(root).mkpath(QString::fromLatin1(sub));
-    AppPaths& p = paths();
-    p.programFolder = p.exeFolder = root;
-    p.dataFolder = p.localDataFolder = root + "/Data";
-    p.tempFolder = root + "/Temp";
-    p.systemFolder = root + "/Sys";
-    p.enginePrivateFolder = root + "/Eng";
-    demodb::Options options;
-    options.folder = (root + "/Data").toStdString();
-    const demodb::Summary town = demodb::generate(options);
+    const demodb::Summary town = MakeDemoTown(dir.path(), 5000, 5);
     std::printf("demo database: %d applications, %d members\n", town.cereri, town.oameni);
-    resetDb();
-    CreateMissingTables();
-    ResyncCounters();
     testmode::enable();   // no message box waits for an answer
     const QString month = SerialToMonth(town.monthSerials.front());
     const QString target = "10." + QString::number(town.monthSerials.back() / 12 + 1);

@@ -12,7 +12,7 @@
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
-#include "tools/demo-db/DemoDatabase.h"
+#include "bench/applications/DemoTown.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,23 +45,7 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir dir;
-    const QString root = dir.path();
-    for (const char* sub : {"Data", "Temp", "Sys", "Eng"})
-        QDir(root).mkpath(QString::fromLatin1(sub));
-    AppPaths& p = paths();
-    p.programFolder = p.exeFolder = root;
-    p.dataFolder = p.localDataFolder = root + "/Data";
-    p.tempFolder = root + "/Temp";
-    p.systemFolder = root + "/Sys";
-    p.enginePrivateFolder = root + "/Eng";
-    demodb::Options options;
-    options.folder = (root + "/Data").toStdString();
-    options.households = 400;
-    options.months = 2;
-    const demodb::Summary town = demodb::generate(options);
-    resetDb();
-    CreateMissingTables();
-    ResyncCounters();
+    const demodb::Summary town = MakeDemoTown(dir.path(), 400, 2);
     testmode::enable();
     hestavo::SetWorkingMonth(SerialToMonth(town.monthSerials.back()));
 
