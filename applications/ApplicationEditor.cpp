@@ -89,8 +89,6 @@ QCheckBox* Box(QWidget* parent, const char* caption, const char* name)
     return b;
 }
 
-QString FlagText(bool on) { return on ? QStringLiteral("X") : QString(); }
-
 } // namespace
 
 ApplicationEditor& ApplicationEditor::instance()

@@ -116,8 +116,9 @@ TEST_F(EditorTest, ChecksRefuseInTheirOrder)
         c.change(e);
         e.saveApplication();
         EXPECT_EQ(LastHint(), QString::fromLatin1(c.hint)) << c.rule;
-        if (*c.hint)
+        if (*c.hint) {
             EXPECT_EQ(testmode::hints().last().control, QString::fromLatin1(c.control)) << c.rule;
+        }
         EXPECT_EQ(e.isSaved(), *c.hint == 0) << c.rule;
         e.finish();
     }
@@ -328,8 +329,9 @@ TEST_F(EditorTest, SupplementButtonsSetTheAmountsOfTheirKind)
         const ApplicationRecord r = e.record();
         const SupplyContract& saved = c.kind == 'E' ? r.electricity : c.kind == 'G' ? r.gas : r.thermal;
         EXPECT_EQ(saved.amount, c.expected) << c.rule;
-        if (c.remove)
+        if (c.remove) {
             EXPECT_EQ(saved, SupplyContract{}) << c.rule;
+        }
         e.finish();
     }
 }

@@ -219,8 +219,9 @@ TEST_F(RegisterWindowTest, ApplicationDateDialog)
         d.putDate();
         const QString hint = testmode::hints().isEmpty() ? QString() : testmode::hints().last().text;
         EXPECT_EQ(hint, QString::fromLatin1(c.hint)) << c.from << "-" << c.to;
-        if (*c.hint)
+        if (*c.hint) {
             EXPECT_EQ(testmode::hints().last().control, QString::fromLatin1(c.control));
+        }
     }
     EXPECT_EQ(Column("SELECT DATACERE FROM " + quotedTable("Cereri.dbf") + " ORDER BY NRCRT", "DATACERE"),
               QStringList({"01.11.2024", "20.12.2024", "20.12.2024", "01.11.2024", "01.11.2024"}));
