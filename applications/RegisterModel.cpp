@@ -5,6 +5,8 @@
 #include "engine/Database.h"
 #include "engine/ResultSet.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsMoney(const std::string& field)
@@ -61,7 +63,17 @@ void RegisterModel::open(int monthSerial, const QString& orderField)
 {
     auto rows = Db().open(sqlLines({QStringLiteral("SELECT *"), "FROM " + quotedTable(QStringLiteral("Cereri.dbf")),
                                     "WHERE LUNACRT=" + QString::number(monthSerial), "ORDER BY " + orderField}));
+    std::vector<std::string> names = rows->columnNames();
+    const auto has = [&](const std::string& field) { return std::find(names.begin(), names.end(), field) != names.end(); };
     beginResetModel();
+    m_present.clear();
+    m_numeric.clear();
+    for (const Column& c : columns()) {
+        const std::string field = std::string(c.field) == "LUNADECLS" ? "LUNADEC" : c.field;
+        m_present.push_back(has(field));
+        m_numeric.push_back(m_present.back() && c.field != std::string("LUNADECLS")
+                            && rows->columnType(field) == engine::ColumnType::Numeric);
+    }
     m_rows = std::move(rows);
     m_order = orderField;
     applySearch();
@@ -132,13 +144,12 @@ int RegisterModel::columnCount(const QModelIndex& parent) const { return parent.
 
 QVariant RegisterModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.column() >= int(columns().size()))
+    const size_t column = size_t(index.column());
+    if (!index.isValid() || column >= m_present.size() || !m_present[column])
         return {};
-    const std::string field = columns()[size_t(index.column())].field;
-    if (role == Qt::TextAlignmentRole) {
-        const bool number = field != "LUNADECLS" && m_rows && m_rows->columnType(field) == engine::ColumnType::Numeric;
-        return QVariant::fromValue(Qt::Alignment((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
-    }
+    const std::string field = columns()[column].field;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment((m_numeric[column] ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     if (role != Qt::DisplayRole || !moveTo(index.row()))
         return {};
     if (field == "LUNADECLS")

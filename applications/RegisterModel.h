@@ -51,6 +51,8 @@ private:
     bool moveTo(int row) const;
     void applySearch();
     std::unique_ptr<engine::ResultSet> m_rows;
+    std::vector<bool> m_present;   // per column: the table has it (an older table may lack some)
+    std::vector<bool> m_numeric;
     QString m_order = QStringLiteral("TITULAR");
     QString m_search;
 };

@@ -13,6 +13,7 @@
 #include "applications/ProgressSink.h"
 #include "applications/RegisterModel.h"
 #include "applications/SetAidDialog.h"
+#include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
 #include "app/ProblemHint.h"
@@ -116,11 +117,7 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addLayout(body, 1);
 
-    connect(searchField, &QLineEdit::textEdited, this, [this](const QString& t) {
-        const int caret = searchField->cursorPosition();
-        searchField->setText(t.toUpper());
-        searchField->setCursorPosition(caret);
-    });
+    ForceUpperCase(searchField);
     connect(searchField, &QLineEdit::textChanged, this, &RegisterWindow::search);
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &RegisterWindow::sortBy);
     connect(grid, &QTableView::doubleClicked, this, [this] {

@@ -258,3 +258,25 @@ TEST_F(RegisterWindowTest, ExportWritesTheGridAsShown)
     EXPECT_TRUE(lines[1].contains("POP ION")) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].contains("POPESCU ANA")) << lines[2].toStdString();
 }
+
+TEST_F(RegisterTest, OlderTableWithoutTheControlColumnsStillLists)
+{
+    // A database from before the risk-profile columns existed.
+    QFile::remove(tableFile("Cereri.dbf"));
+    QStringList columns = cereriColumns();
+    columns = columns.mid(0, columns.indexOf("STCIV CHAR(2)"));
+    Exec("CREATE TABLE " + quotedTable("Cereri.dbf") + " (" + columns.join(", ") + ")");
+    Exec("INSERT INTO " + quotedTable("Cereri.dbf") + " (NRCRT, LUNACRT, TITULAR) VALUES (1, "
+         + QString::number(MonthToSerial("12.2024")) + ", \"POP ION\")");
+    SetWorkingMonth("12.2024");
+    RegisterWindow window;
+    window.openList();
+    window.resize(1366, 768);
+    window.show();
+    window.grid->viewport()->repaint();
+    ASSERT_EQ(window.model->rowCount(), 1);
+    const int occupation = 29;
+    EXPECT_EQ(QString::fromLatin1(RegisterModel::columns()[occupation].field), "SITPROF");
+    EXPECT_EQ(window.model->data(window.model->index(0, occupation), Qt::DisplayRole), QVariant());
+    EXPECT_EQ(window.model->data(window.model->index(0, 4), Qt::DisplayRole).toString(), "POP ION");
+}
