@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -53,6 +55,8 @@ int main(int argc, char** argv)
     window.setGeometry(0, 0, 1366, 768);
     window.openList();
     Shoot(window, out + "/register-window.png");
+    window.grid->horizontalScrollBar()->setValue(window.grid->horizontalScrollBar()->maximum());
+    Shoot(window, out + "/register-window-right.png");
 
     ApplicationEditor& editor = ApplicationEditor::instance();
     editor.beginModify(window.model->keyAt(3));
