@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -444,6 +445,7 @@ void ApplicationEditor::beginAdd()
     m_addMode = true;
     m_saved = false;
     m_lookupOpen = false;
+    m_membersTable.clear();
     ResetEditor();
     m_membersTable = FreshTempFile("FOm", ".dbf");
     if (m_membersTable.isEmpty())
@@ -509,8 +511,9 @@ bool ApplicationEditor::OpenForModify(qint64 key)
 
 void ApplicationEditor::dropTemporaryMembers()
 {
-    // The members of a cancelled new application are of no further use.
-    if (!m_membersTable.isEmpty())
+    // The members of a cancelled new application are of no further use; the
+    // data folder's own members table is never a temporary one.
+    if (!m_membersTable.isEmpty() && QFileInfo(m_membersTable) != QFileInfo(tableFile("Oameni.dbf")))
         QFile::remove(m_membersTable);
     m_membersTable.clear();
 }
