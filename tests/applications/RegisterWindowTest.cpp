@@ -14,6 +14,7 @@
 #include "workbook/export/GridExport.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -279,4 +280,26 @@ TEST_F(RegisterTest, OlderTableWithoutTheControlColumnsStillLists)
     EXPECT_EQ(QString::fromLatin1(RegisterModel::columns()[occupation].field), "SITPROF");
     EXPECT_EQ(window.model->data(window.model->index(0, occupation), Qt::DisplayRole), QVariant());
     EXPECT_EQ(window.model->data(window.model->index(0, 4), Qt::DisplayRole).toString(), "POP ION");
+}
+
+TEST_F(RegisterWindowTest, EnterAndDoubleClickOpenTheEditorOnTheCurrentRow)
+{
+    GoTo("RUS ANA");
+    ApplicationEditor& e = ApplicationEditor::instance();
+    QStringList seen;
+    const auto cancelAndNote = [&] {
+        QTimer::singleShot(0, [&] {
+            seen << e.windowTitle() + "|" + e.applicant->text();
+            e.cancelButton->click();
+        });
+    };
+    cancelAndNote();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(m_window->grid, &enter);
+    cancelAndNote();
+    emit m_window->grid->doubleClicked(m_window->grid->currentIndex());
+    EXPECT_EQ(seen, QStringList({"Modificare cerere|RUS ANA", "Modificare cerere|RUS ANA"}));
+    m_window->searchField->setText("NIMENI");
+    emit m_window->grid->doubleClicked(QModelIndex());
+    EXPECT_EQ(seen.size(), 2) << "nothing listed: the editor stays closed";
 }
