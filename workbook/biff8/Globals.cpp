@@ -103,6 +103,24 @@ bool Globals::covers(uint16_t ixti, int sheet) const
     return int(x.supbook) == m_selfSupbook && x.first <= sheet && sheet <= x.last;
 }
 
+int Globals::sheetOfXti(uint16_t ixti) const
+{
+    if (ixti >= m_xti.size())
+        return -1;
+    const Xti& x = m_xti[ixti];
+    if (int(x.supbook) != m_selfSupbook || x.first != x.last || x.first < 0 || x.first >= int(m_sheets.size()))
+        return -1;
+    return x.first;
+}
+
+QByteArray Globals::nameTokens(uint16_t index) const
+{
+    if (index < 1 || index > m_names.size())
+        return QByteArray();
+    const Name& n = m_names[index - 1];
+    return m_records[n.record].data.mid(n.rgceAt, n.cce);
+}
+
 void Globals::forEachNameFormula(const std::function<void(QByteArray&, QByteArray&)>& f)
 {
     for (const Name& n : m_names) {

@@ -38,6 +38,10 @@ public:
 
     // Does EXTERNSHEET entry ixti reach sheet `sheet`?
     bool covers(uint16_t ixti, int sheet) const;
+    // The one sheet of this workbook EXTERNSHEET entry ixti names; -1 otherwise.
+    int sheetOfXti(uint16_t ixti) const;
+    // The tokens of NAME record `index` (1-based); empty when there is none.
+    QByteArray nameTokens(uint16_t index) const;
     // Each NAME's tokens and extra data.
     void forEachNameFormula(const std::function<void(QByteArray& rgce, QByteArray& extra)>& f);
     // Removes sheet k from BOUNDSHEET, TABID, SUPBOOK, EXTERNSHEET and NAME.

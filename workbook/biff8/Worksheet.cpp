@@ -394,7 +394,7 @@ void Worksheet::setSelected(bool selected)
     }
 }
 
-QByteArray Worksheet::serialize(SharedStrings& sst, bool recalc) const
+QByteArray Worksheet::serialize(SharedStrings& sst) const
 {
     QByteArray out;
     if (!m_worksheet) {
@@ -465,7 +465,7 @@ QByteArray Worksheet::serialize(SharedStrings& sst, bool recalc) const
                     break;
                 case Cell::Formula: {
                     d.append(c.cached.size() == 8 ? c.cached : QByteArray(8, '\0'));
-                    putU16(d, recalc ? uint16_t(c.flags | 0x01) : c.flags);
+                    putU16(d, c.flags);
                     putU32(d, 0);
                     putU16(d, uint16_t(c.rgce.size()));
                     d.append(c.rgce);

@@ -40,9 +40,7 @@ class Worksheet {
 public:
     // records: from the sheet's BOF to its EOF inclusive.
     void parse(const std::vector<Record>& records, const std::vector<QString>& sst);
-    // recalc: mark every formula "always calculate", for results made stale
-    // by changed cells.
-    QByteArray serialize(SharedStrings& sst, bool recalc = false) const;
+    QByteArray serialize(SharedStrings& sst) const;
 
     bool isWorksheet() const { return m_worksheet; }
     int lastRow() const;

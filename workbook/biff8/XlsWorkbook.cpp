@@ -1,5 +1,6 @@
 #include "workbook/biff8/XlsWorkbook.h"
 
+#include "workbook/biff8/Recalculation.h"
 #include "workbook/biff8/SharedStrings.h"
 
 #include <QFile>
@@ -259,10 +260,13 @@ QByteArray XlsWorkbook::serialize()
 {
     for (int s = 0; s < int(m_sheets.size()); ++s)
         m_sheets[s].setSelected(s == m_active);
+    // Changed cells make the cached results stale: store fresh ones.
+    if (m_changed)
+        recalculate(m_globals, m_sheets);
     SharedStrings sst;
     std::vector<QByteArray> sheetBytes;
     for (const Worksheet& w : m_sheets)
-        sheetBytes.push_back(w.serialize(sst, m_changed));
+        sheetBytes.push_back(w.serialize(sst));
     // The globals' length does not depend on the offsets: write once to
     // measure, then with the real offsets.
     std::vector<uint32_t> offsets(m_sheets.size(), 0);
