@@ -17,7 +17,7 @@ void Globals::parse(const std::vector<Record>& records)
             std::vector<QByteArray> cont;
             while (i + 1 < records.size() && records[i + 1].type == rt::Continue)
                 cont.push_back(records[++i].data);
-            m_sst = SharedStrings::parse(r.data, cont);
+            m_sst = SharedStrings::parse(r.data, cont, m_sstFormatting);
             m_sstAt = int(m_records.size());
             continue;
         }

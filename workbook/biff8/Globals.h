@@ -6,6 +6,7 @@
 #pragma once
 
 #include "workbook/biff8/RecordReader.h"
+#include "workbook/biff8/SharedStrings.h"
 
 #include <QHash>
 #include <functional>
@@ -33,6 +34,7 @@ public:
 
     std::vector<SheetEntry>& sheets() { return m_sheets; }
     const std::vector<QString>& sst() const { return m_sst; }
+    const std::vector<StringFormatting>& sstFormatting() const { return m_sstFormatting; }
     bool isDateXf(uint16_t xf) const;
     bool date1904() const { return m_date1904; }
 
@@ -55,6 +57,7 @@ private:
     std::vector<Record> m_records;
     std::vector<SheetEntry> m_sheets;
     std::vector<QString> m_sst;
+    std::vector<StringFormatting> m_sstFormatting;
     int m_sstAt = -1;
     std::vector<Xti> m_xti;
     int m_selfSupbook = -1;

@@ -50,11 +50,15 @@ public:
     uint16_t u16();
     uint32_t u32();
     void skip(qsizetype count);
+    QByteArray take(qsizetype count);
     // Characters of a unicode string; a split inside the characters starts the
     // next segment with a flag byte that may change the width.
     QString chars(qsizetype count, bool wide);
     // A whole XLUnicodeString: count (2 bytes, or 1 with shortCount), flags, runs, extension.
     QString unicodeString(bool shortCount = false);
+    // The same, keeping the formatting runs (4 bytes each) and the extension
+    // (phonetic) data as read.
+    QString unicodeString(QByteArray& runs, QByteArray& extension);
     bool atEnd();
 
 private:

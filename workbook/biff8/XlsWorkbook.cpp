@@ -101,7 +101,7 @@ void XlsWorkbook::load(const QByteArray& bytes)
             if (end == records.size())
                 throw FormatError("foaia \"" + s.name.toStdString() + "\" este trunchiata");
             Worksheet w;
-            w.parse(std::vector<Record>(records.begin() + k, records.begin() + end + 1), m_globals.sst());
+            w.parse(std::vector<Record>(records.begin() + k, records.begin() + end + 1), m_globals.sst(), m_globals.sstFormatting());
             m_sheets.push_back(std::move(w));
         }
         if (m_sheets.empty())

@@ -1,5 +1,6 @@
 #include "workbook/CellValue.h"
 #include "workbook/xlsx/XlsxWorkbook.h"
+#include "workbook/xlsx/AnchoredParts.h"
 #include "workbook/xlsx/Recalculation.h"
 
 #include <QRegularExpression>
@@ -289,6 +290,7 @@ void XlsxWorkbook::insertRowCopies(int row, int count)
         m_workbookXml = out;
         target.shiftRanges(totals, row, count);
         target.copyRowBelow(row, count);
+        shiftAnchoredParts(m_package, m_refs[m_active].part, totals);
         m_formulasMoved = true;
     } catch (const WorkbookError& e) {
         throw WorkbookError("Fisierul \"" + m_path.toStdString() + "\": " + e.what());
