@@ -147,7 +147,7 @@ inline QMap<QString, QMap<QString, QList<QStringList>>> libreOfficeRawCsv(const 
     static int counter = 0;
     QString profile = QStringLiteral("file:///tmp/lo-wbtest-raw-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
     QStringList args{QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,%1,-1")
+                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,%1,false,-1")
                          .arg(formulas ? QStringLiteral("true") : QStringLiteral("false")),
                      QStringLiteral("--outdir"), dir.path()};
     run(QStringLiteral("soffice"), args + paths);
