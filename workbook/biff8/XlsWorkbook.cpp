@@ -154,6 +154,8 @@ CellValue XlsWorkbook::cell(int row, int col) const
                 v = CellValue::fromText(cr.unicodeString());
             } catch (const FormatError&) {
             }
+        } else if (r.u8(0) == 3) {
+            v = CellValue::fromText(QString());
         } else if (r.u8(0) == 1) {
             v.type = CellValue::Type::Bool; v.number = r.u8(2);
         } else if (r.u8(0) == 2) {
