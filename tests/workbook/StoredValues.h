@@ -108,7 +108,8 @@ inline int compareWithLibreOffice(const QString& out, const Sheets& values, cons
         reopened->setActiveSheet(s);
         const QList<QStringList> f = formulas.value(name);
         const QList<QStringList> v = values.value(name);
-        const QJsonArray xlrdCells = x[QStringLiteral("sheets")].toArray()[s].toObject()[QStringLiteral("cells")].toArray();
+        const QJsonArray xlrdSheets = x.value(QStringLiteral("sheets")).toArray();
+        const QJsonArray xlrdCells = s < xlrdSheets.size() ? xlrdSheets.at(s).toObject().value(QStringLiteral("cells")).toArray() : QJsonArray();
         const QMap<QString, CellValue> xml = isXls ? QMap<QString, CellValue>() : xlsxStoredResults(sheetPart(package, s).toUtf8());
         for (int r = 0; r < f.size(); ++r)
             for (int c = 0; c < f[r].size(); ++c) {
@@ -116,7 +117,9 @@ inline int compareWithLibreOffice(const QString& out, const Sheets& values, cons
                     continue;
                 const QString where = name + QLatin1Char('!') + workbook::xlsx::cellRef(r, c);
                 const QString lo = checkers::csvCell(v, r, c);
-                const CellValue mine = isXls ? fromXlrd(xlrdCells[r].toArray()[c].toArray()) : xml.value(workbook::xlsx::cellRef(r, c));
+                const QJsonArray xlrdRow = r < xlrdCells.size() ? xlrdCells.at(r).toArray() : QJsonArray();
+                const CellValue mine = isXls ? fromXlrd(c < xlrdRow.size() ? xlrdRow.at(c).toArray() : QJsonArray())
+                                             : xml.value(workbook::xlsx::cellRef(r, c));
                 const CellValue engine = reopened->cell(r, c);
                 if (unknown.contains(where)) {
                     // No stale result: nothing (.xlsx) or empty text (.xls) until recalculated.
