@@ -60,7 +60,10 @@ FileHandle::FileHandle(const std::string& path, Mode mode) : m_path(path)
 FileHandle::~FileHandle() { close(); }
 
 FileHandle::FileHandle(FileHandle&& o) noexcept
-    : m_path(std::move(o.m_path)), m_readOnly(o.m_readOnly), m_handle(std::exchange(o.m_handle, nullptr)) {}
+    : m_path(std::move(o.m_path)), m_readOnly(o.m_readOnly), m_handle(std::exchange(o.m_handle, nullptr)),
+      m_locks(std::move(o.m_locks))
+{
+}
 
 FileHandle& FileHandle::operator=(FileHandle&& o) noexcept
 {
@@ -69,6 +72,7 @@ FileHandle& FileHandle::operator=(FileHandle&& o) noexcept
         m_path = std::move(o.m_path);
         m_readOnly = o.m_readOnly;
         m_handle = std::exchange(o.m_handle, nullptr);
+        m_locks = std::move(o.m_locks);
     }
     return *this;
 }
@@ -81,6 +85,7 @@ void FileHandle::close()
         CloseHandle(static_cast<HANDLE>(m_handle));
         m_handle = nullptr;
     }
+    m_locks.clear();
 }
 
 namespace {
@@ -154,7 +159,7 @@ void FileHandle::sync()
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
-bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+bool FileHandle::lockRange(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
 {
     OVERLAPPED ov = overlappedAt(start);
     DWORD flags = (kind == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
@@ -166,11 +171,53 @@ bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool
     fail("Nu pot bloca fisierul", m_path);
 }
 
-void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
+void FileHandle::unlockRange(std::uint64_t start, std::uint64_t length)
 {
     OVERLAPPED ov = overlappedAt(start);
     UnlockFileEx(static_cast<HANDLE>(m_handle), 0, static_cast<DWORD>(length & 0xFFFFFFFF),
                  static_cast<DWORD>(length >> 32), &ov);
+}
+
+bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+{
+    const auto held = std::find_if(m_locks.begin(), m_locks.end(),
+                                   [&](const HeldLock& h) { return h.start == start && h.length == length; });
+    if (held == m_locks.end()) {
+        if (!lockRange(start, length, kind, wait))
+            return false;
+        m_locks.push_back({start, length, kind});
+        return true;
+    }
+    if (held->kind == kind)
+        return true;
+    if (kind == Lock::Shared) {
+        // A handle may add a shared lock over its own exclusive one; the
+        // unlock that follows removes the exclusive lock first.
+        lockRange(start, length, Lock::Shared, false);
+        unlockRange(start, length);
+        held->kind = Lock::Shared;
+        return true;
+    }
+    // Shared to exclusive: let the shared lock go, then ask for the exclusive
+    // one; when another handle shares the range, take the shared lock back.
+    unlockRange(start, length);
+    if (lockRange(start, length, Lock::Exclusive, wait)) {
+        held->kind = Lock::Exclusive;
+        return true;
+    }
+    if (!lockRange(start, length, Lock::Shared, false))
+        m_locks.erase(held);
+    return false;
+}
+
+void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
+{
+    const auto held = std::find_if(m_locks.begin(), m_locks.end(),
+                                   [&](const HeldLock& h) { return h.start == start && h.length == length; });
+    if (held == m_locks.end())
+        return;
+    unlockRange(start, length);
+    m_locks.erase(held);
 }
 
 bool statPath(const std::string& path, FileStat& out)

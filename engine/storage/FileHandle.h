@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace engine::storage {
 
@@ -45,6 +46,8 @@ public:
 
     // Locks [start, start+length). wait=false returns false when another
     // handle holds a conflicting lock; wait=true blocks until granted.
+    // Locking a range this handle already holds changes its kind (shared to
+    // exclusive fails, keeping the shared lock, while another handle shares it).
     bool lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait);
     void unlock(std::uint64_t start, std::uint64_t length);
 
@@ -53,6 +56,18 @@ private:
     bool m_readOnly = false;
 #ifdef _WIN32
     void* m_handle = nullptr;
+    // Windows locks neither change kind in place nor merge: a second lock of
+    // a range stacks on the first, and a shared lock cannot become exclusive.
+    // The ranges locked through this handle let lock() and unlock() behave as
+    // the POSIX locks do.
+    struct HeldLock {
+        std::uint64_t start;
+        std::uint64_t length;
+        Lock kind;
+    };
+    std::vector<HeldLock> m_locks;
+    bool lockRange(std::uint64_t start, std::uint64_t length, Lock kind, bool wait);
+    void unlockRange(std::uint64_t start, std::uint64_t length);
 #else
     int m_fd = -1;
 #endif

@@ -39,8 +39,7 @@ std::string le32(unsigned v)
 std::string expectedHeader(unsigned count)
 {
     const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const std::tm tm = dbftest::localTime(now);
     std::string h;
     h += '\x30';
     h += static_cast<char>(tm.tm_year);
