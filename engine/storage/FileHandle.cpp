@@ -37,11 +37,47 @@ bool g_flush = true;
 
 void setFlushToDisk(bool on) { g_flush = on; }
 
+std::filesystem::path fsPath(const std::string& utf8)
+{
 #ifdef _WIN32
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
+std::string utf8Path(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+#else
+    return path.string();
+#endif
+}
+
+#ifdef _WIN32
+
+namespace {
+// The wide name Windows calls take. A long absolute path gets the "\\?\"
+// prefix, which lifts the 260-character limit (it also turns off the
+// tidying of "/" and "..", done here instead).
+std::wstring windowsName(const std::string& path)
+{
+    const std::filesystem::path p = fsPath(path);
+    std::wstring wide = p.wstring();
+    if (wide.size() < MAX_PATH - 12 || !p.is_absolute() || wide.rfind(L"\\\\?\\", 0) == 0)
+        return wide;
+    wide = p.lexically_normal().make_preferred().wstring();
+    if (wide.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + wide.substr(2);
+    return L"\\\\?\\" + wide;
+}
+} // namespace
 
 FileHandle::FileHandle(const std::string& path, Mode mode) : m_path(path)
 {
-    const std::wstring wide = std::filesystem::path(std::filesystem::u8path(path)).wstring();
+    const std::wstring wide = windowsName(path);
     DWORD access = GENERIC_READ | (mode == Mode::ReadOnly ? 0 : GENERIC_WRITE);
     DWORD disposition = mode == Mode::CreateNew ? CREATE_ALWAYS : OPEN_EXISTING;
     HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -233,12 +269,17 @@ bool statPath(const std::string& path, FileStat& out)
 
 void syncDirectoryOf(const std::string&) {}
 
-void replaceFile(const std::string& source, const std::string& target)
+bool replaceFile(const std::string& source, const std::string& target)
 {
-    const std::wstring s = std::filesystem::u8path(source).wstring();
-    const std::wstring t = std::filesystem::u8path(target).wstring();
-    if (!MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        fail("Nu pot inlocui fisierul", target);
+    const std::wstring s = windowsName(source);
+    const std::wstring t = windowsName(target);
+    if (MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    // A target some process holds open cannot be replaced on Windows.
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION)
+        return false;
+    fail("Nu pot inlocui fisierul", target);
 }
 
 #else // POSIX
@@ -415,11 +456,12 @@ void syncDirectoryOf(const std::string& path)
     }
 }
 
-void replaceFile(const std::string& source, const std::string& target)
+bool replaceFile(const std::string& source, const std::string& target)
 {
     if (::rename(source.c_str(), target.c_str()) != 0)
         fail("Nu pot inlocui fisierul", target);
     syncDirectoryOf(target);
+    return true;
 }
 
 #endif

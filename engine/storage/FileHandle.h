@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -79,11 +80,19 @@ private:
 // needs the flush.
 void setFlushToDisk(bool on);
 
+// Paths are UTF-8 strings on every system. On Windows std::filesystem reads
+// a narrow string in the ANSI code page, so a folder named with Romanian
+// letters must go through these two.
+std::filesystem::path fsPath(const std::string& utf8);
+std::string utf8Path(const std::filesystem::path& path);
+
 // Stat of a path (false when it does not exist).
 bool statPath(const std::string& path, FileStat& out);
 // Makes a created, renamed or deleted directory entry durable (no-op on Windows).
 void syncDirectoryOf(const std::string& path);
-// Replaces target by source atomically.
-void replaceFile(const std::string& source, const std::string& target);
+// Replaces target by source atomically. False (source left in place) when
+// another process holds target open and the system will not replace it
+// (Windows); other failures throw.
+[[nodiscard]] bool replaceFile(const std::string& source, const std::string& target);
 
 } // namespace engine::storage

@@ -1,5 +1,7 @@
 #include "engine/storage/IndexFlag.h"
 
+#include "engine/storage/FileHandle.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -8,7 +10,7 @@ namespace engine::storage {
 void clearProductionIndexFlag(const std::string& dbfPath)
 {
     namespace fs = std::filesystem;
-    std::fstream file(dbfPath, std::ios::in | std::ios::out | std::ios::binary);
+    std::fstream file(fsPath(dbfPath), std::ios::in | std::ios::out | std::ios::binary);
     if (!file)
         return;
     file.seekp(0, std::ios::end);
@@ -19,7 +21,7 @@ void clearProductionIndexFlag(const std::string& dbfPath)
     file.close();
 
     std::error_code ec;
-    fs::path mdx(dbfPath);
+    fs::path mdx = fsPath(dbfPath);
     mdx.replace_extension(".mdx");
     fs::remove(mdx, ec);
     mdx.replace_extension(".MDX");
