@@ -4,6 +4,7 @@
 # Debian's googletest sources for the same target.
 set(HESTAVO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources, built for the Windows target")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${HESTAVO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB storage_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/storage/*.cpp)
@@ -15,7 +16,7 @@ set(HESTAVO_PYTHON /usr/bin/python3 CACHE FILEPATH "Python with Debian's dbfread
 set(test_dir ${CMAKE_SOURCE_DIR}/tests/engine)
 file(GLOB test_srcs CONFIGURE_DEPENDS ${test_dir}/Dbf*.cpp)
 add_executable(test_storage ${test_srcs} ${test_dir}/ChildProcess.cpp ${test_dir}/TestMain.cpp)
-target_link_libraries(test_storage PRIVATE hestavo_storage gtest gmock)
+target_link_libraries(test_storage PRIVATE hestavo_storage gtest)
 target_compile_definitions(test_storage PRIVATE
   HESTAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   HESTAVO_TEST_DATA="${test_dir}/data"

@@ -110,23 +110,11 @@ int holdTable(const ChildArgs& args)
     return 0;
 }
 
-// args: table, whether to lock it. Holds the file open (locking it as
-// another dBase program would, or not at all) until let go.
-int holdFile(const ChildArgs& args)
-{
-    FileHandle f(args.at(0), FileHandle::Mode::ReadWrite);
-    if (args.at(1) == "locked" && !f.lock(kUseLockByte, 1, FileHandle::Lock::Shared, false))
-        return 3;
-    if (!dbftest::tellParent())
-        return 2;
-    dbftest::waitForParent();
-    return 0;
-}
-
 // args: first table, second table, process number. Writes the first table in
 // a batch, meets the other process, then wants the second table.
 int crossedWrites(const ChildArgs& args)
 {
+    setFlushToDisk(false);
     setLockWait(std::chrono::milliseconds(400));
     const int p = std::stoi(args.at(2));
     auto meet = [] { return dbftest::tellParent() && dbftest::waitForParent(); };
@@ -150,7 +138,7 @@ int crossedWrites(const ChildArgs& args)
 const dbftest::ChildRole kRoles[] = {
     {"commit-until-killed", commitUntilKilled}, {"append-records", appendRecords},
     {"rewrite-in-batches", rewriteInBatches},   {"hold-table", holdTable},
-    {"hold-file", holdFile},                    {"crossed-writes", crossedWrites},
+    {"crossed-writes", crossedWrites},
 };
 
 // ---- tests -----------------------------------------------------------------
