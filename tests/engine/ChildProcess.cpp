@@ -313,6 +313,13 @@ void ChildProcess::kill()
         m_impl->killed = true;
 }
 
+std::optional<int> ChildProcess::exitCodeIfEnded()
+{
+    if (m_impl->process && WaitForSingleObject(m_impl->process, 0) != WAIT_OBJECT_0)
+        return std::nullopt;
+    return wait();
+}
+
 #else // POSIX
 
 namespace {
@@ -427,6 +434,17 @@ void ChildProcess::kill()
 {
     if (m_impl->pid > 0)
         ::kill(m_impl->pid, SIGKILL);
+}
+
+std::optional<int> ChildProcess::exitCodeIfEnded()
+{
+    if (m_impl->pid <= 0)
+        return -1;
+    int status = 0;
+    if (::waitpid(m_impl->pid, &status, WNOHANG) != m_impl->pid)
+        return std::nullopt;
+    m_impl->pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 #endif

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,10 @@ public:
     void closeInput();
     // Waits for the end; the exit code, or -1 when it was killed.
     int wait();
-    // Ends the child at once, as a crash or a power cut would.
+    // The same once the child has ended; nothing while it runs.
+    std::optional<int> exitCodeIfEnded();
+    // Ends the child at once, as a crash or a power cut would. A child still
+    // running when its ChildProcess goes is ended so.
     void kill();
 
 private:

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -248,7 +249,18 @@ TEST_F(DbfSharing, ReadersNeverSeeAHalfWrittenBatch)
     DbfTable reader = DbfTable::open(path);
     int last = 0;
     int reads = 0;
+    // A writer that dies or stalls fails the test instead of hanging the suite.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+    std::optional<int> writerStatus;
     while (last < rounds) {
+        if (!writerStatus)
+            writerStatus = writer.exitCodeIfEnded();
+        if (writerStatus && *writerStatus != 0) {
+            FAIL() << "the writer failed (" << *writerStatus << ") after round " << last << " of " << rounds;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            FAIL() << "no progress past round " << last << " of " << rounds; // the writer is killed on the way out
+        }
         const TableData data = reader.readAll();
         ASSERT_EQ(data.rowCount(), 20u);
         const double k = *data.number(0, 0);
@@ -261,7 +273,7 @@ TEST_F(DbfSharing, ReadersNeverSeeAHalfWrittenBatch)
         last = static_cast<int>(k);
         ++reads;
     }
-    EXPECT_EQ(writer.wait(), 0);
+    EXPECT_EQ(writerStatus ? *writerStatus : writer.wait(), 0);
     EXPECT_GT(reads, 0);
 }
 

@@ -57,6 +57,34 @@ private:
     std::filesystem::path m_path;
 };
 
+inline std::tm localTime(std::time_t when)
+{
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &when);
+#else
+    localtime_r(&when, &tm);
+#endif
+    return tm;
+}
+
+// Header date bytes 1..3 of a dBase file written at `when` (year - 1900,
+// month, day, local time).
+inline std::string headerDateAt(std::time_t when)
+{
+    const std::tm tm = localTime(when);
+    return {static_cast<char>(tm.tm_year), static_cast<char>(tm.tm_mon + 1), static_cast<char>(tm.tm_mday)};
+}
+
+// Of two moments taken before and after a file was written, the one whose
+// date the file's header carries (before, when neither: the comparison that
+// follows then shows the difference). A test that expects the date of one
+// fixed moment would fail when the clock passes midnight in between.
+inline std::time_t stampMoment(const std::string& fileBytes, std::time_t before, std::time_t after)
+{
+    return fileBytes.size() >= 4 && fileBytes.substr(1, 3) == headerDateAt(after) ? after : before;
+}
+
 inline std::string readFile(const std::string& path)
 {
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
@@ -67,17 +95,6 @@ inline void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::tm localTime(std::time_t when)
-{
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &when);
-#else
-    localtime_r(&when, &tm);
-#endif
-    return tm;
 }
 
 // Runs a command and returns its standard output (exit status in *status).
