@@ -4,13 +4,17 @@
 #include "applications/CommandGuard.h"
 #include "applications/Counties.h"
 #include "app/ProblemHint.h"
+#include "app/Shell.h"
+#include "backup/NetworkFolder.h"
 #include "backup/Passwords.h"
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "documents/TemplateCommands.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QMap>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -70,19 +75,29 @@ QToolButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const
 Money FieldMoney(const QLineEdit* e) { return parseFixed(e->text()); }
 QString MoneyText(Money m) { return formatFixed(m); }
 
-// Menu of the template commands; the edit and restore actions are attached by
-// the template store.
+// Menu of the template commands: each leaf offers editing the template and
+// bringing back its shipped form.
 QMenu* TemplateMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName("ModeleMenu");
-    auto* cerere = menu->addMenu("Model Cerere");
-    cerere->addAction("Forma completa");
-    cerere->addAction("Forma prescurtata");
-    for (const char* item : {"Model Ancheta", "Model Referat", "Stat de plata", "Model Dispozitie Unica Stabilire",
-                             "Model Dispozitie Separata Stabilire", "Model Dispozitie de Modificare",
-                             "Model Dispozitie Incetare"})
-        menu->addAction(QString::fromLatin1(item));
+    QMap<QString, QMenu*> submenus;
+    for (const TemplateMenuEntry& entry : TemplateMenuEntries()) {
+        const EditableTemplate* t = FindEditableTemplate(entry.file);
+        if (!t)
+            continue;
+        QMenu* owner = menu;
+        for (int i = 0; i < entry.path.size(); ++i) {
+            const QString key = entry.path.mid(0, i + 1).join('>');
+            if (!submenus.contains(key))
+                submenus.insert(key, owner->addMenu(entry.path[i]));
+            owner = submenus.value(key);
+        }
+        QObject::connect(owner->addAction(kEditTemplateItem), &QAction::triggered, parent,
+                         [t] { RunCommand([t] { EditTemplate(*t); }); });
+        QObject::connect(owner->addAction(kRestoreTemplateItem), &QAction::triggered, parent,
+                         [t] { RunCommand([t] { RestoreTemplate(*t); }); });
+    }
     return menu;
 }
 
@@ -234,6 +249,8 @@ AdministrationWindow::AdministrationWindow(QWidget* parent) : QDialog(parent)
     pathGrid->addWidget(pathButtons[2], 1, 2);
     pathGrid->addWidget(pathButtons[3], 1, 3);
     pathGrid->setColumnStretch(1, 1);
+    connect(pathButtons[0], &QToolButton::clicked, this, [this] { RunCommand([this] { connectServer(); }); });
+    connect(pathButtons[1], &QToolButton::clicked, this, [this] { RunCommand([this] { disconnectServer(); }); });
 
     // The password and path groups sit under the identification: Tab goes
     // down that column before moving on to the bracket table on the right.
@@ -429,4 +446,28 @@ void AdministrationWindow::done(int result)
 {
     QDialog::done(result);
     RunCommand([this] { LoadSettings(); });
+}
+
+void AdministrationWindow::connectServer()
+{
+    const QString folder = ChooseFolder(this, QStringLiteral("Indicati baza de date din retea"), paths().dataFolder);
+    if (folder.isEmpty() || !ConnectNetworkFolder(folder))
+        return;
+    m_serverPath->setText(ReadMachineSetting(QStringLiteral("SERVER")));
+    endProgram();
+}
+
+void AdministrationWindow::disconnectServer()
+{
+    if (!DisconnectNetworkFolder(m_serverPath->text(), m_serverPath))
+        return;
+    m_serverPath->setText(QStringLiteral("  -"));
+    endProgram();
+}
+
+void AdministrationWindow::endProgram()
+{
+    // The new mode takes effect at the next start.
+    reject();
+    QCoreApplication::exit(0);
 }

@@ -9,6 +9,8 @@
 #include "app/Shell.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
+#include "backup/SuggestionWindow.h"
+#include "documents/TemplateStore.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -103,6 +105,7 @@ void DeleteHelpFiles(const QString& programFolder)
 
 bool OpenLegislation(const QString& resourceName)
 {
+    InitTemplateResources();
     const QString file = FreshTempFile(QStringLiteral("Lege"), QStringLiteral(".pdf"));
     if (file.isEmpty() || !ResourceToFile(resourceName, QStringLiteral("Lege"), file)) {
         MessageDialog::Mesaj(QStringLiteral("Legislatie"), "\rNu pot scrie documentul in folderul temporar\r" + file,
@@ -238,7 +241,8 @@ void MainWindow::buildMenus()
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date"));
-    PopupMenu2->addAction(QStringLiteral("Condica de sugestii"));
+    connect(PopupMenu2->addAction(QStringLiteral("Condica de sugestii")), &QAction::triggered, this,
+            [this] { SuggestionWindow::Execute(this); });
     connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
             &MainWindow::OpenLogViewer);
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));
