@@ -7,9 +7,13 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 // Closes the balloon when the window of the control it points at is hidden
@@ -41,6 +45,29 @@ QPointer<QWidget>& balloon()
 
 QWidget* currentProblemHint() { return balloon().data(); }
 
+QPoint ProblemHintPlace(const QWidget* control, const QSize& size)
+{
+    constexpr int kGap = 4;
+    const QRect field(control->mapToGlobal(QPoint(0, 0)), control->size());
+    const QScreen* screen = control->screen() ? control->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(field.topLeft(), size * 4);
+    auto fits = [&room, &size](const QPoint& p) { return room.contains(QRect(p, size)); };
+    const QPoint candidates[] = {
+        {field.right() + 1 + kGap, field.top()},           // beside, on the right
+        {field.left(), field.bottom() + 1 + kGap},         // below
+        {field.left() - kGap - size.width(), field.top()}, // beside, on the left
+        {field.left(), field.top() - kGap - size.height()}, // above
+    };
+    for (const QPoint& p : candidates)
+        if (fits(p))
+            return p;
+    // No side has room (a screen smaller than the balloon): keep it on the
+    // screen, below the field where possible.
+    const QPoint below = candidates[1];
+    return {std::clamp(below.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())),
+            std::clamp(below.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()))};
+}
+
 void ShowProblemHint(const QString& text, QWidget* control)
 {
     if (testmode::active())
@@ -71,7 +98,7 @@ void ShowProblemHint(const QString& text, QWidget* control)
     b->setFixedWidth(300);
     b->adjustSize();
     if (control) {
-        b->move(control->mapToGlobal(QPoint(10, 10)));
+        b->move(ProblemHintPlace(control, b->size()));
         new CloseWithWindow(b, control->window());
     }
     b->show();

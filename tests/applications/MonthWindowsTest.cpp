@@ -163,7 +163,8 @@ TEST_F(MonthWindows, DeletingTheOnlyMonthRemovesListFileRowsAndMembers)
     EXPECT_EQ(testmode::messages()[0].title, "Stergere luna");
     EXPECT_EQ(testmode::messages()[0].text, "Doriti sa sterg luna 11.2024\rcu toate cererile aferente?");
     EXPECT_EQ(testmode::messages()[0].kind, kKindWarning);
-    EXPECT_EQ(testmode::messages()[0].buttons, kButtonsYesNo);
+    EXPECT_EQ(testmode::messages()[0].buttons, kDeleteQuestion) << "Enter must not delete";
+    EXPECT_EQ(testmode::messages()[1].buttons, kDeleteQuestion);
     EXPECT_EQ(testmode::messages()[1].text,
               "Daca aveti cereri pe luna aceasta,\rLE STERG DE TOT DE TOT !!!\rStergem totusi ?");
     EXPECT_FALSE(QFile::exists(DataFile("Luni.lst")));
