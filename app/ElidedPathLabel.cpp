@@ -11,7 +11,7 @@ constexpr int kMinimumCharacters = 12;
 ElidedPathLabel::ElidedPathLabel(QWidget* parent) : QLabel(parent)
 {
     setTextInteractionFlags(Qt::NoTextInteraction);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
 void ElidedPathLabel::setPath(const QString& path)
@@ -43,6 +43,5 @@ void ElidedPathLabel::resizeEvent(QResizeEvent* event)
 
 void ElidedPathLabel::refresh()
 {
-    const int room = std::max(width(), minimumSizeHint().width());
-    QLabel::setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, room));
+    QLabel::setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, width()));
 }

@@ -51,21 +51,21 @@ QPoint ProblemHintPlace(const QWidget* control, const QSize& size)
     const QRect field(control->mapToGlobal(QPoint(0, 0)), control->size());
     const QScreen* screen = control->screen() ? control->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect(field.topLeft(), size * 4);
-    auto fits = [&room, &size](const QPoint& p) { return room.contains(QRect(p, size)); };
+    // Along the side it sits on, the balloon slides to stay on the screen.
+    auto clampX = [&](int x) { return std::clamp(x, room.left(), std::max(room.left(), room.right() + 1 - size.width())); };
+    auto clampY = [&](int y) { return std::clamp(y, room.top(), std::max(room.top(), room.bottom() + 1 - size.height())); };
     const QPoint candidates[] = {
-        {field.right() + 1 + kGap, field.top()},           // beside, on the right
-        {field.left(), field.bottom() + 1 + kGap},         // below
-        {field.left() - kGap - size.width(), field.top()}, // beside, on the left
-        {field.left(), field.top() - kGap - size.height()}, // above
+        {field.right() + 1 + kGap, clampY(field.top())},            // beside, on the right
+        {clampX(field.left()), field.bottom() + 1 + kGap},          // below
+        {field.left() - kGap - size.width(), clampY(field.top())},  // beside, on the left
+        {clampX(field.left()), field.top() - kGap - size.height()}, // above
     };
     for (const QPoint& p : candidates)
-        if (fits(p))
+        if (room.contains(QRect(p, size)))
             return p;
     // No side has room (a screen smaller than the balloon): keep it on the
     // screen, below the field where possible.
-    const QPoint below = candidates[1];
-    return {std::clamp(below.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())),
-            std::clamp(below.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()))};
+    return {clampX(field.left()), clampY(field.bottom() + 1 + kGap)};
 }
 
 void ShowProblemHint(const QString& text, QWidget* control)

@@ -429,16 +429,19 @@ bool AdministrationWindow::eventFilter(QObject* watched, QEvent* event)
 
 void AdministrationWindow::keyPressEvent(QKeyEvent* event)
 {
-    // Enter saves only from the focused "Memoreaza si inchide" (or presses
-    // whichever button has the focus); in a field it moves to the next one,
-    // so that a clerk who ends a line with Enter does not close the window.
+    // Enter presses the button that has the focus (so it saves only from
+    // "Memoreaza si inchide"); in a field it moves to the next one, so that a
+    // clerk who ends a line with Enter does not close the window.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !qobject_cast<QPushButton*>(focusWidget())) {
-        focusNextChild();
-        event->accept();
+    if (!enter) {
+        QDialog::keyPressEvent(event);
         return;
     }
-    QDialog::keyPressEvent(event);
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+        button->click();
+    else
+        focusNextChild();
+    event->accept();
 }
 
 void AdministrationWindow::done(int result)

@@ -387,8 +387,16 @@ TEST_F(AdminWindow, EnterInATextFieldMovesOnAndKeepsTheWindowOpen)
         EXPECT_TRUE(form.isVisible()) << name;
         EXPECT_FALSE(field->hasFocus()) << name << ": the focus stays";
     }
-    QTest::keyClick(Field<QComboBox>(form, "JUDET"), Qt::Key_Enter);
+    // A list, and a button other than "Memoreaza si inchide".
+    Combo(form, "JUDET")->setFocus();
+    QTest::keyClick(Combo(form, "JUDET"), Qt::Key_Enter);
     EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(Combo(form, "JUDET")->hasFocus());
+    Field<QPushButton>(form, "SchimbaParola")->setFocus();
+    testmode::clear();
+    QTest::keyClick(Field<QPushButton>(form, "SchimbaParola"), Qt::Key_Return);
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(testmode::messages().size(), 1) << "the focused button answers Enter";
     EXPECT_EQ(ReadSetting("SETARI", "PRIMAR"), "") << "nothing saved by Enter";
     Edit(form, "PRIMAR")->setFocus();
     QTest::keyClick(Edit(form, "PRIMAR"), Qt::Key_Return);
