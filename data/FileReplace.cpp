@@ -51,10 +51,16 @@ bool renameOver(HANDLE source, const QString& from, const QString& to)
     const size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
     std::vector<char> buffer(bytes, 0);
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    // FileRenameInfoEx and its flags (Windows 10 1607 on), spelled out for
+    // headers that declare them only for newer targets: the flags word
+    // shares its place with ReplaceIfExists at the start of the structure.
+    constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    constexpr DWORD kReplaceIfExists = 0x1, kPosixSemantics = 0x2;
+    const DWORD flags = kReplaceIfExists | kPosixSemantics;
+    memcpy(buffer.data(), &flags, sizeof flags);
     info->FileNameLength = DWORD(target.size() * sizeof(wchar_t));
     memcpy(info->FileName, target.c_str(), info->FileNameLength);
-    const bool renamed = SetFileInformationByHandle(source, FileRenameInfoEx, info, DWORD(bytes));
+    const bool renamed = SetFileInformationByHandle(source, kRenameInfoEx, info, DWORD(bytes));
     CloseHandle(source);
     if (renamed)
         return true;

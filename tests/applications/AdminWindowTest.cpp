@@ -453,6 +453,7 @@ TEST_F(AdminWindow, LongPathsAreElidedAndTheWindowFitsTheScreen)
         EXPECT_TRUE(label->text().contains(QChar(0x2026))) << name << ": " << label->text().toStdString();
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
     }
+    EXPECT_TRUE(form.grab().save(ShotPath("found-admin-long-paths.png")));
     paths().autoSaveFolder.clear();
 }
 
