@@ -62,6 +62,31 @@ TEST_F(TempFolders, FourProcessesTakingKeysAtOnceGetDistinctKeys)
     EXPECT_EQ(ReadSetting("INDEX", "NRCRT"), QString("17"));
 }
 
+// Blocks of different sizes reserved by four processes at once never overlap
+// and leave no gap.
+TEST_F(TempFolders, FourProcessesReservingBlocksGetDisjointBlocks)
+{
+    constexpr int kCalls = 100;
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int count = 1; count <= 4; ++count)
+        writers.push_back(startWriter({"nextkey", paths().dataFolder, QString::number(kCalls), QString::number(count)}));
+    std::set<qint64> keys;
+    qint64 taken = 0;
+    for (int i = 0; i < 4; ++i) {
+        QProcess& w = *writers[i];
+        ASSERT_TRUE(w.waitForFinished(300000));
+        ASSERT_EQ(w.exitCode(), 0) << w.readAllStandardError().toStdString();
+        for (const QByteArray& line : w.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                for (int k = 0; k <= i; ++k, ++taken)
+                    keys.insert(line.toLongLong() + k);
+    }
+    EXPECT_EQ(taken, kCalls * (1 + 2 + 3 + 4));
+    EXPECT_EQ(qint64(keys.size()), taken) << "blocks overlap";
+    EXPECT_EQ(*keys.rbegin(), taken) << "a gap between blocks";
+    EXPECT_EQ(PeekKey("IDLOG"), taken + 1);
+}
+
 // A writer killed at a random moment leaves the file whole: it parses, the
 // other sections are byte for byte as before, and the churned value is the
 // generation seen before the kill or a later one.

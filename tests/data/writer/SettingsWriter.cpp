@@ -1,8 +1,9 @@
 // A separate process that uses the settings files the way a second
 // workstation does, for the tests that need real concurrent or killed writers.
 //
-//   settings_writer nextkey DATA_FOLDER CALLS   one NextKey("IDLOG") per call,
-//                                               each key printed on its own line
+//   settings_writer nextkey DATA_FOLDER CALLS [COUNT]
+//                                               one NextKey("IDLOG", COUNT) per
+//                                               call, each first key on its own line
 //   settings_writer churn FILE                  prints "writing", then rewrites
 //                                               [CHURN] VALUE with the next
 //                                               generation until killed
@@ -23,11 +24,11 @@
 
 namespace {
 
-int nextKeys(const QString& dataFolder, int calls)
+int nextKeys(const QString& dataFolder, int calls, int count)
 {
     paths().dataFolder = dataFolder;
     for (int i = 0; i < calls; ++i)
-        std::printf("%lld\n", static_cast<long long>(NextKey(QStringLiteral("IDLOG"))));
+        std::printf("%lld\n", static_cast<long long>(NextKey(QStringLiteral("IDLOG"), count)));
     return 0;
 }
 
@@ -62,12 +63,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments();
-    if (a.size() == 4 && a[1] == QLatin1String("nextkey"))
-        return nextKeys(a[2], a[3].toInt());
+    if ((a.size() == 4 || a.size() == 5) && a[1] == QLatin1String("nextkey"))
+        return nextKeys(a[2], a[3].toInt(), a.size() == 5 ? a[4].toInt() : 1);
     if (a.size() == 3 && a[1] == QLatin1String("churn"))
         return churn(a[2]);
     if (a.size() == 3 && a[1] == QLatin1String("hold"))
         return hold(a[2]);
-    std::fputs("usage: settings_writer nextkey DIR N | churn FILE | hold FILE\n", stderr);
+    std::fputs("usage: settings_writer nextkey DIR N [COUNT] | churn FILE | hold FILE\n", stderr);
     return 2;
 }
