@@ -3,17 +3,22 @@
 #include "engine/sql/DbfVirtualTable.h"
 #include "engine/sql/Parser.h"
 #include "engine/sql/ResultSetData.h"
+#include "engine/sql/SqliteMessage.h"
 #include "engine/sql/RowFilter.h"
 #include "engine/sql/TableHost.h"
+#include "engine/sql/TextCollation.h"
 #include "engine/sql/Translator.h"
 #include "engine/storage/DbfTable.h"
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <thread>
 
 namespace engine {
 
@@ -40,6 +45,25 @@ std::string excerpt(const std::string& statement)
     if (s.size() > 160)
         s = s.substr(0, 157) + "...";
     return s;
+}
+
+// Test switch: with HESTAVO_TEST_WRITE_PAUSE=<path> in the environment, a
+// write statement stops after it has been translated (its rows read), before
+// it takes the table's write lock: it creates "<path>.paused" and waits until
+// "<path>.go" exists (at most 60 seconds). Tests use it to change the table
+// from another process at exactly that moment.
+void pauseBeforeWriteLock()
+{
+    const char* base = std::getenv("HESTAVO_TEST_WRITE_PAUSE");
+    if (!base || !*base)
+        return;
+    const std::string paused = std::string(base) + ".paused";
+    const std::string go = std::string(base) + ".go";
+    std::ofstream(paused).put('1');
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::error_code ec;
+    while (!std::filesystem::exists(go, ec) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 // Hands a text back as a SQL function result; SQLite keeps its own copy.
@@ -142,6 +166,23 @@ void fnToInt(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
 }
 
+// hv_div(a, b, where): a / b; a divisor of 0 is an error naming the divisor
+// and its place in the statement, so that nothing is written with a blank.
+void fnDiv(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const double divisor = sqlite3_value_double(argv[1]);
+    if (divisor == 0) {
+        const std::string msg = "Impartire la zero: " + argumentText(argv[2]);
+        sqlite3_result_error(ctx, msg.c_str(), -1);
+        return;
+    }
+    sqlite3_result_double(ctx, sqlite3_value_double(argv[0]) / divisor);
+}
+
 ColumnType columnTypeOf(const sql::OutputColumn& c)
 {
     switch (c.type) {
@@ -178,6 +219,8 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
         sqlite3_create_function(db, "hv_todate", 1, flags, nullptr, fnToDate, nullptr, nullptr);
         sqlite3_create_function(db, "hv_toreal", 1, flags, nullptr, fnToReal, nullptr, nullptr);
         sqlite3_create_function(db, "hv_toint", 1, flags, nullptr, fnToInt, nullptr, nullptr);
+        sqlite3_create_function(db, "hv_div", 3, flags, nullptr, fnDiv, nullptr, nullptr);
+        sql::registerTextCollation(db);
         // LIKE compares case-sensitively, as the old engine did.
         sqlite3_exec(db, "PRAGMA case_sensitive_like=ON", nullptr, nullptr, nullptr);
     }
@@ -236,12 +279,21 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
 
     void beginWrite(TableEntry& e) override
     {
+        pauseBeforeWriteLock();
         beginTransactionBatch(e);
         e.handle->beginBatch();
-        // The batch holds the write lock: if the file is still as it was read,
-        // nobody else can change it before this statement commits.
+        // The batch holds the write lock, so nobody else can change the file
+        // before this statement commits. The rows were read when the
+        // statement was translated, before the lock: if another process
+        // changed the file since, they are read again now, so that the
+        // statement picks and changes the rows as they are under the lock.
         e.resetWrite();
         e.cleanAtBegin = e.dataValid && e.handle->identity() == e.identity;
+        if (!e.cleanAtBegin)
+            e.invalidate();
+        // The other tables of the statement (the source of INSERT ... SELECT,
+        // sub-selects) are checked again as well when next read.
+        checkedEpoch.clear();
     }
 
     void commitWrite(TableEntry& e) override
@@ -358,6 +410,16 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
         }
     }
 
+    // Restructuring, packing or dropping a table would pull the file from
+    // under a TableCursor of this process (its later posts would land on
+    // renumbered records or on a closed handle): refused until it is closed.
+    static void refuseUnderOpenCursor(const TableEntry& e, const std::string& operation)
+    {
+        if (e.cursorRefs > 0)
+            throw Error("Tabela \"" + e.path + "\" este parcursa de un cursor deschis; " + operation
+                        + " nu se poate face pana la inchiderea cursorului");
+    }
+
     // ----- statements -----
     void checkTransaction()
     {
@@ -365,22 +427,22 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             throw Error("Tranzactia a fost anulata din cauza unei erori anterioare; nimic nu a fost salvat");
     }
 
-    sqlite3_stmt* prepare(const sql::Translation& tr, const std::string& statement)
+    sqlite3_stmt* prepare(const sql::Translation& tr, const sql::SourceText& src)
     {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(db, tr.sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-            std::string msg = sqlite3_errmsg(db);
+            std::string msg = sql::engineMessage(sqlite3_errmsg(db), src, tr.tables);
             sqlite3_finalize(stmt);
-            throw Error("Comanda nu poate fi executata: " + msg + " [" + excerpt(statement) + "]");
+            throw Error("Comanda nu poate fi executata: " + msg + " [" + excerpt(src.text()) + "]");
         }
         return stmt;
     }
 
-    [[noreturn]] void stepFailed(sqlite3_stmt* stmt, const std::string& statement)
+    [[noreturn]] void stepFailed(sqlite3_stmt* stmt, const sql::Translation& tr, const sql::SourceText& src)
     {
-        std::string msg = sqlite3_errmsg(db);
+        std::string msg = sql::engineMessage(sqlite3_errmsg(db), src, tr.tables);
         sqlite3_finalize(stmt);
-        throw Error(msg + " [" + excerpt(statement) + "]");
+        throw Error(msg + " [" + excerpt(src.text()) + "]");
     }
 
     void createTable(const sql::Statement& st, const sql::SourceText& src)
@@ -413,6 +475,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
         } catch (const Error& ex) {
             throw Error("Tabela \"" + file + "\" nu poate fi deschisa (" + src.where(st.table.offset) + "): " + ex.what());
         }
+        refuseUnderOpenCursor(*e, "ALTER TABLE (" + src.where(st.table.offset) + ")");
         forget(*e);
         if (!st.addColumns.empty()) {
             std::vector<storage::Column> cols;
@@ -443,6 +506,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
         const std::string file = storage::DbfTable::resolvePath(tablePath(st.table.path, st.table.quoted));
         auto it = byPath.find(file);
         if (it != byPath.end()) {
+            refuseUnderOpenCursor(*it->second, "DROP TABLE (" + src.where(st.table.offset) + ")");
             forget(*it->second);
             it->second->handle.reset();
         }
@@ -466,7 +530,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             case sql::StatementKind::DropTable: dropTable(st, src); break;
             default: {
                 sql::Translation tr = sql::translate(st, src, *this);
-                sqlite3_stmt* stmt = prepare(tr, statement);
+                sqlite3_stmt* stmt = prepare(tr, src);
                 if (result) {
                     for (const auto& c : tr.columns) {
                         ResultColumn rc;
@@ -486,7 +550,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
                     if (rc == SQLITE_DONE)
                         break;
                     if (rc != SQLITE_ROW)
-                        stepFailed(stmt, statement);
+                        stepFailed(stmt, tr, src);
                     if (!result)
                         continue;
                     std::vector<ResultCell> row(ncols);
@@ -627,6 +691,7 @@ void Database::packTable(const std::string& tablePath)
 {
     TableEntry& e = m_impl->entryFor(tablePath);
     try {
+        m_impl->refuseUnderOpenCursor(e, "compactarea");
         m_impl->acquire(e.id);
         e.handle->pack();
     } catch (...) {
@@ -642,6 +707,7 @@ void Database::changeColumnWidth(const std::string& tablePath, std::string_view 
 {
     TableEntry& e = m_impl->entryFor(tablePath);
     try {
+        m_impl->refuseUnderOpenCursor(e, "schimbarea latimii coloanei " + std::string(column));
         m_impl->acquire(e.id);
         if (e.handle->columnIndex(column) < 0)
             throw Error("Coloana necunoscuta \"" + std::string(column) + "\" in tabela \"" + e.path + "\"");

@@ -1,6 +1,12 @@
 // The engine context: runs statements of the local-SQL dialect on dBase table
 // files named by their full path in double quotes. One per program; not
 // thread-safe. Every failure raises engine::Error.
+//
+// Several processes may share the tables: a write statement (UPDATE, DELETE,
+// INSERT) chooses and changes its rows as they are once it holds the table's
+// write lock; rows another process changed after the statement was
+// translated are read again first. Packing, restructuring or dropping a
+// table is refused while a TableCursor of this context walks it.
 #pragma once
 
 #include "ResultSet.h"

@@ -84,6 +84,13 @@ int ResultSet::Impl::requireColumn(std::string_view name) const
     return c;
 }
 
+int ResultSet::Impl::requirePosition(int column) const
+{
+    if (column < 0 || column >= static_cast<int>(columns.size()))
+        throw Error("Rezultatul nu are coloana " + std::to_string(column + 1));
+    return column;
+}
+
 const ResultCell* ResultSet::Impl::cell(std::string_view name) const
 {
     int c = requireColumn(name);
@@ -184,6 +191,21 @@ std::optional<Date> ResultSet::date(std::string_view column) const
     if (!d.isValid())
         return std::nullopt;
     return d;
+}
+
+int ResultSet::columnCount() const { return static_cast<int>(m_impl->columns.size()); }
+
+ColumnType ResultSet::columnTypeAt(int column) const
+{
+    return m_impl->columns.at(static_cast<std::size_t>(m_impl->requirePosition(column))).type;
+}
+
+std::string ResultSet::textAt(int column) const
+{
+    const int c = m_impl->requirePosition(column);
+    if (m_impl->pos >= m_impl->visible.size())
+        return {};
+    return cellText(m_impl->rows[m_impl->visible[m_impl->pos]][c], m_impl->columns[c]);
 }
 
 void ResultSet::setFilter(std::string_view expression)

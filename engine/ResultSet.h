@@ -38,6 +38,12 @@ public:
     long long integer(std::string_view column) const;     // NULL gives 0
     std::optional<Date> date(std::string_view column) const;
 
+    // By 0-based position, for results that show one name twice
+    // (SELECT A.TITULAR, B.TITULAR).
+    int columnCount() const;
+    ColumnType columnTypeAt(int column) const;
+    std::string textAt(int column) const;
+
     // Filter: comparisons of a column with a constant (=, <>, <, <=, >, >=),
     // AND, OR, parentheses, single-quoted text; 'ABC*' matches by prefix.
     // Switched on and off without re-running the statement.

@@ -6,8 +6,9 @@
 //   <id>  the number of the table's entry in the engine context (TableHost),
 //         which knows the file's path, its open handle and its cached rows.
 //
-// Columns: one per field, in file order; C fields as TEXT COLLATE RTRIM
-// (bytes of the UTF-8 text compared one by one, trailing blanks ignored),
+// Columns: one per field, in file order; C fields as TEXT in the Romanian
+// text order (TextCollation.h: trailing blanks ignored, equal only when the
+// bytes are equal),
 // N/F/I fields as numbers (integers when they have no decimals), D fields as
 // "yyyy-MM-dd" text, L fields as 0/1. Blank fields read as NULL.
 // The rowid is the record number in the file (0-based).
@@ -17,6 +18,7 @@
 
 #include "engine/Value.h"
 #include "engine/sql/TableHost.h"
+#include "engine/sql/TextCollation.h"
 #include "engine/sql/Translator.h"
 
 #include <sqlite3.h>
@@ -578,7 +580,7 @@ std::string virtualTableSchema(const std::vector<storage::Column>& columns)
         case 'N': case 'F': case 'I': case 'Y': case 'B': sql += " NUMERIC"; break;
         case 'D': sql += " TEXT"; break;
         case 'L': sql += " INTEGER"; break;
-        default: sql += " TEXT COLLATE RTRIM"; break;
+        default: sql += std::string(" TEXT COLLATE ") + kTextCollation; break;
         }
     }
     return sql + ")";

@@ -37,6 +37,7 @@ struct ResultSet::Impl {
     void refilter();
     int column(std::string_view name) const;       // -1 when absent
     int requireColumn(std::string_view name) const; // throws engine::Error
+    int requirePosition(int column) const;           // throws engine::Error when out of range
     const ResultCell* cell(std::string_view name) const; // nullptr at eof
 };
 

@@ -1,5 +1,7 @@
 #include "engine/sql/RowFilter.h"
 
+#include "engine/sql/TextCollation.h"
+
 #include "engine/Value.h"
 #include "engine/sql/Lexer.h"
 
@@ -180,7 +182,8 @@ bool evalCompare(const Node& n, const FilterValue& v)
         const bool match = value.compare(0, prefix.size(), prefix) == 0;
         return n.cmp == "=" ? match : !match;
     }
-    return compare(value, rtrim(n.constant), n.cmp);
+    // Text in the same order as ORDER BY gives it (equal only when equal byte for byte).
+    return compare(compareText(value, rtrim(n.constant)), 0, n.cmp);
 }
 
 bool eval(const Node& n, const std::function<FilterValue(int)>& valueOf)

@@ -1,5 +1,8 @@
 #include "engine/sql/Translator.h"
 
+#include "engine/sql/TextCollation.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -142,6 +145,7 @@ public:
         case StatementKind::Delete: remove(st, tr); break;
         default: break;
         }
+        tr.tables = m_tables;
         return tr;
     }
 
@@ -161,7 +165,10 @@ private:
 
     const TableSchema& table(const TableRef& ref)
     {
-        return m_catalog.table(ref.path, ref.quoted, where(ref.offset));
+        const TableSchema& schema = m_catalog.table(ref.path, ref.quoted, where(ref.offset));
+        if (std::find(m_tables.begin(), m_tables.end(), schema.path) == m_tables.end())
+            m_tables.push_back(schema.path);
+        return schema;
     }
 
     static std::string stemOf(const std::string& path)
@@ -425,7 +432,8 @@ private:
             Typed a = expr(*e.args[0], scope);
             Typed lo = operand(*e.args[1], scope, a, *e.args[0]);
             Typed hi = operand(*e.args[2], scope, a, *e.args[0]);
-            t.sql = "(" + a.sql + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo.sql + " AND " + hi.sql + ")";
+            const std::string subject = a.type == ValueType::Text ? inTextOrder(a.sql) : a.sql;
+            t.sql = "(" + subject + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo.sql + " AND " + hi.sql + ")";
             t.type = ValueType::Boolean;
             return t;
         }
@@ -484,6 +492,9 @@ private:
                 l = operand(le, scope, r, re);
             if (re.kind == ExprKind::String)
                 r = operand(re, scope, l, le);
+            const bool range = op != "=" && op != "<>";
+            if (range && l.type == ValueType::Text && r.type == ValueType::Text)
+                l.sql = inTextOrder(l.sql);
             t.sql = "(" + l.sql + " " + op + " " + r.sql + ")";
             return t;
         }
@@ -500,11 +511,13 @@ private:
             r = literalAs(re, ValueType::Number, {});
         t.type = ValueType::Number;
         t.width = std::max(l.width, r.width) + 1;
+        const std::string ls = zeroIfBlank(l, le);
+        const std::string rs = zeroIfBlank(r, re);
         if (op == "/") {
-            t.sql = "(CAST(" + l.sql + " AS REAL) / " + r.sql + ")";
+            t.sql = "hv_div(" + ls + ", " + rs + ", " + quoteText(slice(re) + " (" + where(re.offset) + ")") + ")";
             t.decimals = -1;
         } else {
-            t.sql = "(" + l.sql + " " + op + " " + r.sql + ")";
+            t.sql = "(" + ls + " " + op + " " + rs + ")";
             if (op == "*")
                 t.decimals = (l.decimals < 0 || r.decimals < 0) ? -1 : l.decimals + r.decimals;
             else
@@ -512,6 +525,19 @@ private:
         }
         return t;
     }
+
+    // An operand of arithmetic: a blank number (NULL) counts as 0, as in the
+    // table files' own tools, so one blank amount does not blank a sum.
+    static std::string zeroIfBlank(const Typed& t, const Expr& e)
+    {
+        if (e.kind == ExprKind::Number || e.kind == ExprKind::Null || t.type == ValueType::Date
+            || t.type == ValueType::Text)
+            return t.sql;
+        return "ifnull(" + t.sql + ",0)";
+    }
+
+    // Text compared or sorted in the Romanian alphabet's order.
+    static std::string inTextOrder(const std::string& sql) { return sql + " COLLATE " + kTextCollation; }
 
     Typed function(const Expr& e, const Scope* scope)
     {
@@ -563,7 +589,10 @@ private:
     }
 
     // Result columns of one SELECT (stars expanded) and their SQL.
-    std::string selectCore(const Select& s, const Scope* parent, std::vector<OutputColumn>* cols, Scope& scope)
+    // textTargets: for INSERT ... SELECT, which result columns go into text
+    // columns (a date is stored there as "dd.MM.yyyy").
+    std::string selectCore(const Select& s, const Scope* parent, std::vector<OutputColumn>* cols, Scope& scope,
+                           const std::vector<bool>* textTargets = nullptr)
     {
         scope.parent = parent;
         for (const TableRef& ref : s.from)
@@ -574,7 +603,9 @@ private:
             if (!firstItem)
                 sql += ", ";
             firstItem = false;
-            sql += itemSql + " AS " + quoteIdent(col.name);
+            const std::size_t index = cols->size();
+            const bool intoText = textTargets && index < textTargets->size() && (*textTargets)[index];
+            sql += (intoText ? dateAsText({itemSql, col.type}).sql : itemSql) + " AS " + quoteIdent(col.name);
             cols->push_back(std::move(col));
         };
         for (const SelectItem& item : s.items) {
@@ -634,14 +665,15 @@ private:
         return sql;
     }
 
-    std::string selectChain(const Select& s, const Scope* parent, std::vector<OutputColumn>* cols)
+    std::string selectChain(const Select& s, const Scope* parent, std::vector<OutputColumn>* cols,
+                            const std::vector<bool>* textTargets = nullptr)
     {
         Scope firstScope;
-        std::string sql = selectCore(s, parent, cols, firstScope);
+        std::string sql = selectCore(s, parent, cols, firstScope, textTargets);
         for (const Select* next = &s; next->unionNext; next = next->unionNext.get()) {
             std::vector<OutputColumn> other;
             Scope scope;
-            std::string part = selectCore(*next->unionNext, parent, &other, scope);
+            std::string part = selectCore(*next->unionNext, parent, &other, scope, textTargets);
             if (other.size() != cols->size())
                 fail("Comenzile din UNION au numar diferit de coloane", next->unionNext->offset);
             sql += next->unionAll ? " UNION ALL " : " UNION ";
@@ -661,18 +693,39 @@ private:
                             break;
                         }
                 }
-                if (pos >= 0 && (chain || !isPlainColumn(s, e.name)))
+                ValueType type = ValueType::Null;
+                if (e.kind == ExprKind::Number) {
+                    pos = resultPosition(e, cols->size());
                     term = std::to_string(pos + 1);
-                else if (e.kind == ExprKind::Number)
-                    term = e.text;
-                else if (chain)
+                    type = (*cols)[pos].type;
+                } else if (pos >= 0 && (chain || !isPlainColumn(s, e.name))) {
+                    term = std::to_string(pos + 1);
+                    type = (*cols)[pos].type;
+                } else if (chain) {
                     fail("ORDER BY dupa UNION trebuie sa numeasca o coloana a rezultatului", e.offset);
-                else
-                    term = expr(e, &firstScope).sql;
+                } else {
+                    Typed ordered = expr(e, &firstScope);
+                    term = ordered.sql;
+                    type = ordered.type;
+                }
+                if (type == ValueType::Text)
+                    term = inTextOrder(term);
                 sql += (i ? ", " : "") + term + (s.orderBy[i].descending ? " DESC" : "");
             }
         }
         return sql;
+    }
+
+    // The 0-based result column an ORDER BY number names (1 = the first).
+    int resultPosition(const Expr& e, std::size_t columns) const
+    {
+        char* end = nullptr;
+        const long n = std::strtol(e.text.c_str(), &end, 10);
+        if (*end != '\0' || n < 1 || static_cast<std::size_t>(n) > columns)
+            fail("Termenul " + e.text + " din ORDER BY nu este o coloana a rezultatului (sunt " + std::to_string(columns)
+                     + " coloane)",
+                 e.offset);
+        return static_cast<int>(n - 1);
     }
 
     // True when the select list shows this name as a bare column (no alias),
@@ -710,7 +763,21 @@ private:
             }
             return literalAs(e, type == ValueType::Text ? ValueType::Text : type, target.name);
         }
-        return expr(e, scope);
+        Typed t = expr(e, scope);
+        if (type == ValueType::Text)
+            t = dateAsText(t);
+        return t;
+    }
+
+    // A date stored into a text column is written as "dd.MM.yyyy", as CAST
+    // and "+" give it.
+    static Typed dateAsText(Typed t)
+    {
+        if (t.type == ValueType::Date) {
+            t.sql = asText(t);
+            t.type = ValueType::Text;
+        }
+        return t;
     }
 
     void insert(const Statement& st, Translation& tr)
@@ -736,7 +803,10 @@ private:
         sql += ") ";
         if (st.select) {
             std::vector<OutputColumn> cols;
-            std::string sub = selectChain(*st.select, nullptr, &cols);
+            std::vector<bool> textTargets;
+            for (int target : targets)
+                textTargets.push_back(typeOfColumn(schema.columns[target]) == ValueType::Text);
+            std::string sub = selectChain(*st.select, nullptr, &cols, &textTargets);
             if (cols.size() != targets.size())
                 fail("INSERT: " + std::to_string(cols.size()) + " valori pentru " + std::to_string(targets.size())
                          + " coloane ale tabelei \"" + schema.path + "\"",
@@ -792,6 +862,7 @@ private:
     const SourceText& m_src;
     Catalog& m_catalog;
     int m_aliasCounter = 0;
+    std::vector<std::string> m_tables;
 };
 
 } // namespace

@@ -48,6 +48,7 @@ struct Translation {
     std::string sql;                     // empty for CREATE / ALTER / DROP
     std::vector<OutputColumn> columns;   // SELECT result columns
     const TableSchema* target = nullptr; // table written by INSERT / UPDATE / DELETE
+    std::vector<std::string> tables;     // files the statement names, as resolved, in order
 };
 
 Translation translate(const Statement& statement, const SourceText& source, Catalog& catalog);

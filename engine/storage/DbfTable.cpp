@@ -259,6 +259,14 @@ FileIdentity DbfTable::Impl::identityNow() const
     return id;
 }
 
+void DbfTable::Impl::readExactly(std::uint64_t offset, char* buffer, std::size_t n, const std::string& what) const
+{
+    const std::size_t got = file.readAt(offset, buffer, n);
+    if (got != n)
+        throw Error("Tabela " + quotedPath(path) + " este deteriorata: fisierul se termina inaintea datelor ("
+                    + what + ": " + std::to_string(got) + " din " + std::to_string(n) + " octeti)");
+}
+
 std::string DbfTable::Impl::blankRecord() const
 {
     std::string r(header.recordLength, ' ');
@@ -284,8 +292,7 @@ std::string DbfTable::Impl::recordForChange(std::uint32_t record)
     if (it != changed.end())
         return it->second;
     std::string r(header.recordLength, '\0');
-    if (file.readAt(recordOffset(record), r.data(), r.size()) != r.size())
-        throw Error("Tabela " + quotedPath(path) + " este trunchiata la inregistrarea " + std::to_string(record + 1));
+    readExactly(recordOffset(record), r.data(), r.size(), "inregistrarea " + std::to_string(record + 1));
     return r;
 }
 
@@ -618,8 +625,8 @@ TableData DbfTable::readAll() const
         const std::size_t length = total * d.header.recordLength;
         data->bytes = std::shared_ptr<char[]>(new char[length == 0 ? 1 : length]);
         const std::size_t want = static_cast<std::size_t>(inFile) * d.header.recordLength;
-        if (d.file.readAt(d.header.headerLength, data->bytes.get(), want) != want)
-            throw Error("Tabela " + quotedPath(d.path) + " este trunchiata");
+        d.readExactly(d.header.headerLength, data->bytes.get(), want,
+                      "inregistrarile 1.." + std::to_string(inFile));
         data->identity = d.identityNow();
     } catch (...) {
         d.unlockRead();
@@ -652,7 +659,8 @@ std::vector<FieldValue> DbfTable::read(std::uint32_t record) const
             if (record >= d.count)
                 throw Error("Tabela " + quotedPath(d.path) + " nu are inregistrarea " + std::to_string(record + 1));
             bytes.assign(d.header.recordLength, '\0');
-            d.file.readAt(d.recordOffset(record), bytes.data(), bytes.size());
+            d.readExactly(d.recordOffset(record), bytes.data(), bytes.size(),
+                          "inregistrarea " + std::to_string(record + 1));
         } catch (...) {
             d.unlockRead();
             throw;
@@ -676,7 +684,7 @@ bool DbfTable::isDeleted(std::uint32_t record) const
     try {
         if (record >= d.count)
             throw Error("Tabela " + quotedPath(d.path) + " nu are inregistrarea " + std::to_string(record + 1));
-        d.file.readAt(d.recordOffset(record), &flag, 1);
+        d.readExactly(d.recordOffset(record), &flag, 1, "inregistrarea " + std::to_string(record + 1));
     } catch (...) {
         d.unlockRead();
         throw;

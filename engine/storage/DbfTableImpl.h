@@ -62,6 +62,9 @@ struct DbfTable::Impl {
     // is long enough for the records it declares.
     void refreshCount();
 
+    // Reads n bytes at offset; fewer (the file ends early) is a damaged-table
+    // error naming the file and what was being read.
+    void readExactly(std::uint64_t offset, char* buffer, std::size_t n, const std::string& what) const;
     std::string blankRecord() const;
     std::string recordForChange(std::uint32_t record); // inside a batch
     std::uint32_t totalRecords() const { return depth > 0 ? baseCount + appendedCount : count; }

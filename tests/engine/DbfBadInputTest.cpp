@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -107,6 +108,36 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"MissingEndOfFileMarkIsFine", [](std::string& b) { b.pop_back(); }, nullptr,
                 [](const TableData& d) { EXPECT_EQ(d.rowCount(), 2u); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A file cut short under an open handle (by a program that ignores the
+// locks): every read of a record that is no longer whole is a damaged-table
+// error naming the file, inside a write batch and outside one.
+TEST(BadInputUnderAnOpenHandle, ReadsOfRecordsCutOffNameTheFile)
+{
+    const std::vector<std::pair<const char*, std::function<void(DbfTable&)>>> reads = {
+        {"read", [](DbfTable& t) { t.read(1); }},
+        {"isDeleted", [](DbfTable& t) { t.isDeleted(1); }},
+        {"readAll", [](DbfTable& t) { t.readAll(); }},
+    };
+    for (const bool inBatch : {false, true}) {
+        for (const auto& [name, read] : reads) {
+            dbftest::ScratchDir dir;
+            const std::string path = dir.file("cut.dbf");
+            dbftest::writeFile(path, goodTable(dir));
+            DbfTable t = DbfTable::open(path);
+            if (inBatch)
+                t.beginBatch();
+            std::filesystem::resize_file(path, kHeaderLength + kRecordLength + 5);
+            try {
+                read(t);
+                ADD_FAILURE() << name << (inBatch ? " in a batch" : "") << ": no error";
+            } catch (const Error& e) {
+                const std::string msg = e.what();
+                EXPECT_NE(msg.find("\"" + path + "\" este deteriorata"), std::string::npos) << name << ": " << msg;
+            }
+        }
+    }
+}
 
 // Every prefix of a good file and random damage to its header: opening and
 // decoding either works or throws engine::Error.

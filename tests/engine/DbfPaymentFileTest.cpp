@@ -36,16 +36,12 @@ std::string le32(unsigned v)
             static_cast<char>(v >> 24)};
 }
 
-std::string expectedHeader(unsigned count)
+// The header as written at `when` (its date bytes are that day's).
+std::string expectedHeader(unsigned count, std::time_t when)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
     std::string h;
     h += '\x30';
-    h += static_cast<char>(tm.tm_year);
-    h += static_cast<char>(tm.tm_mon + 1);
-    h += static_cast<char>(tm.tm_mday);
+    h += dbftest::headerDateAt(when);
     h += le32(count);
     h += std::string("\x48\x02", 2); // 584
     h += std::string("\x75\x00", 2); // 117
@@ -70,11 +66,14 @@ TEST(DbfPaymentFile, EmptyFileAndAppendedRecordsByteForByte)
 {
     dbftest::ScratchDir dir;
     const std::string path = dir.file("011234567890_05-03-2022.dbf");
+    std::time_t before = std::time(nullptr);
     createPaymentFile(path);
-    ASSERT_EQ(expectedHeader(0).size(), 584u);
-    EXPECT_EQ(dbftest::readFile(path), expectedHeader(0) + "\x1A");
+    const std::string empty = dbftest::readFile(path);
+    ASSERT_EQ(expectedHeader(0, before).size(), 584u);
+    EXPECT_EQ(empty, expectedHeader(0, dbftest::stampMoment(empty, before, std::time(nullptr))) + "\x1A");
 
     const Date payday{2022, 3, 5};
+    before = std::time(nullptr);
     appendPayments(path, {
         {"1", "1234567890", "1850101123456", "073", "POPESCU ION", 3, 1234.5, payday, payday},
         {"01", "1234567890", "2900202223344", "074", "Şerban Ana-Măria", 12, 100.005, payday, payday},
@@ -85,8 +84,9 @@ TEST(DbfPaymentFile, EmptyFileAndAppendedRecordsByteForByte)
     // Code page mark 0x03 is Windows-1252: letters it has are kept, the others become "?".
     records += " 011234567890" "2900202223344" "074" "?erban Ana-M?ria" + std::string(44, ' ') + "12" "    100.01" "20220305" "20220305";
     records += " 011234567890" "1700303334455" "073" + std::string(60, 'X') + " 1" "      0.00" "20220305" "20220305";
-    const std::string expected = expectedHeader(3) + records + "\x1A";
     const std::string actual = dbftest::readFile(path);
+    const std::string expected =
+        expectedHeader(3, dbftest::stampMoment(actual, before, std::time(nullptr))) + records + "\x1A";
     ASSERT_EQ(actual.size(), 584u + 3 * 117 + 1);
     EXPECT_EQ(actual, expected);
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <set>
 
@@ -47,6 +49,17 @@ int waitFor(pid_t pid)
 {
     int status = 0;
     waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+constexpr int kRunning = -2;
+
+// The exit status of a child that has ended, kRunning while it runs.
+int exitStatusIfEnded(pid_t pid)
+{
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid)
+        return kRunning;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -213,7 +226,22 @@ TEST_F(DbfSharing, ReadersNeverSeeAHalfWrittenBatch)
     DbfTable reader = DbfTable::open(path);
     int last = 0;
     int reads = 0;
+    // A writer that dies or stalls fails the test instead of hanging the suite.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+    int writerStatus = kRunning;
     while (last < rounds) {
+        if (writerStatus == kRunning)
+            writerStatus = exitStatusIfEnded(writer);
+        if (writerStatus != kRunning && writerStatus != 0) {
+            FAIL() << "the writer failed (" << writerStatus << ") after round " << last << " of " << rounds;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            if (writerStatus == kRunning) {
+                kill(writer, SIGKILL);
+                waitpid(writer, nullptr, 0);
+            }
+            FAIL() << "no progress past round " << last << " of " << rounds;
+        }
         const TableData data = reader.readAll();
         ASSERT_EQ(data.rowCount(), 20u);
         const double k = *data.number(0, 0);
@@ -226,7 +254,7 @@ TEST_F(DbfSharing, ReadersNeverSeeAHalfWrittenBatch)
         last = static_cast<int>(k);
         ++reads;
     }
-    EXPECT_EQ(waitFor(writer), 0);
+    EXPECT_EQ(writerStatus == kRunning ? waitFor(writer) : writerStatus, 0);
     EXPECT_GT(reads, 0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,6 +36,24 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Header date bytes 1..3 of a dBase file written at `when` (year - 1900,
+// month, day, local time).
+inline std::string headerDateAt(std::time_t when)
+{
+    std::tm tm{};
+    localtime_r(&when, &tm);
+    return {static_cast<char>(tm.tm_year), static_cast<char>(tm.tm_mon + 1), static_cast<char>(tm.tm_mday)};
+}
+
+// Of two moments taken before and after a file was written, the one whose
+// date the file's header carries (before, when neither: the comparison that
+// follows then shows the difference). A test that expects the date of one
+// fixed moment would fail when the clock passes midnight in between.
+inline std::time_t stampMoment(const std::string& fileBytes, std::time_t before, std::time_t after)
+{
+    return fileBytes.size() >= 4 && fileBytes.substr(1, 3) == headerDateAt(after) ? after : before;
+}
 
 inline std::string readFile(const std::string& path)
 {

@@ -8,6 +8,7 @@
 #include <cctype>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -170,6 +171,12 @@ TEST(SqlBadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
         {"number too wide for its column, after some rows were changed",
          "UPDATE \"{C}\" SET NR_MEMBRI=NR_MEMBRI*40000", {"NR_MEMBRI", "Cereri.dbf"}},
         {"too many values", "INSERT INTO \"{O}\" (NROM) VALUES (1, 2)", {"2 valori", "Oameni.dbf"}},
+        {"division by zero, after some rows were changed", "UPDATE \"{C}\"\nSET CUANTUM=TOTAL/(NR_MEMBRI-1)",
+         {"Impartire la zero", "NR_MEMBRI-1", "linia 2, coloana 20", "SET CUANTUM"}},
+        {"ORDER BY a position past the result", "SELECT TITULAR, CNP\nFROM \"{C}\"\nORDER BY 3",
+         {"ORDER BY", "linia 3, coloana 10", "2 coloane"}},
+        {"aggregate in WHERE", "SELECT TITULAR FROM \"{C}\"\nWHERE SUM(TOTAL)>0",
+         {"Functia de agregare SUM", "linia 2, coloana 7", "Cereri.dbf"}},
     };
     for (const BadCase& c : cases) {
         sqltest::Register reg;
@@ -264,6 +271,7 @@ TEST(SqlResultSets, FilterLocateAndReadFields)
         {"STATUT<>'APROBAT' AND LUNACRT>=24266", {"ANA MARIA", "ZAHARIA DAN"}},
         {"DATACERE>='05.03.2022'", {"ANA MARIA", "ZAHARIA DAN"}},
         {"NR_DISP=''", {"POP ION"}},
+        {"TITULAR>'P' AND TITULAR<'Ș'", {"POP ION"}}, // in the Romanian alphabet ZAHARIA comes after Ș
     };
     for (const auto& f : filters) {
         rs->setFilter(f.filter);
@@ -309,6 +317,43 @@ TEST(SqlTableCursors, WalkTheFilteredRowsAndPostChanges)
     }
     EXPECT_EQ(reg.rows(R"(SELECT NRCRT, TOTAL, NR_DISP FROM "{C}" ORDER BY NRCRT)"),
               (std::vector<std::string>{"1|500.13|/01.03.2022", "2|0|10", "3|240|9", "4|600.13|0/"}));
+}
+
+// Packing, restructuring or dropping the table under an open cursor would
+// make its later posts land on renumbered records or a closed file: each is
+// refused while the cursor is open, and works once it is closed.
+TEST(SqlTableCursors, MaintenanceWaitsUntilTheCursorIsClosed)
+{
+    const std::vector<std::pair<const char*, std::function<void(sqltest::Register&)>>> operations = {
+        {"pack", [](sqltest::Register& r) { r.db.packTable(r.C); }},
+        {"widen", [](sqltest::Register& r) { r.db.changeColumnWidth(r.C, "TITULAR", 40); }},
+        {"add", [](sqltest::Register& r) { r.db.exec(r.expand(R"(ALTER TABLE "{C}" ADD NOTA CHAR(5))")); }},
+        {"drop column", [](sqltest::Register& r) { r.db.exec(r.expand(R"(ALTER TABLE "{C}" DROP CUMODIF)")); }},
+        {"drop table", [](sqltest::Register& r) { r.db.exec(r.expand(R"(DROP TABLE "{C}")")); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        sqltest::Register reg;
+        reg.db.exec(reg.expand(R"(DELETE FROM "{C}" WHERE NRCRT=1)")); // packing would renumber the rest
+        {
+            auto cur = reg.db.openCursor(reg.C, "NRCRT>=3");
+            std::string message;
+            try {
+                operation(reg);
+            } catch (const engine::Error& e) {
+                message = e.what();
+            }
+            EXPECT_NE(message.find("cursor deschis"), std::string::npos) << name << ": " << message;
+            EXPECT_NE(message.find("Cereri.dbf"), std::string::npos) << name << ": " << message;
+            for (; !cur.eof(); cur.next()) {
+                cur.setText("NR_DISP", "c" + cur.text("NRCRT"));
+                cur.post();
+            }
+        }
+        EXPECT_EQ(reg.rows(R"(SELECT NRCRT, NR_DISP FROM "{C}" ORDER BY NRCRT)"),
+                  (std::vector<std::string>{"2|10", "3|c3", "4|c4"}))
+            << name;
+        EXPECT_NO_THROW(operation(reg)) << name;
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 // the exit status is 1 when any statement failed.
 #include "engine/Database.h"
 
+#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -84,9 +85,9 @@ void printResult(engine::ResultSet& rs, bool csv)
     std::vector<std::vector<std::string>> rows;
     for (rs.first(); !rs.eof(); rs.next()) {
         std::vector<std::string> row;
-        for (size_t i = 0; i < names.size(); ++i) {
-            row.push_back(rs.text(names[i]));
-        }
+        // By position: two result columns may carry the same name.
+        for (size_t i = 0; i < names.size(); ++i)
+            row.push_back(rs.textAt(static_cast<int>(i)));
         rows.push_back(std::move(row));
     }
     if (csv) {
@@ -104,7 +105,7 @@ void printResult(engine::ResultSet& rs, bool csv)
     std::vector<bool> right(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         widths[i] = displayWidth(names[i]);
-        const auto t = rs.columnType(names[i]);
+        const auto t = rs.columnTypeAt(static_cast<int>(i));
         right[i] = t == engine::ColumnType::Numeric || t == engine::ColumnType::Float || t == engine::ColumnType::Integer;
     }
     for (const auto& row : rows)
@@ -131,11 +132,17 @@ void printResult(engine::ResultSet& rs, bool csv)
     std::cout << "(" << rows.size() << (rows.size() == 1 ? " rand)\n" : " randuri)\n");
 }
 
+// A statement that gives rows: it begins with SELECT, in any letter case.
 bool isSelect(const std::string& s)
 {
     size_t b = s.find_first_not_of(" \t\r\n(");
-    return b != std::string::npos && s.size() - b >= 6
-        && (s.compare(b, 6, "SELECT") == 0 || s.compare(b, 6, "select") == 0 || s.compare(b, 6, "Select") == 0);
+    if (b == std::string::npos || s.size() - b < 6)
+        return false;
+    const std::string word = "SELECT";
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(s[b + i])) != word[i])
+            return false;
+    return s.size() - b == 6 || !std::isalnum(static_cast<unsigned char>(s[b + 6]));
 }
 
 } // namespace
