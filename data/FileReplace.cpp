@@ -108,7 +108,7 @@ bool stillNamedBy(QFile& file, const QString& path)
 #endif
 }
 
-QString replaceFileContent(const QString& path, const QByteArray& content)
+QString replaceFileContent(const QString& path, const QByteArray& content, QFile& original)
 {
     const QString beside = besidePath(path);
 #ifdef Q_OS_WIN
@@ -123,10 +123,16 @@ QString replaceFileContent(const QString& path, const QByteArray& content)
         ok = renameOver(h, beside, path);
     else
         CloseHandle(h);
-    const QString reason = ok ? QString() : lastErrorText();
-    if (!ok)
-        DeleteFileW(nativeName(beside).c_str());
-    return reason;
+    if (ok)
+        return QString();
+    const QString reason = lastErrorText();
+    DeleteFileW(nativeName(beside).c_str());
+    // A share that can replace neither way (an old server): the content is
+    // written over the locked original, as older versions always did, so
+    // that the settings stay writable there.
+    const bool inPlace = original.seek(0) && original.write(content) == content.size()
+                         && original.resize(content.size()) && original.flush() && syncToDisk(original);
+    return inPlace ? QString() : reason;
 #else
     QFile out(beside);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -149,6 +155,7 @@ QString replaceFileContent(const QString& path, const QByteArray& content)
         ::fsync(dir);
         ::close(dir);
     }
+    Q_UNUSED(original);
     return QString();
 #endif
 }

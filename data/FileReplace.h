@@ -19,6 +19,7 @@ bool stillNamedBy(QFile& file, const QString& path);
 
 // Writes content to path + ".nou", flushes it and renames it over path.
 // Returns an empty text on success, else the system's reason; the old file is
-// then unchanged. Only one writer at a time may call it for a path (the caller
-// holds the path's lock).
-QString replaceFileContent(const QString& path, const QByteArray& content);
+// then unchanged. Only one writer at a time may call it for a path: the caller
+// holds the lock on original, the file open at path. On Windows, a share
+// that supports no replacing rename gets the content written over original.
+QString replaceFileContent(const QString& path, const QByteArray& content, QFile& original);

@@ -195,7 +195,7 @@ void rewrite(const QString& path, const std::function<QByteArray(const QByteArra
         const QByteArray after = change(before);
         if (after == before)
             return;
-        const QString error = replaceFileContent(path, after);
+        const QString error = replaceFileContent(path, after, file);
         if (!error.isEmpty())
             fail("Nu pot scrie fisierul de setari " + shownPath(path) + ": " + error);
         return;
