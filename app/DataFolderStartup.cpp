@@ -54,29 +54,31 @@ void execCereri(const QStringList& lines)
     Db().exec(sqlLines(all));
 }
 
-// The template steps of the upgrade: the versions whose programs brought new
-// editable templates, and the widening of STATUT, which changed what they
-// print. Runs the refresh at most once.
+// The template steps of the upgrade: the templates that the programs of
+// later versions shipped in a changed form replace the user's copies.
 class TemplateSteps {
 public:
     explicit TemplateSteps(const TemplateRefresh& refresh) : m_refresh(refresh), m_held(TemplatesVersion()) {}
 
-    void stepDue(bool due) { m_due = m_due || due; }
     qint64 held() const { return m_held; }
 
-    // Refreshes once when a step asked for it; records the version whose
-    // templates the folder now holds.
-    void finish()
+    void replace(bool due, const QStringList& files)
     {
-        const bool refreshed = m_due && m_refresh && m_refresh();
-        const qint64 now = !m_due || refreshed ? kVersion : m_held;
-        WriteSettingNumber(kServer, kTemplatesVersion, now);
+        if (!due)
+            return;
+        if (m_refresh)
+            m_refresh(files);
+        else
+            m_skipped = true;
     }
+
+    // Records the version whose templates the folder now holds.
+    void finish() { WriteSettingNumber(kServer, kTemplatesVersion, m_skipped ? m_held : kVersion); }
 
 private:
     const TemplateRefresh& m_refresh;
     qint64 m_held;
-    bool m_due = false;
+    bool m_skipped = false;
 };
 
 } // namespace
@@ -97,8 +99,12 @@ void UpgradeSchema(const TemplateRefresh& refreshTemplates)
     const bool titgMissing = cereriColumnWidth(QStringLiteral("TITG")) == 0;
     const bool nrRefMissing = cereriColumnWidth(QStringLiteral("NR_REF")) == 0;
 
-    // Steps 1-5 and the step of 1.0021: template files replaced by newer ones.
-    templates.stepDue(templates.held() < kVersion);
+    const qint64 held = templates.held();
+    templates.replace(held < 10032, {"Anexa14.xls", "Anexa15.xls", "Anexa16.xls", "Anexa17.xls", "Stat.xls"});
+    templates.replace(held < 10062, {"ModelAncheta2.rtf"});
+    templates.replace(held < 10067, {"Anexa15.xls", "Anexa16.xls"});
+    templates.replace(held < 10068, {"ModCerere.rtf", "ModCerereS.rtf"});
+    templates.replace(held < 10098, {"FisaV.rtf"});
     if (stored < 10004) {
         for (const char* c : {"CODCLG", "PODG", "CODCLE", "PODE", "CODCLT"})
             widenColumn(QString::fromLatin1(c), 20);
@@ -116,11 +122,12 @@ void UpgradeSchema(const TemplateRefresh& refreshTemplates)
         execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET TITT=TITULAR, CNPT=CNP"),
                     QStringLiteral("WHERE SUMAT>0")});
     }
+    templates.replace(held < 10021, {"Referat.rtf"});
     if (cereriColumnWidth(QStringLiteral("STATUT")) < 10) {
         widenColumn(QStringLiteral("STATUT"), 10);
         execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET STATUT=\"MODIFICAT\""),
                     QStringLiteral("WHERE STATUT=\"APROBAT\" AND CUMODIF=\"X\"")});
-        templates.stepDue(true);
+        templates.replace(true, {"ModCerere.rtf", "ModCerereS.rtf", "ModelAncheta2.rtf"});
     }
     if (cereriColumnWidth(QStringLiteral("CODCLE")) < 40)
         for (const char* c : {"CODCLE", "PODE", "CODCLG", "PODG", "CODCLT"})

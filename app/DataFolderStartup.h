@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -34,16 +35,17 @@ struct NetworkFolder {
 };
 NetworkFolder ChooseNetworkFolder();
 
-// The refresh of the editable templates that the upgrade steps of older
-// versions ask for; returns whether the templates were rewritten. Without a
-// template store there is none, and the refresh waits for a build that has one.
-using TemplateRefresh = std::function<bool()>;
+// Replaces the named editable templates with the program's own (the template
+// store's ReplaceTemplates). Without one the template steps of the upgrade are
+// skipped and wait for a start that has one.
+using TemplateRefresh = std::function<void(const QStringList& files)>;
 
 // Schema upgrade of an existing database (the version steps and the column
 // changes of older Cereri tables). Reads and rewrites SERVER/Versiune. The
-// template steps are recorded apart, in SERVER/VersiuneModele: it moves to
-// this version only when refreshTemplates rewrote them, so a database
-// upgraded while the templates could not be refreshed gets them later.
+// template steps follow the version of the templates, kept apart in
+// SERVER/VersiuneModele: it moves to this version only when refreshTemplates
+// ran every template step that was due, so a database upgraded while the
+// templates could not be replaced still gets them replaced later.
 void UpgradeSchema(const TemplateRefresh& refreshTemplates = {});
 
 // The version whose templates the data folder holds (VersiuneModele, or the

@@ -9,6 +9,7 @@
 #include "app/Shell.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
+#include "documents/TemplateStore.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -103,6 +104,7 @@ void DeleteHelpFiles(const QString& programFolder)
 
 bool OpenLegislation(const QString& resourceName)
 {
+    InitTemplateResources();
     if (findResource(resourceName, QStringLiteral("Lege")).isEmpty()) {
         MessageDialog::Mesaj(QStringLiteral("Legislatie"),
                              QStringLiteral("\rDocumentul nu este inclus in aceasta versiune a programului."), kButtonOK,

@@ -8,6 +8,7 @@
 #include "data/Files.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "documents/TemplateStore.h"
 
 #include <QApplication>
 #include <QDate>
@@ -177,7 +178,7 @@ StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, c
 
         setText(QStringLiteral("Verific baza de date ..."));
         Bar->setValue(0);
-        OpenDataFolder({}, [this] {
+        OpenDataFolder(ReplaceTemplates, [this] {
             Bar->setRange(0, 6);
             try {
                 WeeklyPack(weekNumber(QDate::currentDate()), [this] { Bar->setValue(Bar->value() + 1); });
@@ -196,6 +197,7 @@ StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, c
             m_main->setStatusText("Lucru in retea: " + nativePath(p.dataFolder));
         if (!QFileInfo::exists(p.programFolder + "/ico1.ico"))
             ResourceToFile(QStringLiteral("ICO"), QStringLiteral("POZA"), p.programFolder + "/ico1.ico");
+        MaterializeTemplates();
         m_main->setWindowTitle(mainCaption());
         LaunchUpdater(p.programFolder, versionText(),
                       hestavo::CountyIndex(ReadSetting(QStringLiteral("SETARI"), QStringLiteral("JUDET"))),

@@ -2,6 +2,7 @@
 
 #include "app/DataFolderStartup.h"
 #include "data/Paths.h"
+#include "documents/TemplateStore.h"
 
 #include <QDir>
 
@@ -20,7 +21,8 @@ void PrepareDataFolder(CliContext& context)
         throw CliFailure(QString(network.error).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     if (!network.folder.isEmpty())
         paths().dataFolder = network.folder;
-    OpenDataFolder();
+    OpenDataFolder(ReplaceTemplates);
+    MaterializeTemplates();
 }
 
 } // namespace cli

@@ -2,8 +2,9 @@
 // program's start-up (DataFolderStartup.h): the program folder (--program-dir,
 // HESTAVO_PROGRAM_DIR or the executable's folder), its run folders, the
 // network folder of the machine settings when one is set, the tables created
-// or upgraded and the key counters reset from them. The weekly pack stays with
-// the window program.
+// or upgraded (outdated templates replaced) and the key counters reset from
+// them, the missing templates written. The weekly pack stays with the window
+// program.
 #pragma once
 
 #include "tools/hestavo-cli/CliCommand.h"

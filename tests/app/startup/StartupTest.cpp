@@ -294,9 +294,9 @@ TEST_F(StartupFixture, InstallerHandOffEndsBeforeAnyTable)
     EXPECT_EQ(readIniText(m_program + "/Data/Hestavo.set", "CONST", "Lansat"), QString("DA"));
 }
 
-// A database upgraded while no template store could refresh its templates
-// keeps the version of its templates, so a later build with a store still
-// replaces them; once refreshed they are not refreshed again.
+// A database upgraded while its templates could not be replaced keeps the
+// version of its templates, so a later start that can replace them still does;
+// once replaced they are not replaced again.
 TEST_F(StartupFixture, TemplateRefreshIsNotStampedAwayWhenSkipped)
 {
     QDir().mkpath(m_program + "/Data");
@@ -304,37 +304,31 @@ TEST_F(StartupFixture, TemplateRefreshIsNotStampedAwayWhenSkipped)
     QDir().mkpath(paths().enginePrivateFolder);
     CreateMissingTables();
     WriteSettingNumber("SERVER", "Versiune", 10062);
-    int refreshes = 0;
+    QStringList replaced;
+    const TemplateRefresh store = [&replaced](const QStringList& files) { replaced += files; };
     struct Step {
         const char* name;
-        int refreshResult;   // -1: no template store
-        int refreshesAfter;
+        bool withStore;
+        QStringList replacedAfter;
         qint64 templatesAfter;
     } steps[] = {
-        {"no store: skipped, old version kept", -1, 0, 10062},
-        {"still no store", -1, 0, 10062},
-        {"a store that fails", 0, 1, 10062},
-        {"a store that succeeds", 1, 2, kVersion},
-        {"already refreshed", 1, 2, kVersion},
+        {"no store: skipped, old version kept", false, {}, 10062},
+        {"still no store", false, {}, 10062},
+        {"a store: the steps after 1.0062 run", true, {"Anexa15.xls", "Anexa16.xls", "ModCerere.rtf", "ModCerereS.rtf", "FisaV.rtf"}, kVersion},
+        {"already replaced", true, {"Anexa15.xls", "Anexa16.xls", "ModCerere.rtf", "ModCerereS.rtf", "FisaV.rtf"}, kVersion},
     };
     for (const Step& s : steps) {
-        TemplateRefresh refresh;
-        if (s.refreshResult >= 0)
-            refresh = [&refreshes, &s] {
-                ++refreshes;
-                return s.refreshResult == 1;
-            };
-        UpgradeSchema(refresh);
+        UpgradeSchema(s.withStore ? store : TemplateRefresh());
         EXPECT_EQ(ReadSettingNumber("SERVER", "Versiune"), kVersion) << s.name;
-        EXPECT_EQ(refreshes, s.refreshesAfter) << s.name;
+        EXPECT_EQ(replaced, s.replacedAfter) << s.name;
         EXPECT_EQ(TemplatesVersion(), s.templatesAfter) << s.name;
     }
 
-    // A database stamped by a build that refreshed its templates (no separate
-    // templates entry) asks for no refresh.
+    // A database stamped by a build that replaced its templates (no separate
+    // templates entry) has nothing replaced.
     ini::eraseSection(settingsFile(), "SERVER");
     WriteSettingNumber("SERVER", "Versiune", kVersion);
-    refreshes = 0;
-    UpgradeSchema([&refreshes] { return ++refreshes > 0; });
-    EXPECT_EQ(refreshes, 0);
+    replaced.clear();
+    UpgradeSchema(store);
+    EXPECT_TRUE(replaced.isEmpty());
 }
