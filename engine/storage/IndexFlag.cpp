@@ -1,5 +1,7 @@
 #include "engine/storage/IndexFlag.h"
 
+#include "engine/storage/FileHandle.h"
+
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -22,12 +24,12 @@ std::string lowered(std::string text)
 void removeIndexFiles(const std::filesystem::path& table)
 {
     namespace fs = std::filesystem;
-    const std::string wanted = lowered(table.stem().string() + ".mdx");
+    const std::string wanted = lowered(utf8Path(table.stem()) + ".mdx");
     std::error_code ec;
     const fs::path folder = table.has_parent_path() ? table.parent_path() : fs::path(".");
     std::vector<fs::path> found;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (lowered(it->path().filename().string()) == wanted)
+        if (lowered(utf8Path(it->path().filename())) == wanted)
             found.push_back(it->path());
     }
     for (const fs::path& index : found)
@@ -39,7 +41,7 @@ void removeIndexFiles(const std::filesystem::path& table)
 void clearProductionIndexFlag(const std::string& dbfPath)
 {
     namespace fs = std::filesystem;
-    std::fstream file(dbfPath, std::ios::in | std::ios::out | std::ios::binary);
+    std::fstream file(fsPath(dbfPath), std::ios::in | std::ios::out | std::ios::binary);
     if (!file)
         return;
     file.seekp(0, std::ios::end);
@@ -49,7 +51,7 @@ void clearProductionIndexFlag(const std::string& dbfPath)
     file.put('\0');
     file.close();
 
-    removeIndexFiles(fs::path(dbfPath));
+    removeIndexFiles(fsPath(dbfPath));
 }
 
 } // namespace engine::storage
