@@ -11,6 +11,7 @@
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
 #include "documents/TemplateStore.h"
+#include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -212,7 +213,8 @@ void MainWindow::buildMenus()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
-    PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML"));
+    connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
+            [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
     suppliers->addAction(QStringLiteral("Format AJPIS"));
     suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures"));
@@ -225,7 +227,8 @@ void MainWindow::buildMenus()
     PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta"));
     PopupMenu1->addAction(QStringLiteral("Situatia membrilor"));
     PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc"));
-    PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML"));
+    connect(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
+            [this] { hestavo::ExportF2201Command(this); });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
     const struct {
         const char* caption;

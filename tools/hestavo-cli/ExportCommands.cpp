@@ -1,0 +1,87 @@
+// Commands of the national exports and the control lists: the ANPIS data file,
+// the F2201 request files, the three list workbooks, the persons dBase file
+// and the annex adder. Each runs the same function as its window.
+#include "tools/hestavo-cli/CliCommand.h"
+
+#include "applications/AdminSettings.h"
+#include "reports/AnpisExport.h"
+#include "reports/ExportError.h"
+#include "reports/F2201Export.h"
+
+#include <QDateTime>
+#include <QDir>
+
+using namespace cli;
+using namespace hestavo;
+
+namespace {
+
+// The value of "--out" among the arguments (removed from them); CliFailure
+// when it is missing.
+QString TakeOut(QStringList& arguments, const QString& usage)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--out"));
+    if (at < 0 || at + 1 >= arguments.size())
+        throw CliFailure("Lipseste --out (" + usage + ")");
+    const QString out = arguments.at(at + 1);
+    arguments.remove(at, 2);
+    return out;
+}
+
+// The working month, refused as the windows refuse it when the town hall's
+// data are incomplete.
+QString CompleteMonth(const CliContext& context)
+{
+    const QString month = context.workingMonth();
+    if (const std::optional<QString> problem = SettingsProblem(month, LoadAdminSettings()))
+        throw CliFailure(problem->trimmed());
+    return month;
+}
+
+QString ExistingFolder(const QString& folder)
+{
+    if (!QDir(folder).exists())
+        throw CliFailure("Directorul " + folder + " nu exista!");
+    return folder;
+}
+
+void RunAnpis(CliContext& context, const QStringList& words)
+{
+    QStringList arguments = words;
+    const QString folder = ExistingFolder(TakeOut(arguments, QStringLiteral("--out DIR")));
+    const QString month = CompleteMonth(context);
+    try {
+        const AnpisOutcome outcome = WriteAnpisXml(month, folder);
+        PrintLine("fisier: " + outcome.file);
+        PrintLine("cereri: " + QString::number(outcome.applications));
+        PrintLine("persoane: " + QString::number(outcome.persons));
+        PrintLine("valori curatate: " + QString::number(outcome.cleanedValues));
+    } catch (const ExportError& e) {
+        throw CliFailure(e.message().trimmed());
+    }
+}
+
+void RunF2201(CliContext& context, const QStringList& words)
+{
+    QStringList arguments = words;
+    const QString folder = ExistingFolder(TakeOut(arguments, QStringLiteral("--out DIR")));
+    const QList<F2201Person> persons = F2201Persons(CompleteMonth(context));
+    if (persons.isEmpty())
+        throw CliFailure(QStringLiteral("Nu aveti nicio persoana pe luna curenta!"));
+    try {
+        const F2201Outcome outcome = WriteF2201Files(persons, folder, QDateTime::currentDateTime());
+        for (const QString& file : outcome.files)
+            PrintLine("fisier: " + file);
+        PrintLine("persoane: " + QString::number(outcome.persons));
+        PrintLine("adulti: " + QString::number(outcome.adults));
+        PrintLine("fisiere: " + QString::number(outcome.files.size()));
+    } catch (const ExportError& e) {
+        throw CliFailure(e.message().trimmed());
+    }
+}
+
+const CliRegistration anpis{{"anpis", "--out DIR", "scrie fisierul XML pentru ANPIS al lunii de lucru", RunAnpis}};
+const CliRegistration f2201{{"f2201", "--out DIR", "scrie fisierele XML F2201 pentru ANAF (adultii lunii de lucru)",
+                             RunF2201}};
+
+} // namespace
