@@ -111,5 +111,20 @@ protected:
         return Python(script, {file}).split('\n', Qt::SkipEmptyParts);
     }
 
+    // Rows of the first sheet of an XLS workbook as xlrd reads them, from a
+    // 1-based row on, columns A.. joined by "|" (whole numbers without ".0").
+    static QStringList XlsRows(const QString& file, int firstRow, int count, int columns)
+    {
+        const QString script = "import sys, xlrd\n"
+                               "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                               "f, n, c = int(sys.argv[2]) - 1, int(sys.argv[3]), int(sys.argv[4])\n"
+                               "def v(x):\n"
+                               "    return str(int(x)) if isinstance(x, float) and x == int(x) else str(x)\n"
+                               "for r in range(f, min(f + n, s.nrows)):\n"
+                               "    print('|'.join(v(s.cell_value(r, k)) if k < s.ncols else '' for k in range(c)))\n";
+        return Python(script, {file, QString::number(firstRow), QString::number(count), QString::number(columns)})
+            .split('\n', Qt::SkipEmptyParts);
+    }
+
     QTemporaryDir m_dir;
 };
