@@ -4,9 +4,13 @@
 #include "app/ProgressWindow.h"
 #include "app/Shell.h"
 #include "applications/AdminCommands.h"
+#include "applications/AdminSettings.h"
 #include "applications/CommandGuard.h"
 #include "applications/WorkingMonth.h"
+#include "applications/ReportMonthPicker.h"
 #include "reports/AnpisExport.h"
+#include "reports/ControlLists.h"
+#include "reports/PersonsDbfExport.h"
 #include "reports/ExportError.h"
 #include "reports/F2201Export.h"
 
@@ -43,6 +47,18 @@ QString CleanedNote(int cleaned)
     if (cleaned == 0)
         return QString();
     return "\nAm eliminat caractere nepermise din " + QString::number(cleaned) + " valori.";
+}
+
+// Runs a list and opens its workbook; a refusal is shown in its dialog.
+void ShowList(const std::function<QString()>& list)
+{
+    RunCommand([&] {
+        try {
+            ShellOpen(list());
+        } catch (const ExportError& e) {
+            ShowRefusal(e);
+        }
+    });
 }
 
 } // namespace
@@ -96,6 +112,44 @@ void ExportF2201Command(QWidget* parent)
         }
         MessageDialog::Mesaj("ANAF F2201",
                              "\nXML a fost creat!\nIncarcati-l in DuckIntegrator!" + CleanedNote(outcome.cleanedValues),
+                             kButtonOK, kKindInformation);
+    });
+}
+
+void PersonsAgeListCommand()
+{
+    ShowList([] { return PersonsAgeList(WorkingMonthText()); });
+}
+
+void MembersSituationCommand()
+{
+    ShowList([] { return MembersSituationList(WorkingMonthText()); });
+}
+
+void RiskControlCommand()
+{
+    if (LoadAdminSettings().judet.trimmed().isEmpty()) {
+        MessageDialog::Mesaj("Verificare date", "\nNu ati ales la Administrare Judetul!", kButtonOK, kKindError);
+        return;
+    }
+    if (!PickReportMonth(true, false))
+        return;
+    ShowList([] { return RiskControlList(WorkingMonthText(), SelLuna().SeasonMonthNumber(), SelLuna().YearText()); });
+}
+
+void ExportPersonsDbfCommand(QWidget* parent)
+{
+    const QString path = ChooseSaveFile(parent, QStringLiteral("Unde salvam DBF-ul?"), QStringLiteral("Fisier DBF (*.dbf)"),
+                                        QString());
+    if (path.isEmpty())
+        return;
+    RunCommand([&] {
+        try {
+            ExportPersonsDbf(WorkingMonthText(), path);
+        } catch (const ExportError& e) {
+            return ShowRefusal(e);
+        }
+        MessageDialog::Mesaj("Creare DBF Persoane", "\nFisierul " + QDir::toNativeSeparators(path) + " a fost creat!",
                              kButtonOK, kKindInformation);
     });
 }

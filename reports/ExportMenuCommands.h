@@ -12,5 +12,12 @@ namespace hestavo {
 void ExportAnpisCommand(QWidget* parent);
 // "Formularul F 2201 ANAF - XML".
 void ExportF2201Command(QWidget* parent);
+// "Lista persoanelor si varsta", "Situatia membrilor", "Control bazat pe
+// profilul de risc": the filled workbook is opened for the user.
+void PersonsAgeListCommand();
+void MembersSituationCommand();
+void RiskControlCommand();
+// The register's "Export DBF persoane".
+void ExportPersonsDbfCommand(QWidget* parent);
 
 } // namespace hestavo

@@ -209,6 +209,7 @@ QToolButton* MainWindow::addButton(const QString& name, const QString& caption, 
 
 void MainWindow::buildMenus()
 {
+    RegisterWindow::ExportPersons = &hestavo::ExportPersonsDbfCommand;
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
@@ -224,9 +225,12 @@ void MainWindow::buildMenus()
         if (!SettingsComplete())
             openAdministration();
     });
-    PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta"));
-    PopupMenu1->addAction(QStringLiteral("Situatia membrilor"));
-    PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc"));
+    connect(PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta")), &QAction::triggered, this,
+            &hestavo::PersonsAgeListCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Situatia membrilor")), &QAction::triggered, this,
+            &hestavo::MembersSituationCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc")), &QAction::triggered, this,
+            &hestavo::RiskControlCommand);
     connect(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
             [this] { hestavo::ExportF2201Command(this); });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));

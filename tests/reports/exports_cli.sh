@@ -66,4 +66,34 @@ assert (int(out['persoane']), int(out['adulti']), int(out['fisiere'])) == (len(p
 assert len(files) == (len(people) - 1) // 501 + 1 if len(people) >= 501 else len(files) == 1
 print(len(aided), members, len(people), len(adults), len(files))
 PY
+for kind in persons members control; do
+  "$cli" --program-dir "$d" --month 11.2024 list $kind --out "$d/out/$kind.xls" >/dev/null 2>"$d/err" || fail "list $kind: $(cat "$d/err")"
+done
+"$cli" --program-dir "$d" --month 11.2024 persons-dbf --out "$d/out/p.dbf" >"$d/dbf" 2>"$d/err" || fail "persons-dbf: $(cat "$d/err")"
+"$python" - "$d" <<'PY' || fail "lists differ"
+import sys, dbfread, xlrd
+d = sys.argv[1]
+serial = 2024 * 12 + 10
+cereri = {int(r['NRCRT']): r for r in dbfread.DBF(d + '/Data/Cereri.dbf', encoding='cp1250') if int(r['LUNACRT'] or 0) == serial}
+oameni = [m for m in dbfread.DBF(d + '/Data/Oameni.dbf', encoding='cp1250') if int(m['NRCRT']) in cereri]
+active = lambda r: r['STATUT'].strip() in ('APROBAT', 'MODIFICAT')
+def listed(name, first, column):
+    s = xlrd.open_workbook(d + '/out/' + name).sheet_by_index(0)
+    out = []
+    for r in range(first - 1, s.nrows):
+        if s.cell_value(r, 0) in ('', None) or not isinstance(s.cell_value(r, 0), float):
+            break
+        out.append(s.cell_value(r, column))
+    return out
+aided = sorted(m['CNP'].strip() for m in oameni if active(cereri[int(m['NRCRT'])]) and cereri[int(m['NRCRT'])]['CUAJUT'] == 'X')
+assert sorted(listed('persons.xls', 6, 2)) == aided, 'persons list'
+control = sorted((int(r['NR_CERE']), r['CNP'].strip()) for r in cereri.values() if active(r))
+assert [c for n, c in control] == listed('control.xls', 7, 2), 'control list'
+pairs = sum(max(1, sum(1 for m in oameni if int(m['NRCRT']) == k)) for k, r in cereri.items() if active(r))
+assert len(listed('members.xls', 4, 3)) == pairs, 'members situation'
+people = {(m['TITULAR'].strip(), m['CNP'].strip(), int(cereri[int(m['NRCRT'])]['NR_CERE'])) for m in oameni}
+rows = [(r['NUME'].strip(), r['CNP'].strip(), int(r['NR_CERE'])) for r in dbfread.DBF(d + '/out/p.dbf', encoding='cp1250')]
+assert sorted(rows) == sorted(people), ('persons dbf', len(rows), len(people))
+print(len(aided), len(control), pairs, len(rows))
+PY
 echo ok

@@ -4,7 +4,10 @@
 #include "tools/hestavo-cli/CliCommand.h"
 
 #include "applications/AdminSettings.h"
+#include "data/Files.h"
 #include "reports/AnpisExport.h"
+#include "reports/ControlLists.h"
+#include "reports/PersonsDbfExport.h"
 #include "reports/ExportError.h"
 #include "reports/F2201Export.h"
 
@@ -80,8 +83,67 @@ void RunF2201(CliContext& context, const QStringList& words)
     }
 }
 
+// The value of an option among the arguments (removed from them), or fallback.
+QString TakeOption(QStringList& arguments, const QString& option, const QString& fallback)
+{
+    const qsizetype at = arguments.indexOf(option);
+    if (at < 0 || at + 1 >= arguments.size())
+        return fallback;
+    const QString value = arguments.at(at + 1);
+    arguments.remove(at, 2);
+    return value;
+}
+
+void RunList(CliContext& context, const QStringList& words)
+{
+    const QString usage = QStringLiteral("persons|members|control [--season LL] [--year AAAA] --out FILE.xls");
+    QStringList arguments = words;
+    const QString out = TakeOut(arguments, usage);
+    const QString month = context.workingMonth();
+    const QString season = TakeOption(arguments, QStringLiteral("--season"), month.left(2));
+    const QString year = TakeOption(arguments, QStringLiteral("--year"), month.mid(3));
+    if (arguments.size() != 1)
+        throw CliFailure("Utilizare: list " + usage);
+    const QString kind = arguments.first();
+    QString workbook;
+    try {
+        if (kind == QLatin1String("persons"))
+            workbook = PersonsAgeList(month);
+        else if (kind == QLatin1String("members"))
+            workbook = MembersSituationList(month);
+        else if (kind == QLatin1String("control"))
+            workbook = RiskControlList(month, season, year);
+        else
+            throw CliFailure("Lista necunoscuta: " + kind + " (" + usage + ")");
+    } catch (const ExportError& e) {
+        throw CliFailure(e.message().trimmed());
+    }
+    QString error;
+    if (!MoveFileByCopy(workbook, out, &error))
+        throw CliFailure("Fisierul " + out + " nu poate fi scris! " + error);
+    PrintLine("fisier: " + out);
+}
+
+void RunPersonsDbf(CliContext& context, const QStringList& words)
+{
+    QStringList arguments = words;
+    const QString out = TakeOut(arguments, QStringLiteral("--out FILE.dbf"));
+    try {
+        const int rows = ExportPersonsDbf(context.workingMonth(), out);
+        PrintLine("fisier: " + out);
+        PrintLine("persoane: " + QString::number(rows));
+    } catch (const ExportError& e) {
+        throw CliFailure(e.message().trimmed());
+    }
+}
+
 const CliRegistration anpis{{"anpis", "--out DIR", "scrie fisierul XML pentru ANPIS al lunii de lucru", RunAnpis}};
 const CliRegistration f2201{{"f2201", "--out DIR", "scrie fisierele XML F2201 pentru ANAF (adultii lunii de lucru)",
                              RunF2201}};
+
+const CliRegistration list{{"list", "persons|members|control [--season LL] [--year AAAA] --out FILE.xls",
+                            "lista persoanelor, situatia membrilor sau controlul pe profil de risc", RunList}};
+const CliRegistration personsDbf{{"persons-dbf", "--out FILE.dbf", "fisierul DBF al persoanelor lunii de lucru",
+                                  RunPersonsDbf}};
 
 } // namespace
