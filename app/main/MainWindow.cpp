@@ -11,6 +11,7 @@
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
 #include "documents/TemplateStore.h"
+#include "reports/AnnexAdderDialog.h"
 #include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
@@ -253,8 +254,16 @@ void MainWindow::buildMenus()
             &MainWindow::OpenLogViewer);
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));
     QMenu* annexes = PopupMenu2->addMenu(QStringLiteral("Adunare Anexe"));
-    for (const char* a : {"Anexa 23", "Anexa 24", "Anexa 15 - Suplimente Gaz", "Anexa 16 - Suplimente Electrica"})
-        annexes->addAction(QString::fromLatin1(a));
+    const struct {
+        const char* caption;
+        int kind;
+    } annexKinds[] = {{"Anexa 23", 23}, {"Anexa 24", 24}, {"Anexa 15 - Suplimente Gaz", 15},
+                      {"Anexa 16 - Suplimente Electrica", 16}};
+    for (const auto& a : annexKinds)
+        connect(annexes->addAction(QString::fromLatin1(a.caption)), &QAction::triggered, this, [this, kind = a.kind] {
+            AnnexAdderDialog dialog(this);
+            dialog.Open(kind);
+        });
 
     MBut3->setMenu(PopupMenu1);
     MBut3->setPopupMode(QToolButton::InstantPopup);

@@ -5,6 +5,7 @@
 
 #include "applications/AdminSettings.h"
 #include "data/Files.h"
+#include "reports/AnnexAdder.h"
 #include "reports/AnpisExport.h"
 #include "reports/ControlLists.h"
 #include "reports/PersonsDbfExport.h"
@@ -137,6 +138,30 @@ void RunPersonsDbf(CliContext& context, const QStringList& words)
     }
 }
 
+void RunAddAnnexes(CliContext&, const QStringList& words)
+{
+    const QString usage = QStringLiteral("15|16|23|24 [--duplicates] --out FILE.xls INPUT...");
+    QStringList arguments = words;
+    const QString out = TakeOut(arguments, usage);
+    const bool duplicates = arguments.removeAll(QStringLiteral("--duplicates")) > 0;
+    const int kind = arguments.value(0).toInt();
+    if (kind != 15 && kind != 16 && kind != 23 && kind != 24)
+        throw CliFailure("Utilizare: add-annexes " + usage);
+    const QStringList inputs = arguments.mid(1);
+    try {
+        for (qsizetype i = 0; i < inputs.size(); ++i)
+            CheckAnnexToAdd(kind, inputs[i], inputs.mid(0, i));
+        const QString combined = AddAnnexes(kind, inputs, duplicates);
+        QString error;
+        if (!MoveFileByCopy(combined, out, &error))
+            throw CliFailure("Fisierul " + out + " nu poate fi scris! " + error);
+    } catch (const ExportError& e) {
+        throw CliFailure(e.message().trimmed());
+    }
+    PrintLine("fisier: " + out);
+    PrintLine("anexe adunate: " + QString::number(inputs.size()));
+}
+
 const CliRegistration anpis{{"anpis", "--out DIR", "scrie fisierul XML pentru ANPIS al lunii de lucru", RunAnpis}};
 const CliRegistration f2201{{"f2201", "--out DIR", "scrie fisierele XML F2201 pentru ANAF (adultii lunii de lucru)",
                              RunF2201}};
@@ -145,5 +170,8 @@ const CliRegistration list{{"list", "persons|members|control [--season LL] [--ye
                             "lista persoanelor, situatia membrilor sau controlul pe profil de risc", RunList}};
 const CliRegistration personsDbf{{"persons-dbf", "--out FILE.dbf", "fisierul DBF al persoanelor lunii de lucru",
                                   RunPersonsDbf}};
+
+const CliRegistration addAnnexes{{"add-annexes", "15|16|23|24 [--duplicates] --out FILE.xls INPUT...",
+                                  "aduna mai multe Anexe de acelasi fel intr-una singura", RunAddAnnexes}};
 
 } // namespace
