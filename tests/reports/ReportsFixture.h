@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QMap>
 #include <QProcess>
@@ -24,7 +24,7 @@ inline void TestCoreApplication()
     static char name[] = "test_reports";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+        new QApplication(argc, argv);
 }
 
 class ReportsTest : public ::testing::Test {
