@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <memory>
+
 using namespace hestavo;
 
 class ExportWindowsTest : public ReportsTest {
@@ -23,8 +25,8 @@ protected:
     {
         ReportsTest::SetUp();
         testmode::enable();
-        BindWorkingMonthLabel(&m_month);
-        m_month.setText("01.2024");
+        m_month = std::make_unique<QLabel>("01.2024");
+        BindWorkingMonthLabel(m_month.get());
         SpreadsheetOutput::FreshTempFile = [this](const QString& stem, const QString& ext) {
             return m_dir.path() + "/Temp/" + stem + QString::number(++m_files) + ext;
         };
@@ -32,10 +34,11 @@ protected:
     void TearDown() override
     {
         BindWorkingMonthLabel(nullptr);
+        m_month.reset();
         testmode::disable();
         ReportsTest::TearDown();
     }
-    QLabel m_month;
+    std::unique_ptr<QLabel> m_month;
     int m_files = 0;
 };
 
