@@ -205,9 +205,12 @@ void RegisterWindow::buildButtons(QLayout* column)
                 return ShowProblemHint("Nu aveti afisata nici o cerere!", numbering);
             notAvailable();
         });
-    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, payment, persons})
+    connect(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
+    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, payment})
         connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
 }
+
+std::function<void(QWidget*)> RegisterWindow::ExportPersons;
 
 void RegisterWindow::notAvailable()
 {
