@@ -8,6 +8,7 @@
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "documents/TemplateCommands.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QMap>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -70,19 +72,29 @@ QToolButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const
 Money FieldMoney(const QLineEdit* e) { return parseFixed(e->text()); }
 QString MoneyText(Money m) { return formatFixed(m); }
 
-// Menu of the template commands; the edit and restore actions are attached by
-// the template store.
+// Menu of the template commands: each leaf offers editing the template and
+// bringing back its shipped form.
 QMenu* TemplateMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName("ModeleMenu");
-    auto* cerere = menu->addMenu("Model Cerere");
-    cerere->addAction("Forma completa");
-    cerere->addAction("Forma prescurtata");
-    for (const char* item : {"Model Ancheta", "Model Referat", "Stat de plata", "Model Dispozitie Unica Stabilire",
-                             "Model Dispozitie Separata Stabilire", "Model Dispozitie de Modificare",
-                             "Model Dispozitie Incetare"})
-        menu->addAction(QString::fromLatin1(item));
+    QMap<QString, QMenu*> submenus;
+    for (const TemplateMenuEntry& entry : TemplateMenuEntries()) {
+        const EditableTemplate* t = FindEditableTemplate(entry.file);
+        if (!t)
+            continue;
+        QMenu* owner = menu;
+        for (int i = 0; i < entry.path.size(); ++i) {
+            const QString key = entry.path.mid(0, i + 1).join('>');
+            if (!submenus.contains(key))
+                submenus.insert(key, owner->addMenu(entry.path[i]));
+            owner = submenus.value(key);
+        }
+        QObject::connect(owner->addAction(kEditTemplateItem), &QAction::triggered, parent,
+                         [t] { RunCommand([t] { EditTemplate(*t); }); });
+        QObject::connect(owner->addAction(kRestoreTemplateItem), &QAction::triggered, parent,
+                         [t] { RunCommand([t] { RestoreTemplate(*t); }); });
+    }
     return menu;
 }
 

@@ -9,6 +9,7 @@
 #include "app/Shell.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
+#include "documents/TemplateStore.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -103,6 +104,7 @@ void DeleteHelpFiles(const QString& programFolder)
 
 bool OpenLegislation(const QString& resourceName)
 {
+    InitTemplateResources();
     const QString file = FreshTempFile(QStringLiteral("Lege"), QStringLiteral(".pdf"));
     if (file.isEmpty() || !ResourceToFile(resourceName, QStringLiteral("Lege"), file)) {
         MessageDialog::Mesaj(QStringLiteral("Legislatie"), "\rNu pot scrie documentul in folderul temporar\r" + file,

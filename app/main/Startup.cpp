@@ -7,6 +7,7 @@
 #include "data/Files.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "documents/TemplateStore.h"
 
 #include <QApplication>
 #include <QDate>
@@ -71,9 +72,6 @@ void execCereri(const QStringList& lines)
     Db().exec(sqlLines(all));
 }
 
-// The editable templates come back from the template store; until it exists
-// nothing is deleted, so no template goes missing.
-void rewriteTemplates() {}
 
 } // namespace
 
@@ -85,8 +83,18 @@ void UpgradeSchema()
     const bool titgMissing = cereriColumnWidth(QStringLiteral("TITG")) == 0;
     const bool nrRefMissing = cereriColumnWidth(QStringLiteral("NR_REF")) == 0;
 
-    if (stored < 10032 || stored < 10062 || stored < 10067 || stored < 10068 || stored < 10098)
-        rewriteTemplates();   // steps 1-5: template files replaced by newer ones
+    // Templates that a newer program ships in a changed form replace the
+    // user's copies; the others keep the user's edits.
+    if (stored < 10032)
+        ReplaceTemplates({"Anexa14.xls", "Anexa15.xls", "Anexa16.xls", "Anexa17.xls", "Stat.xls"});
+    if (stored < 10062)
+        ReplaceTemplates({"ModelAncheta2.rtf"});
+    if (stored < 10067)
+        ReplaceTemplates({"Anexa15.xls", "Anexa16.xls"});
+    if (stored < 10068)
+        ReplaceTemplates({"ModCerere.rtf", "ModCerereS.rtf"});
+    if (stored < 10098)
+        ReplaceTemplates({"FisaV.rtf"});
     if (stored < 10004) {
         for (const char* c : {"CODCLG", "PODG", "CODCLE", "PODE", "CODCLT"})
             widenColumn(QString::fromLatin1(c), 20);
@@ -105,12 +113,12 @@ void UpgradeSchema()
                     QStringLiteral("WHERE SUMAT>0")});
     }
     if (stored < 10021)
-        rewriteTemplates();
+        ReplaceTemplates({"Referat.rtf"});
     if (cereriColumnWidth(QStringLiteral("STATUT")) < 10) {
         widenColumn(QStringLiteral("STATUT"), 10);
         execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET STATUT=\"MODIFICAT\""),
                     QStringLiteral("WHERE STATUT=\"APROBAT\" AND CUMODIF=\"X\"")});
-        rewriteTemplates();
+        ReplaceTemplates({"ModCerere.rtf", "ModCerereS.rtf", "ModelAncheta2.rtf"});
     }
     if (cereriColumnWidth(QStringLiteral("CODCLE")) < 40)
         for (const char* c : {"CODCLE", "PODE", "CODCLG", "PODG", "CODCLT"})
@@ -323,6 +331,7 @@ StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, c
             m_main->setStatusText("Lucru in retea: " + nativePath(p.dataFolder));
         if (!QFileInfo::exists(p.programFolder + "/ico1.ico"))
             ResourceToFile(QStringLiteral("ICO"), QStringLiteral("POZA"), p.programFolder + "/ico1.ico");
+        MaterializeTemplates();
         m_main->setWindowTitle(mainCaption());
         LaunchUpdater(p.programFolder, versionText(), 0, ReadSetting(QStringLiteral("SETARI"), QStringLiteral("PRIMARIA")));
         ResyncCounters();
