@@ -16,6 +16,7 @@
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
+#include "documents/PaymentListDialog.h"
 #include "app/ProblemHint.h"
 #include "app/Shell.h"
 #include "data/Db.h"
@@ -205,7 +206,8 @@ void RegisterWindow::buildButtons(QLayout* column)
                 return ShowProblemHint("Nu aveti afisata nici o cerere!", numbering);
             notAvailable();
         });
-    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, payment, persons})
+    connect(payment, &QPushButton::clicked, this, [this] { ShowPaymentList(m_month); });
+    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, persons})
         connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
 }
 

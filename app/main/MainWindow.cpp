@@ -11,6 +11,8 @@
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
 #include "documents/TemplateStore.h"
+#include "documents/TreasuryReportDialog.h"
+#include "data/Months.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -220,7 +222,8 @@ void MainWindow::buildMenus()
     QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
     connect(treasury, &QAction::triggered, this, [this] {
         if (!SettingsComplete())
-            openAdministration();
+            return openAdministration();
+        ShowTreasuryReport(MonthToSerial(hestavo::WorkingMonthText()), this);
     });
     PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta"));
     PopupMenu1->addAction(QStringLiteral("Situatia membrilor"));
