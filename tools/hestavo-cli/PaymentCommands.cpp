@@ -9,6 +9,7 @@
 #include "data/Settings.h"
 #include "documents/OutputError.h"
 #include "documents/PaymentList.h"
+#include "documents/TemplateStore.h"
 #include "documents/TreasuryReport.h"
 
 #include <QDate>
@@ -38,7 +39,7 @@ int CheckedMonth(const CliContext& context)
 {
     const QString month = context.workingMonth();
     if (auto problem = hestavo::SettingsProblem(month, hestavo::LoadAdminSettings()))
-        throw CliFailure(problem->trimmed());
+        throw CliFailure(problem->trimmed().replace(u'\r', u'\n'));
     return MonthToSerial(month);
 }
 
@@ -63,6 +64,7 @@ void RunPaymentList(CliContext& context, const QStringList& arguments)
     if (out.isEmpty())
         throw CliFailure(QStringLiteral("payment-list: lipseste --out FISIER.xls"));
     const int month = CheckedMonth(context);
+    MaterializeTemplates();  // as the program's start-up does
     const QString period = options.contains("--period") ? options.value("--period")
                                                         : ReadSetting(QStringLiteral("CONST"), QStringLiteral("PERSTAT"));
     try {
@@ -77,7 +79,7 @@ void RunPaymentList(CliContext& context, const QStringList& arguments)
             PrintLine(QString::fromLatin1(names[i]) + ": " + QString::number(result.sheets[i].rows) + " cereri, TOTAL "
                       + CentsText(result.sheets[i].totalCents) + ", SUMAL " + CentsText(result.sheets[i].supplementCents));
     } catch (const OutputError& e) {
-        throw CliFailure(e.message().trimmed());
+        throw CliFailure(e.message().trimmed().replace(u'\r', u'\n'));
     }
 }
 
@@ -101,7 +103,7 @@ void RunTreasury(CliContext& context, const QStringList& arguments)
         for (const TreasuryFile& f : result.files)
             PrintLine(f.path + ": " + QString::number(f.records) + " inregistrari, total " + CentsText(f.cents));
     } catch (const OutputError& e) {
-        throw CliFailure(e.message().trimmed());
+        throw CliFailure(e.message().trimmed().replace(u'\r', u'\n'));
     }
 }
 
