@@ -4,6 +4,8 @@
 #include "applications/CommandGuard.h"
 #include "applications/Counties.h"
 #include "app/ProblemHint.h"
+#include "app/Shell.h"
+#include "backup/NetworkFolder.h"
 #include "backup/Passwords.h"
 #include "data/Months.h"
 #include "data/Paths.h"
@@ -12,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -246,6 +249,8 @@ AdministrationWindow::AdministrationWindow(QWidget* parent) : QDialog(parent)
     pathGrid->addWidget(pathButtons[2], 1, 2);
     pathGrid->addWidget(pathButtons[3], 1, 3);
     pathGrid->setColumnStretch(1, 1);
+    connect(pathButtons[0], &QToolButton::clicked, this, [this] { RunCommand([this] { connectServer(); }); });
+    connect(pathButtons[1], &QToolButton::clicked, this, [this] { RunCommand([this] { disconnectServer(); }); });
 
     // The password and path groups sit under the identification: Tab goes
     // down that column before moving on to the bracket table on the right.
@@ -441,4 +446,28 @@ void AdministrationWindow::done(int result)
 {
     QDialog::done(result);
     RunCommand([this] { LoadSettings(); });
+}
+
+void AdministrationWindow::connectServer()
+{
+    const QString folder = ChooseFolder(this, QStringLiteral("Indicati baza de date din retea"), paths().dataFolder);
+    if (folder.isEmpty() || !ConnectNetworkFolder(folder))
+        return;
+    m_serverPath->setText(ReadMachineSetting(QStringLiteral("SERVER")));
+    endProgram();
+}
+
+void AdministrationWindow::disconnectServer()
+{
+    if (!DisconnectNetworkFolder(m_serverPath->text(), m_serverPath))
+        return;
+    m_serverPath->setText(QStringLiteral("  -"));
+    endProgram();
+}
+
+void AdministrationWindow::endProgram()
+{
+    // The new mode takes effect at the next start.
+    reject();
+    QCoreApplication::exit(0);
 }

@@ -34,6 +34,10 @@ public:
     void Recalculeaza();
     // "&Schimba parola".
     void changePassword();
+    // The server-folder buttons: connect to a shared database or return to
+    // local work; both end the program when the setting changed.
+    void connectServer();
+    void disconnectServer();
 
     QLineEdit* Lim(int row) const { return m_lim[row - 1]; }
     QLineEdit* Cu(int row) const { return m_cu[row - 1]; }
@@ -48,6 +52,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void endProgram();
     void countyChanged();
     void bracketLimitChanged(int row);
     void SetValues(const hestavo::AdminSettings& s);

@@ -10,6 +10,7 @@
 #include "app/Shell.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
+#include "backup/SuggestionWindow.h"
 #include "documents/TemplateStore.h"
 #include "documents/TreasuryReportDialog.h"
 #include "data/Months.h"
@@ -244,7 +245,8 @@ void MainWindow::buildMenus()
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date"));
-    PopupMenu2->addAction(QStringLiteral("Condica de sugestii"));
+    connect(PopupMenu2->addAction(QStringLiteral("Condica de sugestii")), &QAction::triggered, this,
+            [this] { SuggestionWindow::Execute(this); });
     connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
             &MainWindow::OpenLogViewer);
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));

@@ -322,3 +322,72 @@ TEST(ShippedTemplates, EverySheetPrintsItsAreaWithItsHeaderRows)
         }
     }
 }
+
+TEST(ShippedTemplates, FilledDocumentsOpenInWriterWithTheirValues)
+{
+    // Every RTF template filled through the engine as its command fills it
+    // (the decisions and reports twice, with a page break between), then
+    // read back by LibreOffice: the values are there, no placeholder is left.
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (soffice.isEmpty() || pdftotext.isEmpty())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    QTemporaryDir dir;
+    QStringList outputs;
+    const std::vector<RtfCase> cases = rtfCases();
+    for (const RtfCase& c : cases) {
+        QStringList distinct;
+        for (const QString& tag : c.tags)
+            if (!distinct.contains(tag.toUpper()))
+                distinct << tag.toUpper();
+        documents::RtfTemplate rtf;
+        rtf.setRTFSursa(extract(dir, c.resource, ".rtf"));
+        rtf.setRTFDest(dir.filePath(c.resource + "-filled.rtf"));
+        ASSERT_TRUE(rtf.BeginDocument());
+        for (int copy = 1; copy <= (c.marker ? 1 : 2); ++copy) {
+            if (copy > 1)
+                rtf.AppendPageBreak();
+            for (int i = 0; i < distinct.size(); ++i)
+                rtf.AddTag(distinct[i], QStringLiteral("v%1x%2").arg(copy).arg(i));
+            if (c.marker)
+                rtf.AppendBodyToMarker(QStringLiteral("terminoiu"));
+            else
+                rtf.AppendBody(1);
+        }
+        rtf.EndDocument();
+        outputs << rtf.RTFDest();
+    }
+    const QString profile = QStringLiteral("/tmp/lo-filled-rtf-%1").arg(QCoreApplication::applicationPid());
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(soffice, QStringList{"-env:UserInstallation=file://" + profile, "--headless", "--convert-to", "pdf",
+                                 "--outdir", dir.filePath("pdf")} + outputs);
+    ASSERT_TRUE(p.waitForFinished(600000));
+    QDir(profile).removeRecursively();
+    for (const RtfCase& c : cases) {
+        SCOPED_TRACE(c.resource.toStdString());
+        const QString pdf = dir.filePath("pdf/" + c.resource + "-filled.pdf");
+        ASSERT_TRUE(QFile::exists(pdf));
+        QProcess t;
+        t.start(pdftotext, {pdf, QStringLiteral("-")});
+        ASSERT_TRUE(t.waitForFinished(60000));
+        const QString text = QString::fromUtf8(t.readAllStandardOutput());
+        const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        if (!c.marker) {
+            // each copy starts on its own page
+            const int second = pages.indexOf(QRegularExpression(QStringLiteral("(?s).*v2x\\d.*")));
+            ASSERT_GT(second, 0) << "the second copy does not start a new page";
+            EXPECT_FALSE(pages[second].contains(QStringLiteral("v1x"))) << "the copies share a page";
+        }
+        for (const QString& tag : c.tags)
+            EXPECT_FALSE(text.contains(tag, Qt::CaseInsensitive)) << tag.toStdString() << " left in\n" << text.toStdString();
+        QStringList distinct;
+        for (const QString& tag : c.tags)
+            if (!distinct.contains(tag.toUpper()))
+                distinct << tag.toUpper();
+        for (int i = 0; i < distinct.size(); ++i)
+            EXPECT_TRUE(text.contains(QStringLiteral("v1x%1").arg(i), Qt::CaseInsensitive))
+                << distinct[i].toStdString() << " not shown";
+        EXPECT_FALSE(text.contains(QStringLiteral("terminoiu")));
+    }
+}

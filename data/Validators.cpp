@@ -1,4 +1,4 @@
-#include "applications/Validators.h"
+#include "data/Validators.h"
 
 namespace hestavo {
 

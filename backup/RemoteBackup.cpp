@@ -1,0 +1,219 @@
+#include "backup/RemoteBackup.h"
+
+#include "backup/HttpGet.h"
+#include "data/Cp1250.h"
+#include "data/Files.h"
+#include "data/Months.h"
+#include "data/Paths.h"
+#include "data/Settings.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace backup {
+
+namespace {
+
+QString machineSetting(const QString& key, const QString& fallback)
+{
+    const QString value = ReadMachineSetting(key).trimmed();
+    return value.isEmpty() ? fallback : value;
+}
+
+void say(const RemoteBackupClient& client, const QString& text)
+{
+    if (client.progress)
+        client.progress(text, 0, 0);
+}
+
+} // namespace
+
+QString defaultAddressUrl() { return QStringLiteral("http://www.hestavo.ro/demo/BackUpS/adr.txt"); }
+
+RemoteSettings RemoteSettings::fromMachineSettings()
+{
+    RemoteSettings s;
+    s.addressUrl = machineSetting(QStringLiteral("ADRESA_SALVARI"), defaultAddressUrl());
+    const int port = machineSetting(QStringLiteral("PORT_SALVARI"), QStringLiteral("1235")).toInt();
+    s.endpoint.port = quint16(port > 0 && port < 65536 ? port : 1235);
+    s.endpoint.tls = ReadMachineSetting(QStringLiteral("TLS_SALVARI")).trimmed().toUpper() == "DA";
+    s.endpoint.caFile = ReadMachineSetting(QStringLiteral("CERT_SALVARI")).trimmed();
+    return s;
+}
+
+QStringList RemoteReply::messages() const
+{
+    QStringList out;
+    for (const protocol::CommandLine& line : reply.lines)
+        if (line.command == "/MSG_DLG")
+            out << line.argument;
+    return out;
+}
+
+QByteArray RemoteUserName(const QString& email) { return "092" + toCp1250(email); }
+
+QByteArray RemoteRoom(const RemoteAccount& account)
+{
+    const QString room = account.password.leftJustified(40, u' ')
+        + CleanText(account.town + "/" + account.county);
+    return toCp1250(room.leftJustified(140, u' ', true));
+}
+
+QString EncodeDigits(const QString& text)
+{
+    QString out;
+    for (const char byte : toCp1250(text))
+        out += QStringLiteral("%1").arg(quint8(byte), 3, 10, QChar(u'0'));
+    return out;
+}
+
+QString DecodeDigits(const QString& digits)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i + 3 <= digits.size(); i += 3) {
+        bool ok = false;
+        const int code = digits.mid(i, 3).toInt(&ok);
+        if (!ok || code > 255)
+            break;
+        bytes.append(char(code));
+    }
+    return fromCp1250(bytes);
+}
+
+QString FetchServerAddress(const QString& url)
+{
+    const QString file = FreshTempFile(QStringLiteral("Down"), QStringLiteral(".txt"));
+    if (file.isEmpty() || HttpGetToFile(url, file) != 0) {
+        QFile::remove(file);
+        return {};
+    }
+    QFile in(file);
+    QString line;
+    if (in.open(QIODevice::ReadOnly))
+        line = QString::fromLatin1(in.readLine(256)).trimmed();
+    in.close();
+    QFile::remove(file);
+    return line.size() > 6 && line.size() <= 20 ? line : QString();
+}
+
+RemoteBackupClient::RemoteBackupClient(const RemoteSettings& settings, const RemoteAccount& account)
+    : m_settings(settings), m_account(account)
+{
+    m_link.waitLimitMs = settings.waitLimitMs;
+    m_link.pingIntervalMs = settings.pingIntervalMs;
+}
+
+RemoteReply RemoteBackupClient::sendRequest(const QStringList& lines,
+                                            const QList<protocol::FileAttachment>& attachments,
+                                            const QStringList& expectedFiles)
+{
+    RemoteReply result;
+    const QString requestFile = FreshTempFile(QStringLiteral("Comanda"), QStringLiteral(".cmd"));
+    const QString replyFile = FreshTempFile(QStringLiteral("Primit"), QStringLiteral(".cmd"));
+    if (requestFile.isEmpty() || replyFile.isEmpty()
+        || !protocol::writeCommandFile(requestFile, lines, attachments, &result.error)) {
+        QFile::remove(requestFile);
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("Nu pot crea fisierele temporare.");
+        return result;
+    }
+    say(*this, QStringLiteral("Verific conexiunea..."));
+    LinkEndpoint endpoint = m_settings.endpoint;
+    if (endpoint.host.isEmpty())
+        endpoint.host = FetchServerAddress(m_settings.addressUrl);
+    if (endpoint.host.isEmpty()) {
+        QFile::remove(requestFile);
+        result.error = QStringLiteral("Nu aveti internet!");
+        return result;
+    }
+    m_link.progress = progress;
+    result.error = m_link.run(endpoint, RemoteUserName(m_account.email), RemoteRoom(m_account), requestFile, replyFile);
+    QFile::remove(requestFile);
+    if (!result.ok())
+        return result;
+
+    QString why;
+    if (!protocol::readCommandFile(replyFile, &result.reply, &why)) {
+        result.error = "Raspuns incorect de la server: " + why;
+    } else {
+        // Only the files this operation expects are written.
+        protocol::ParsedFile wanted = result.reply;
+        wanted.attachments.clear();
+        qint64 skipped = 0;
+        QList<qint64> offsets;
+        for (const protocol::FileAttachment& a : result.reply.attachments) {
+            if (expectedFiles.contains(a.name)) {
+                protocol::ParsedFile one = result.reply;
+                one.attachments = {a};
+                one.attachmentsStart = result.reply.attachmentsStart + skipped;
+                if (!protocol::extractAttachments(replyFile, &one, paths().tempFolder, &why)) {
+                    result.error = why;
+                    break;
+                }
+                result.files << one.attachments.first().path;
+            }
+            skipped += a.size;
+        }
+        if (result.ok() && result.reply.has("/EROARE"))
+            result.error = result.reply.value("/EROARE");
+    }
+    QFile::remove(replyFile);
+    return result;
+}
+
+RemoteReply RemoteBackupClient::info() { return sendRequest({QStringLiteral("/INFO")}); }
+
+RemoteReply RemoteBackupClient::checkCode(int code)
+{
+    return sendRequest({QStringLiteral("/CHECKCOD %1").arg(code, 6, 10, QChar(u'0')), QStringLiteral("/INFO")});
+}
+
+RemoteReply RemoteBackupClient::emailPassword() { return sendRequest({QStringLiteral("/EMAIL_PASS")}); }
+
+RemoteReply RemoteBackupClient::setPassword(const QString& password)
+{
+    return sendRequest({"/SET_PASS " + password});
+}
+
+RemoteReply RemoteBackupClient::sendArchive(const QString& archive, const QString& note)
+{
+    RemoteReply result;
+    const QString srv = paths().tempFolder + "/Srv";
+    if ((QFile::exists(srv) && !QFile::remove(srv)) || !QFile::copy(archive, srv)) {
+        result.error = "Nu pot pregati fisierul " + QDir::toNativeSeparators(srv);
+        return result;
+    }
+    QString text = CleanText(note);
+    if (text.isEmpty())
+        text = QStringLiteral("***");
+    result = sendRequest({"/PUT_FILE " + text.left(120)}, {{QStringLiteral("Srv"), srv, 0}});
+    QFile::remove(srv);
+    return result;
+}
+
+RemoteReply RemoteBackupClient::list()
+{
+    QFile::remove(paths().tempFolder + "/Stoc.dbf");
+    RemoteReply result = sendRequest({QStringLiteral("/GET_STOC")}, {}, {QStringLiteral("Stoc.dbf")});
+    if (result.ok() && result.files.isEmpty() && !result.wrongPassword())
+        result.error = QStringLiteral("Serverul nu a trimis lista salvarilor.");
+    return result;
+}
+
+RemoteReply RemoteBackupClient::fetch(const QString& id)
+{
+    RemoteReply result;
+    if (!protocol::isPlainFileName(id)) {
+        result.error = "Identificator de salvare incorect: " + id;
+        return result;
+    }
+    QFile::remove(paths().tempFolder + "/" + id);
+    result = sendRequest({"/GET_FILE " + id}, {}, {id});
+    if (result.ok() && result.files.isEmpty() && !result.wrongPassword())
+        result.error = QStringLiteral("Serverul nu a trimis salvarea.");
+    return result;
+}
+
+RemoteReply RemoteBackupClient::remove(const QString& id) { return sendRequest({"/DEL " + id}); }
+
+} // namespace backup

@@ -1,0 +1,374 @@
+// The backup service against clients that follow the protocol and clients
+// that do not: accounts and codes, per-account archives, hashed passwords,
+// hostile input refused while other clients are still served, the web
+// endpoints, and a clean stop on SIGTERM.
+#include "server/AccountStore.h"
+#include "server/Outbox.h"
+#include "server/WebEndpoint.h"
+#include "tests/server/RawClient.h"
+#include "tests/server/ServerThread.h"
+
+#include "engine/Database.h"
+#include "protocol/RequestFile.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+using namespace protocol;
+
+namespace {
+
+QCoreApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "test_server";
+    static char* argv[] = {name, nullptr};
+    static auto* a = new QCoreApplication(argc, argv);
+    return *a;
+}
+
+// The request bytes: lines, "#ATTACH" lines and the attachment bytes.
+QByteArray request(const QStringList& lines, const QList<QPair<QString, QByteArray>>& files = {})
+{
+    QByteArray out;
+    for (const QString& l : lines)
+        out += l.toLatin1() + "\r\n";
+    for (const auto& [name, bytes] : files)
+        out += "#ATTACH " + name.toLatin1() + " : " + QByteArray::number(bytes.size()) + "\r\n";
+    out += "/END\r\n";
+    for (const auto& f : files)
+        out += f.second;
+    return out;
+}
+
+class BackupService : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app();
+        ASSERT_TRUE(m_store.isValid());
+        server::ServerConfig config;
+        config.store = m_store.path();
+        config.port = 0;
+        config.quotaBytes = 4 * 1024 * 1024;
+        config.loginFailures = 5;
+        m_server = std::make_unique<ServerThread>(config);
+        ASSERT_NE(m_server->port(), 0) << m_server->error().toStdString();
+    }
+
+    // Sends one request and parses the reply; attachments go to m_files.
+    ParsedFile ask(const QByteArray& email, const QByteArray& password, const QByteArray& bytes)
+    {
+        const QByteArray reply = rawRequest(m_server->port(), email, password, bytes);
+        ParsedFile parsed;
+        if (reply.isEmpty())
+            return parsed;
+        QFile f(m_files.filePath("reply"));
+        f.open(QIODevice::WriteOnly);
+        f.write(reply);
+        f.close();
+        EXPECT_TRUE(readCommandFile(f.fileName(), &parsed));
+        EXPECT_TRUE(extractAttachments(f.fileName(), &parsed, m_files.path()));
+        return parsed;
+    }
+
+    // A confirmed account with its code read from the outbox.
+    void confirmedAccount(const QByteArray& email, const QByteArray& password)
+    {
+        ASSERT_EQ(ask(email, password, request({"/INFO"})).value("/CODCONF"), "NO");
+        const QRegularExpressionMatch code =
+            QRegularExpression("\\b(\\d{6})\\b").match(outboxMail(m_server->outbox(), "To: " + email));
+        ASSERT_TRUE(code.hasMatch());
+        ASSERT_EQ(ask(email, password, request({"/CHECKCOD " + code.captured(1), "/INFO"})).value("/CODCONF"), "DA");
+    }
+
+    QTemporaryDir m_store;
+    QTemporaryDir m_files;
+    std::unique_ptr<ServerThread> m_server;
+};
+
+} // namespace
+
+TEST_F(BackupService, FirstLoginCreatesTheAccountAndTheCodeConfirmsIt)
+{
+    const ParsedFile first = ask("ana@primaria.ro", "SECRET", request({"/INFO"}));
+    EXPECT_EQ(first.value("/CODCONF"), "NO");
+    EXPECT_EQ(first.value("/DATAIN"), QDate::currentDate().toString("dd.MM.yyyy"));
+    EXPECT_EQ(first.value("/DATAEXP"), QDate::currentDate().addYears(1).toString("dd.MM.yyyy"));
+    bool number = false;
+    const double now = first.value("/NOWSERVER").toDouble(&number);
+    EXPECT_TRUE(number);
+    EXPECT_NEAR(now, server::dayTime(QDateTime::currentDateTime()), 0.01);
+
+    EXPECT_EQ(ask("ana@primaria.ro", "SECRET", request({"/CHECKCOD 000000", "/INFO"})).value("/CODCONF"), "NO");
+    EXPECT_EQ(ask("ana@primaria.ro", "ALTA", request({"/INFO"})).value("/PASS"), "NO");
+    EXPECT_TRUE(ask("ana@primaria.ro", "SECRET", request({"/PUT_FILE x"}, {{"Srv", "data"}}))
+                    .value("/EROARE")
+                    .contains("nu este confirmat"));
+    confirmedAccount("ana@primaria.ro", "SECRET");
+}
+
+TEST_F(BackupService, PasswordsAreStoredOnlyAsSaltedDigests)
+{
+    ask("ana@primaria.ro", "PAROLA123", request({"/INFO"}));
+    ask("dan@primaria.ro", "PAROLA123", request({"/INFO"}));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((m_store.path() + "/accounts.db").toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT password FROM accounts ORDER BY id", -1, &st, nullptr);
+    QStringList digests;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        digests << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    ASSERT_EQ(digests.size(), 2);
+    EXPECT_FALSE(digests[0].contains("PAROLA123"));
+    EXPECT_TRUE(digests[0].startsWith("pbkdf2-sha256$"));
+    EXPECT_NE(digests[0], digests[1]);   // the same password, different salts
+    EXPECT_TRUE(server::checkPassword("PAROLA123", digests[0]));
+    EXPECT_FALSE(server::checkPassword("parola123", digests[0]));
+}
+
+TEST_F(BackupService, ArchivesAreListedFetchedAndDeletedOnlyByTheirOwner)
+{
+    confirmedAccount("ana@primaria.ro", "A1");
+    confirmedAccount("dan@primaria.ro", "D1");
+    const QByteArray archive = QByteArray("L21").repeated(50000);
+    const QString id = ask("ana@primaria.ro", "A1", request({"/PUT_FILE Salvare \"de\" test"}, {{"Srv", archive}}))
+                           .value("/OK");
+    ASSERT_FALSE(id.isEmpty());
+
+    const ParsedFile list = ask("ana@primaria.ro", "A1", request({"/GET_STOC"}));
+    ASSERT_EQ(list.attachments.size(), 1);
+    engine::Database db(m_files.path().toStdString());
+    auto rows = db.open("SELECT IDSTOC, DATAORA, OBS FROM \"" + list.attachments[0].path.toStdString() + "\"");
+    ASSERT_FALSE(rows->eof());
+    EXPECT_EQ(rows->text("IDSTOC"), id.toStdString());
+    EXPECT_EQ(rows->text("OBS"), "Salvare de test");
+    EXPECT_NEAR(rows->number("DATAORA"), server::dayTime(QDateTime::currentDateTime()), 0.01);
+
+    const ParsedFile got = ask("ana@primaria.ro", "A1", request({"/GET_FILE " + id}));
+    ASSERT_EQ(got.attachments.size(), 1);
+    EXPECT_EQ(got.attachments[0].name, id);
+    QFile f(got.attachments[0].path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), archive);
+
+    // Another account names the same identifier.
+    for (const char* command : {"/GET_FILE ", "/DEL "}) {
+        const ParsedFile foreign = ask("dan@primaria.ro", "D1", request({command + id}));
+        EXPECT_FALSE(foreign.value("/EROARE").isEmpty()) << command;
+        EXPECT_TRUE(foreign.attachments.isEmpty()) << command;
+    }
+    EXPECT_EQ(ask("ana@primaria.ro", "A1", request({"/DEL " + id})).value("/OK"), id);
+    EXPECT_FALSE(ask("ana@primaria.ro", "A1", request({"/GET_FILE " + id})).value("/EROARE").isEmpty());
+}
+
+TEST_F(BackupService, TheQuotaOfAnAccountIsEnforced)
+{
+    confirmedAccount("ana@primaria.ro", "A1");
+    const QByteArray three(3 * 1024 * 1024, 'x');
+    EXPECT_FALSE(ask("ana@primaria.ro", "A1", request({"/PUT_FILE 1"}, {{"Srv", three}})).value("/OK").isEmpty());
+    EXPECT_TRUE(ask("ana@primaria.ro", "A1", request({"/PUT_FILE 2"}, {{"Srv", three}})).value("/EROARE").contains("plin"));
+}
+
+TEST_F(BackupService, HostileClientsAreCutOffAndOthersStillServed)
+{
+    confirmedAccount("ana@primaria.ro", "A1");
+    struct Case {
+        const char* name;
+        std::function<bool(RawClient&)> attack;   // true when refused cleanly
+    };
+    const Case cases[] = {
+        {"lying length before login", [](RawClient& c) {
+             c.receive();
+             c.sendBytes(QByteArray("\xFF\xFF\xFF\x7F\x0B\x00\x00\x00", 8));
+             return c.closedByServer();
+         }},
+        {"length below the header", [](RawClient& c) {
+             c.receive();
+             c.sendBytes(QByteArray("\x03\x00\x00\x00\x0B\x00\x00\x00", 8));
+             return c.closedByServer();
+         }},
+        {"malformed login record", [](RawClient& c) {
+             c.receive();
+             c.send(kLogin, QByteArray("\x06\x50short", 7));
+             return c.closedByServer();
+         }},
+        {"data before any announcement", [](RawClient& c) {
+             if (!c.login("ana@primaria.ro", "A1"))
+                 return false;
+             c.send(kData, "unasked");
+             return c.closedByServer();
+         }},
+        {"request stream above the quota", [](RawClient& c) {
+             if (!c.login("ana@primaria.ro", "A1"))
+                 return false;
+             c.send(kAnnounce, encodeAnnounce(0xF0000000u, "\"trimit\""));
+             return c.receive().type == kRefuse && c.closedByServer();
+         }},
+        {"more data than announced", [](RawClient& c) {
+             if (!c.login("ana@primaria.ro", "A1"))
+                 return false;
+             c.send(kAnnounce, encodeAnnounce(4, "\"trimit\""));
+             c.receive();
+             c.send(kData, "too long");
+             return c.closedByServer();
+         }},
+        {"oversized request line", [](RawClient& c) {
+             if (!c.login("ana@primaria.ro", "A1"))
+                 return false;
+             const QByteArray reply = c.transact("/PUT_FILE " + QByteArray(20000, 'n') + "\r\n/END\r\n");
+             return reply.contains("/EROARE") && !reply.contains("/OK");
+         }},
+        {"attachment named with a path", [](RawClient& c) {
+             if (!c.login("ana@primaria.ro", "A1"))
+                 return false;
+             const QByteArray reply = c.transact("/PUT_FILE x\r\n#ATTACH ../Srv : 1\r\n/END\r\nx");
+             return reply.contains("/EROARE") && !reply.contains("/OK");
+         }},
+        {"request without /END", [](RawClient& c) {
+             if (!c.login("ana@primaria.ro", "A1"))
+                 return false;
+             return c.transact("/GET_STOC\r\n/GET_STOC\r\n").contains("/EROARE");
+         }},
+    };
+    for (const Case& c : cases) {
+        RawClient hostile(m_server->port());
+        EXPECT_TRUE(c.attack(hostile)) << c.name;
+        // The service goes on serving.
+        EXPECT_EQ(ask("ana@primaria.ro", "A1", request({"/INFO"})).value("/CODCONF"), "DA") << c.name;
+    }
+    EXPECT_TRUE(QDir(m_store.path() + "/archives").entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(m_store.path() + "/Srv"));
+}
+
+TEST_F(BackupService, AFloodOfBadPasswordsShutsOutTheAddress)
+{
+    confirmedAccount("ana@primaria.ro", "A1");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(ask("ana@primaria.ro", QByteArray("GHICIT") + char('0' + i), request({"/INFO"})).value("/PASS"), "NO");
+    RawClient refused(m_server->port());
+    EXPECT_EQ(refused.receive().type, quint32(kNotLetIn));
+    EXPECT_TRUE(refused.closedByServer());
+    // Even the right password waits until the failures age out.
+    EXPECT_TRUE(ask("ana@primaria.ro", "A1", request({"/INFO"})).lines.isEmpty());
+}
+
+TEST_F(BackupService, TheReminderSendsATemporaryPasswordAndKeepsTheOldOne)
+{
+    confirmedAccount("ana@primaria.ro", "VECHE");
+    const ParsedFile reply = ask("ana@primaria.ro", "UITATA", request({"/EMAIL_PASS"}));
+    EXPECT_TRUE(reply.value("/MSG_DLG").contains("ana@primaria.ro"));
+    const QRegularExpressionMatch m =
+        QRegularExpression("temporara .* este: ([A-Z0-9]{10})").match(outboxMail(m_server->outbox(), "temporara"));
+    ASSERT_TRUE(m.hasMatch());
+    const QByteArray temporary = m.captured(1).toLatin1();
+    EXPECT_EQ(ask("ana@primaria.ro", temporary, request({"/INFO"})).value("/CODCONF"), "DA");
+    EXPECT_EQ(ask("ana@primaria.ro", "VECHE", request({"/INFO"})).value("/CODCONF"), "DA");
+    EXPECT_FALSE(ask("ana@primaria.ro", temporary, request({"/SET_PASS NOUA"})).value("/MSG_DLG").isEmpty());
+    EXPECT_EQ(ask("ana@primaria.ro", "VECHE", request({"/INFO"})).value("/PASS"), "NO");
+    EXPECT_EQ(ask("ana@primaria.ro", temporary, request({"/INFO"})).value("/PASS"), "NO");
+    EXPECT_EQ(ask("ana@primaria.ro", "NOUA", request({"/INFO"})).value("/CODCONF"), "DA");
+}
+
+TEST(WebQuery, ParametersArePercentDecoded)
+{
+    const QMap<QString, QString> q =
+        server::decodeQuery("nume=Hestavo+%3A+Ion&produs=a%26b%3Dc%2Bd%25e%23f+g&mail=x%40y.ro&gol=&solo");
+    EXPECT_EQ(q.value("nume"), "Hestavo : Ion");
+    EXPECT_EQ(q.value("produs"), "a&b=c+d%e#f g");
+    EXPECT_EQ(q.value("mail"), "x@y.ro");
+    EXPECT_TRUE(q.contains("gol"));
+    EXPECT_TRUE(q.contains("solo"));
+}
+
+TEST(ServerProgram, StopsCleanlyOnSigterm)
+{
+    app();
+    QTemporaryDir store;
+    QProcess process;
+    process.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", "0"});
+    // Port 0 is refused by the command line: the program says so and ends.
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("--port"));
+
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+    process.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", port});
+    ASSERT_TRUE(process.waitForStarted(20000));
+    QTcpSocket socket;
+    for (int i = 0; i < 100 && socket.state() != QAbstractSocket::ConnectedState; ++i) {
+        socket.connectToHost("127.0.0.1", port.toUShort());
+        if (!socket.waitForConnected(200))
+            QThread::msleep(100);
+    }
+    ASSERT_EQ(socket.state(), QAbstractSocket::ConnectedState);
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    QFile log(store.path() + "/server.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("asculta pe 127.0.0.1:" + port.toLatin1()));
+    EXPECT_TRUE(text.trimmed().endsWith("oprit"));
+}
+
+TEST(ServerConfiguration, CommandLineOverTheStoreFile)
+{
+    QTemporaryDir store;
+    QFile conf(store.path() + "/server.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("[server]\r\nport=2000\r\nquota-mb=7\r\npublic-address=backup.exemplu.ro\r\n");
+    conf.close();
+    server::ServerConfig c;
+    QString error;
+    ASSERT_TRUE(server::parseServerConfig({"--store", store.path(), "--port", "3000"}, &c, &error));
+    EXPECT_EQ(c.port, 3000);
+    EXPECT_EQ(c.quotaBytes, 7LL * 1024 * 1024);
+    EXPECT_EQ(c.addressFileText(), "backup.exemplu.ro");
+    EXPECT_FALSE(c.tls());
+
+    struct Case {
+        const char* name;
+        QStringList arguments;
+    };
+    const Case refused[] = {
+        {"no store", {"--port", "1235"}},
+        {"unknown option", {"--store", store.path(), "--color", "red"}},
+        {"port not a number", {"--store", store.path(), "--port", "x"}},
+        {"port out of range", {"--store", store.path(), "--port", "70000"}},
+        {"missing value", {"--store", store.path(), "--quota-mb"}},
+        {"certificate without key", {"--store", store.path(), "--tls-cert", "a.crt"}},
+    };
+    for (const Case& r : refused) {
+        error.clear();
+        EXPECT_FALSE(server::parseServerConfig(r.arguments, &c, &error)) << r.name;
+        EXPECT_FALSE(error.isEmpty()) << r.name;
+    }
+}
+
+TEST(ServerOutbox, AnAddressWithLineBreaksCannotAddHeaders)
+{
+    QTemporaryDir dir;
+    server::Outbox outbox(dir.path());
+    const QString file = outbox.send("ion@dej.ro\r\nBcc: toti@exemplu.ro", "Sugestie\nX-Extra: 1", "text");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        EXPECT_FALSE(line.startsWith("Bcc:"));
+        EXPECT_FALSE(line.startsWith("X-Extra:"));
+    }
+    EXPECT_TRUE(lines.value(0).startsWith("To: ion@dej.ro"));
+}
