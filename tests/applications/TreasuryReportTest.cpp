@@ -6,18 +6,24 @@
 
 #include "app/MessageDialog.h"
 #include "app/TestMode.h"
+#include "app/main/MainWindow.h"
+#include "applications/AdministrationWindow.h"
 #include "documents/OutputError.h"
 #include "documents/PaymentListDialog.h"
 #include "documents/TreasuryReport.h"
 #include "documents/TreasuryReportDialog.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -233,4 +239,62 @@ TEST_F(TreasuryReportTest, DialogRefusesNoAccountAndAsksBeforeReplacing)
     EXPECT_EQ(testmode::choosers().last().title, "Unde punem Raportarea?");
     EXPECT_TRUE(QFileInfo::exists(Out() + "/Lemne_Trezorerie/011234567890_05-03-2022.dbf"));
     EXPECT_NE(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(TreasuryReportTest, MainWindowCommandChecksSettingsThenWritesTheReport)
+{
+    MainWindow main;
+    main.Unlock();
+    hestavo::SetWorkingMonth("12.2024");  // into the main window's own label
+    QAction* item = nullptr;
+    for (QAction* a : main.PopupMenu1->actions())
+        if (a->text() == "Raport Trezorerie")
+            item = a;
+    ASSERT_NE(item, nullptr);
+
+    // Settings incomplete: the check's error, then the administration window.
+    hestavo::AdminSettings incomplete = hestavo::AdminValues();
+    const hestavo::AdminSettings complete = incomplete;
+    incomplete.sirues.clear();
+    hestavo::SetAdminValues(incomplete);
+    bool administration = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* form = main.findChild<AdministrationWindow*>()) {
+            administration = form->isVisible();
+            form->reject();
+        }
+    });
+    item->trigger();
+    EXPECT_TRUE(administration);
+    ASSERT_FALSE(testmode::messages().isEmpty());
+    EXPECT_EQ(testmode::messages().last().title, "Raport AJPIS");
+    EXPECT_FALSE(QFileInfo::exists(Out() + "/Lemne_Trezorerie"));
+
+    // Complete: the dialog, the selection, the folder; the report is written
+    // and its folder handed to the desktop.
+    hestavo::SetAdminValues(complete);
+    testmode::answerChooser(Out());
+    bool shown = false;
+    std::function<void()> whenShown = [&] {
+        auto* dialog = main.findChild<TreasuryReportDialog*>();
+        if (!dialog || !dialog->isVisible()) {
+            if (auto* form = main.findChild<AdministrationWindow*>(); form && form->isVisible()) {
+                ADD_FAILURE() << testmode::messages().last().text.toStdString();
+                return form->reject();
+            }
+            return QTimer::singleShot(10, whenShown);
+        }
+        shown = true;
+        dialog->DataV->setDate(QDate(2022, 3, 5));
+        QTimer::singleShot(0, [] { PaymentListDialog::instance().confirm(); });
+        dialog->createReport();
+        if (dialog->isVisible())
+            dialog->reject();
+    };
+    QTimer::singleShot(0, whenShown);
+    item->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(QFileInfo::exists(Out() + "/Lemne_Trezorerie/011234567890_05-03-2022.dbf"));
+    ASSERT_FALSE(testmode::shellCalls().isEmpty());
+    EXPECT_EQ(testmode::shellCalls().last().path, Out() + "/Lemne_Trezorerie");
 }
