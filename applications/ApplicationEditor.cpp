@@ -6,7 +6,7 @@
 #include "applications/CnpEdit.h"
 #include "applications/CommandGuard.h"
 #include "applications/HouseholdMembers.h"
-#include "applications/MemberDialog.h"
+#include "applications/MemberListPanel.h"
 #include "applications/RegisterQueries.h"
 #include "applications/SupplementDialog.h"
 #include "applications/TextInput.h"
@@ -28,12 +28,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
-#include <QTableView>
 #include <QVBoxLayout>
 
 using namespace hestavo;
@@ -103,8 +100,6 @@ ApplicationEditor::ApplicationEditor(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ApplicationEditor");
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    m_members = new QStandardItemModel(0, 4, this);
-    m_members->setHorizontalHeaderLabels({"Titular", "CNP", "Venit", "Calitate"});
 
     saveButton = new QPushButton("&Memoreaza", this);
     saveButton->setObjectName("Save");
@@ -120,7 +115,9 @@ ApplicationEditor::ApplicationEditor(QWidget* parent) : QDialog(parent)
     left->addWidget(buildHouseholdGroup());
     left->addWidget(buildControlGroup());
     auto* right = new QVBoxLayout;
-    right->addWidget(buildMembersGroup(), 1);
+    memberList = new MemberListPanel(this);
+    updateFromMembers = memberList->updateFromMembers;
+    right->addWidget(memberList, 1);
     right->addWidget(buildAidGroup());
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
@@ -134,9 +131,8 @@ ApplicationEditor::ApplicationEditor(QWidget* parent) : QDialog(parent)
     connect(cnpField, &QLineEdit::textChanged, this, &ApplicationEditor::cnpChanged);
     connect(status, &QComboBox::currentIndexChanged, this, &ApplicationEditor::statusChanged);
     connect(updateFromMembers, &QCheckBox::clicked, this, &ApplicationEditor::RecountFromMembers);
-    connect(addMemberButton, &QPushButton::clicked, this, &ApplicationEditor::addMember);
-    connect(modifyMemberButton, &QPushButton::clicked, this, &ApplicationEditor::modifyMember);
-    connect(deleteMemberButton, &QPushButton::clicked, this, &ApplicationEditor::deleteMember);
+    connect(memberList, &MemberListPanel::addClicked, this, &ApplicationEditor::addMember);
+    connect(memberList, &MemberListPanel::changed, this, &ApplicationEditor::RecountFromMembers);
     connect(solidFuel, &QCheckBox::clicked, this, &ApplicationEditor::solidFuelToggled);
     connect(gasButton, &QPushButton::clicked, this, [this] { editSupplement('G'); });
     connect(electricityButton, &QPushButton::clicked, this, [this] { editSupplement('E'); });
@@ -284,39 +280,6 @@ QWidget* ApplicationEditor::buildControlGroup()
     return group;
 }
 
-QWidget* ApplicationEditor::buildMembersGroup()
-{
-    auto* group = new QGroupBox("LISTA MEMBRILOR", this);
-    memberGrid = new QTableView(group);
-    memberGrid->setObjectName("MemberGrid");
-    memberGrid->setModel(m_members);
-    memberGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    memberGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    memberGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    memberGrid->verticalHeader()->hide();
-    memberGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    memberGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    memberGrid->setMinimumHeight(140);
-    updateFromMembers = Box(group, "Actualizare in cerere", "UpdateFromMembers");
-    addMemberButton = new QPushButton("Adauga membru", group);
-    addMemberButton->setObjectName("AddMember");
-    modifyMemberButton = new QPushButton("Modifica membru", group);
-    modifyMemberButton->setObjectName("ModifyMember");
-    deleteMemberButton = new QPushButton("Sterge membru", group);
-    deleteMemberButton->setObjectName("DeleteMember");
-    for (QPushButton* b : {addMemberButton, modifyMemberButton, deleteMemberButton})
-        b->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(updateFromMembers);
-    buttons->addStretch(1);
-    buttons->addWidget(addMemberButton);
-    buttons->addWidget(modifyMemberButton);
-    buttons->addWidget(deleteMemberButton);
-    auto* layout = new QVBoxLayout(group);
-    layout->addWidget(memberGrid, 1);
-    layout->addLayout(buttons);
-    return group;
-}
 
 QWidget* ApplicationEditor::buildAidGroup()
 {
@@ -362,12 +325,6 @@ QWidget* ApplicationEditor::buildAidGroup()
     return group;
 }
 
-MemberDialog& ApplicationEditor::memberDialog()
-{
-    if (!m_memberDialog)
-        m_memberDialog = new MemberDialog(this);
-    return *m_memberDialog;
-}
 
 SupplementDialog& ApplicationEditor::supplementDialog()
 {
@@ -435,7 +392,7 @@ void ApplicationEditor::ResetEditor()
     gas = electricity = thermal = SupplyContract{};
     solidFuel->setChecked(true);
     solidFuelToggled(true);
-    m_members->removeRows(0, m_members->rowCount());
+    memberList->clearList();
     m_lookupOpen = lookup;
 }
 
@@ -452,7 +409,8 @@ void ApplicationEditor::beginAdd()
         throw engine::Error("Nu se poate crea tabelul temporar al membrilor FOm.dbf");
     CreateMembersTable(m_membersTable);
     m_memberKey = -2;
-    reloadMembers(-1);
+    memberList->setTable(m_membersTable, m_memberKey);
+    memberList->reload();
     updateFromMembers->setChecked(PeekKey("ACTUALIZARE") > 1);
     m_lookupOpen = true;
     cnpField->setFocus();
@@ -472,7 +430,8 @@ bool ApplicationEditor::beginModify(qint64 key)
     if (!found)
         return false;
     loadRecord(found->record);
-    reloadMembers(-1);
+    memberList->setTable(m_membersTable, m_memberKey);
+    memberList->reload();
     m_lookupOpen = true;
     cnpField->setFocus();
     return true;
@@ -564,32 +523,7 @@ void ApplicationEditor::loadRecord(const ApplicationRecord& r)
 
 // ---- members ----
 
-int ApplicationEditor::memberCount() const { return m_members->rowCount(); }
-
-void ApplicationEditor::reloadMembers(qint64 selectNrom)
-{
-    m_members->removeRows(0, m_members->rowCount());
-    int selected = -1;
-    for (const HouseholdMember& m : HouseholdMembers(m_membersTable, m_memberKey).list()) {
-        QList<QStandardItem*> row{new QStandardItem(m.name), new QStandardItem(m.cnp),
-                                  new QStandardItem(formatFixed(m.income)), new QStandardItem(m.role)};
-        row[0]->setData(m.nrom, Qt::UserRole);
-        if (m.nrom == selectNrom)
-            selected = m_members->rowCount();
-        m_members->appendRow(row);
-    }
-    const int row = selected >= 0 ? selected : m_members->rowCount() - 1;
-    if (row >= 0)
-        memberGrid->selectRow(row);
-}
-
-qint64 ApplicationEditor::currentMemberKey() const
-{
-    const QModelIndex i = memberGrid->currentIndex();
-    if (!i.isValid() || m_members->rowCount() == 0)
-        return -1;
-    return m_members->item(i.row(), 0)->data(Qt::UserRole).toLongLong();
-}
+int ApplicationEditor::memberCount() const { return int(memberList->members().size()); }
 
 void ApplicationEditor::RecountFromMembers()
 {
@@ -600,9 +534,9 @@ void ApplicationEditor::RecountFromMembers()
     const QDate a14 = d.addYears(-14);
     Money total = 0;
     int young = 0, older = 0;
-    for (int r = 0; r < m_members->rowCount(); ++r) {
-        total += parseFixed(m_members->item(r, 2)->text());
-        const QDate born = Cnp::birthDate(m_members->item(r, 1)->text());
+    for (const HouseholdMember& m : memberList->members()) {
+        total += m.income;
+        const QDate born = Cnp::birthDate(m.cnp);
         if (born < a18)
             continue;
         if (born > a14)
@@ -610,71 +544,13 @@ void ApplicationEditor::RecountFromMembers()
         else
             ++older;
     }
-    members->setText(QString::number(m_members->rowCount()));
+    members->setText(QString::number(memberCount()));
     income->setText(formatFixed(total));
     children14->setText(QString::number(young));
     children18->setText(QString::number(older));
 }
 
-void ApplicationEditor::addMember()
-{
-    MemberDialog& dialog = memberDialog();
-    dialog.incomeField->setText("0");
-    dialog.roleList->setCurrentIndex(0);
-    if (m_members->rowCount() == 0) {
-        dialog.nameField->setText(applicant->text());
-        dialog.cnpField->setText(cnpField->text());
-    } else {
-        const QString name = CleanText(applicant->text());
-        const int space = name.indexOf(u' ');
-        dialog.nameField->setText(space < 0 ? QString() : name.left(space + 1));
-        dialog.cnpField->clear();
-    }
-    if (!dialog.EditMember("Adauga membru", QString()))
-        return;
-    RunCommand([&] {
-        const qint64 nrom = HouseholdMembers(m_membersTable, m_memberKey).add(dialog.member());
-        reloadMembers(nrom);
-        RecountFromMembers();
-    });
-}
-
-void ApplicationEditor::modifyMember()
-{
-    const qint64 nrom = currentMemberKey();
-    if (nrom < 0)
-        return;   // nothing listed, nothing to change
-    const int row = memberGrid->currentIndex().row();
-    MemberDialog& dialog = memberDialog();
-    dialog.nameField->setText(m_members->item(row, 0)->text());
-    dialog.cnpField->setText(m_members->item(row, 1)->text());
-    dialog.incomeField->setText(m_members->item(row, 2)->text());
-    SelectComboText(dialog.roleList, m_members->item(row, 3)->text());
-    if (!dialog.EditMember("Modificare membru", QString::number(nrom)))
-        return;
-    RunCommand([&] {
-        HouseholdMember changed = dialog.member();
-        changed.nrom = nrom;
-        HouseholdMembers(m_membersTable, m_memberKey).change(changed);
-        reloadMembers(nrom);
-        RecountFromMembers();
-    });
-}
-
-void ApplicationEditor::deleteMember()
-{
-    const qint64 nrom = currentMemberKey();
-    if (nrom < 0)
-        return;   // nothing listed, nothing to delete
-    const QString name = m_members->item(memberGrid->currentIndex().row(), 0)->text();
-    if (MessageDialog::Mesaj("Stergere Membru", "Stergeti pe " + name + " ?", kButtonsYesNo, kKindConfirmation) != kResultYes)
-        return;
-    RunCommand([&] {
-        HouseholdMembers(m_membersTable, m_memberKey).remove(nrom);
-        reloadMembers(-1);
-        RecountFromMembers();
-    });
-}
+void ApplicationEditor::addMember() { memberList->addMember(applicant->text(), cnpField->text()); }
 
 // ---- supplements ----
 
@@ -759,8 +635,7 @@ void ApplicationEditor::lookUpCnp()
             electricity.amount = amounts.electric;
         }
         showAmounts();
-        HouseholdMembers(m_membersTable, m_memberKey).replaceWithMembersOf(match->key);
-        reloadMembers(-1);
+        memberList->replaceWithMembersOf(match->key);
     }
     RecountFromMembers();
     const QString who = match->month == 1 ? "Beneficiar VMG" : match->month == 2 ? "Beneficiar ASF" : "A mai depus";

@@ -7,19 +7,19 @@
 #pragma once
 
 #include "applications/ApplicationRecord.h"
+#include "applications/MemberListPanel.h"
 
 #include <QDialog>
 
 class CnpEdit;
 class MemberDialog;
+class MemberListPanel;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStandardItemModel;
-class QTableView;
 class SupplementDialog;
 
 class ApplicationEditor : public QDialog {
@@ -44,14 +44,14 @@ public:
     // when "Actualizare in cerere" is ticked.
     void RecountFromMembers();
     // Re-reads the member list from the editor's members table.
-    void refreshMembers() { reloadMembers(-1); }
+    void refreshMembers() { memberList->reload(); }
     // "&Memoreaza": the acceptance checks in order; closes accepted when all pass.
     void saveApplication();
 
     // Member and supplement commands of the editor.
     void addMember();
-    void modifyMember();
-    void deleteMember();
+    void modifyMember() { memberList->modifyMember(); }
+    void deleteMember() { memberList->deleteMember(); }
     void editSupplement(char kind);
 
     bool isSaved() const { return m_saved; }
@@ -60,7 +60,7 @@ public:
     QString membersTable() const { return m_membersTable; }
     qint64 memberKey() const { return m_memberKey; }
     int memberCount() const;
-    MemberDialog& memberDialog();
+    MemberDialog& memberDialog() { return memberList->memberDialog(); }
     SupplementDialog& supplementDialog();
 
     CnpEdit* cnpField;
@@ -89,11 +89,8 @@ public:
     QComboBox* occupation;
     QLineEdit* children14;
     QLineEdit* children18;
-    QTableView* memberGrid;
-    QCheckBox* updateFromMembers;
-    QPushButton* addMemberButton;
-    QPushButton* modifyMemberButton;
-    QPushButton* deleteMemberButton;
+    MemberListPanel* memberList;
+    QCheckBox* updateFromMembers;   // the member list's "Actualizare in cerere"
     QCheckBox* heatingAid;
     QCheckBox* solidFuel;
     QPushButton* gasButton;
@@ -114,7 +111,6 @@ private:
     QWidget* buildApplicationGroup();
     QWidget* buildHouseholdGroup();
     QWidget* buildControlGroup();
-    QWidget* buildMembersGroup();
     QWidget* buildAidGroup();
     void statusChanged();
     void solidFuelToggled(bool on);
@@ -122,8 +118,6 @@ private:
     void cnpChanged();
     void lookUpCnp();
     void loadRecord(const hestavo::ApplicationRecord& r);
-    void reloadMembers(qint64 selectNrom);
-    qint64 currentMemberKey() const;
     bool runChecks();
     hestavo::ApplicationRecord collect() const;
     void storeDefaults();
@@ -137,7 +131,5 @@ private:
     qint64 m_memberKey = -2;
     QString m_membersTable;
     hestavo::ApplicationRecord m_record;
-    QStandardItemModel* m_members;
-    MemberDialog* m_memberDialog = nullptr;
     SupplementDialog* m_supplementDialog = nullptr;
 };

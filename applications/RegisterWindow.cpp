@@ -222,6 +222,8 @@ void RegisterWindow::Open()
 {
     if (!RunCommand([this] { openList(); }))
         return;
+    // The clerk's working screen: as large as the screen allows.
+    setWindowState(windowState() | Qt::WindowMaximized);
     exec();
     model->close();
 }

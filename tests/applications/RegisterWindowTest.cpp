@@ -303,3 +303,25 @@ TEST_F(RegisterWindowTest, EnterAndDoubleClickOpenTheEditorOnTheCurrentRow)
     emit m_window->grid->doubleClicked(QModelIndex());
     EXPECT_EQ(seen.size(), 2) << "nothing listed: the editor stays closed";
 }
+
+TEST_F(RegisterWindowTest, CopyWithDuplicatesOffersTheListAndCopiesNothing)
+{
+    AddRow({20, "11.2024", "POP ION", "1800101123450"});
+    AddRow({21, "11.2024", "NOU GIGI", "1990101123452"});
+    testmode::answerMessage(kResultYes);
+    m_window->copyFrom("11.2024");
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Adaugare Cereri");
+    EXPECT_EQ(testmode::messages()[0].text, "\r1 CNP-uri exista deja in aceasta luna!\rDoriti sa vedeti lista lor?");
+    ASSERT_EQ(testmode::shellCalls().size(), 1);
+    QFile list(testmode::shellCalls()[0].path);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(list.readAll().endsWith("1.  POP ION CNP: 1800101123450\r\n"));
+    EXPECT_EQ(Names(), QStringList({"POP ION", "POPESCU ANA", "RUS ANA", "ZAMFIR DAN"})) << "nothing copied";
+
+    testmode::clear();
+    m_window->copyFrom("01.2025");   // a month with no applications: nothing to copy, no question
+    EXPECT_TRUE(testmode::messages().isEmpty());
+    EXPECT_EQ(testmode::progressTexts(), QStringList({"Copii cererile..."}));
+    EXPECT_EQ(CurrentName(), "ZAMFIR DAN") << "the cursor goes to the last row after a copy";
+}
