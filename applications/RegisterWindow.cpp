@@ -16,6 +16,7 @@
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
+#include "documents/PaymentListDialog.h"
 #include "app/ProblemHint.h"
 #include "app/Shell.h"
 #include "data/Db.h"
@@ -206,7 +207,8 @@ void RegisterWindow::buildButtons(QLayout* column)
             notAvailable();
         });
     connect(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
-    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, payment})
+    connect(payment, &QPushButton::clicked, this, [this] { ShowPaymentList(m_month); });
+    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet})
         connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
 }
 

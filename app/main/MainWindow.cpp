@@ -13,6 +13,8 @@
 #include "backup/LoginDialog.h"
 #include "backup/SuggestionWindow.h"
 #include "documents/TemplateStore.h"
+#include "documents/TreasuryReportDialog.h"
+#include "data/Months.h"
 #include "reports/AnnexAdderDialog.h"
 #include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
@@ -240,7 +242,8 @@ void MainWindow::buildMenus()
     QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
     connect(treasury, &QAction::triggered, this, [this] {
         if (!SettingsComplete())
-            openAdministration();
+            return openAdministration();
+        ShowTreasuryReport(MonthToSerial(hestavo::WorkingMonthText()), this);
     });
     connect(PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta")), &QAction::triggered, this,
             &hestavo::PersonsAgeListCommand);
