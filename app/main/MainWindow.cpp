@@ -3,6 +3,7 @@
 #include "app/MessageDialog.h"
 #include "applications/AdminCommands.h"
 #include "applications/WorkingMonthWindow.h"
+#include "applications/RegisterWindow.h"
 #include "applications/AdministrationWindow.h"
 #include "applications/WorkingMonth.h"
 #include "app/AuditLogWindow.h"
@@ -357,7 +358,11 @@ void MainWindow::OpenWorkingMonths()
     form.Open();
 }
 
-void MainWindow::OpenRegister() {}
+void MainWindow::OpenRegister()
+{
+    RegisterWindow window(this);
+    window.Open();
+}
 
 void MainWindow::OpenAdministration()
 {

@@ -1,0 +1,80 @@
+// Screenshots of the register, the editor with members and supplements, and
+// the member and supplement dialogs, on a demo month, at 1366x768.
+#include "applications/ApplicationEditor.h"
+#include "applications/CnpEdit.h"
+#include "applications/MemberDialog.h"
+#include "applications/RegisterModel.h"
+#include "applications/RegisterWindow.h"
+#include "applications/SupplementDialog.h"
+#include "applications/WorkingMonth.h"
+#include "app/TestMode.h"
+#include "data/Db.h"
+#include "data/Months.h"
+#include "data/Paths.h"
+#include "data/Settings.h"
+#include "bench/applications/DemoTown.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+void Shoot(QWidget& w, const QString& file)
+{
+    w.show();
+    QApplication::processEvents();
+    w.grab().save(file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen:size=1366x768");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "register_shots OUTPUT-FOLDER\n");
+        return 1;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir dir;
+    const demodb::Summary town = MakeDemoTown(dir.path(), 400, 2);
+    testmode::enable();
+    hestavo::SetWorkingMonth(SerialToMonth(town.monthSerials.back()));
+
+    RegisterWindow window;
+    window.setGeometry(0, 0, 1366, 768);
+    window.openList();
+    Shoot(window, out + "/register-window.png");
+    window.grid->horizontalScrollBar()->setValue(window.grid->horizontalScrollBar()->maximum());
+    Shoot(window, out + "/register-window-right.png");
+
+    ApplicationEditor& editor = ApplicationEditor::instance();
+    editor.beginModify(window.model->keyAt(3));
+    editor.adjustSize();
+    Shoot(editor, out + "/register-editor.png");
+
+    MemberDialog& member = editor.memberDialog();
+    member.setWindowTitle("Adauga membru");
+    member.nameField->setText("POPESCU MARIA-MAGDALENA");
+    member.cnpField->setText("2800229123459");
+    member.incomeField->setText("1250.50");
+    Shoot(member, out + "/register-member.png");
+
+    SupplementDialog& supplement = editor.supplementDialog();
+    supplement.prepare('E', editor.electricity, editor.applicant->text(), editor.cnpField->text(), false,
+                       editor.memberKey());
+    Shoot(supplement, out + "/register-supplement.png");
+    editor.finish();
+    testmode::disable();
+    return 0;
+}
