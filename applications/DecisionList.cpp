@@ -3,13 +3,10 @@
 #include <memory> // engine/ResultSet.h uses std::unique_ptr
 
 #include "applications/DocumentRefusal.h"
+#include "applications/DocumentRows.h"
 #include "data/Db.h"
 #include "data/Months.h"
-#include "documents/RtfTemplate.h"
-#include "documents/TemplateStore.h"
 #include "engine/Database.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 #include <vector>
@@ -18,63 +15,53 @@ namespace hestavo {
 
 namespace {
 
-using Tags = std::vector<std::pair<QString, QString>>;
-
-QString Text(const engine::ResultSet& rs, const char* column) { return QString::fromStdString(rs.text(column)); }
-
-QString DateText(const engine::ResultSet& rs, const char* column)
-{
-    const auto d = rs.date(column);
-    return d && d->isValid() ? QString::fromStdString(d->toText()) : QString();
-}
-
-QString Whole(double value) { return QString::number(qint64(value)); }
+using Tags = PageTags;
 
 // "X" and the amount when a supplement is paid; " " and "0" otherwise.
 void AddSupplement(Tags& tags, const engine::ResultSet& rs, const char* mark, const char* column)
 {
     const bool paid = rs.number(column) > 0;
     tags.emplace_back(QString::fromLatin1(mark), paid ? QStringLiteral("X") : QStringLiteral(" "));
-    tags.emplace_back(QStringLiteral("[") + column + "]", paid ? Text(rs, column) : QStringLiteral("0"));
+    tags.emplace_back(QStringLiteral("[") + column + "]", paid ? RowText(rs, column) : QStringLiteral("0"));
 }
 
 QString Residence(const engine::ResultSet& rs)
 {
-    const QString locality = Text(rs, "LOCALIT").trimmed();
-    const QString address = Text(rs, "ADRESA").trimmed();
+    const QString locality = RowText(rs, "LOCALIT").trimmed();
+    const QString address = RowText(rs, "ADRESA").trimmed();
     return locality.isEmpty() ? address : address + ", " + locality;
 }
 
 Tags DecisionTags(const engine::ResultSet& rs, const AdminSettings& s, const QDate& aidStart)
 {
-    const QString number = Text(rs, "NR_DISP").trimmed();
-    const QString cnp = Text(rs, "CNP");
+    const QString number = RowText(rs, "NR_DISP").trimmed();
+    const QString cnp = RowText(rs, "CNP");
     const double amount = rs.number("CUANTUM");
-    const QString applicationDate = DateText(rs, "DATACERE");
+    const QString applicationDate = RowDate(rs, "DATACERE");
     Tags tags{
         {"[JUDET]", s.judet},
         {"[TIPLOC]", LocalityTypes().value(s.tiploc)},
         {"[LOC]", s.primaria},
         {"[NR]", number.isEmpty() || number == "0" ? QStringLiteral("..........") : number},
-        {"[DATA]", DateText(rs, "DATADISP")},
+        {"[DATA]", RowDate(rs, "DATADISP")},
         {"[DATA01]", aidStart.toString(QStringLiteral("dd.MM.yyyy"))},
-        {"[DLUI]", cnp.startsWith('1') || cnp.startsWith('5') ? QStringLiteral("domnului") : QStringLiteral("doamnei")},
-        {"[NUME]", Text(rs, "TITULAR")},
-        {"[NRCERERE]", Text(rs, "NR_CERE")},
+        {"[DLUI]", Salutation(cnp)},
+        {"[NUME]", RowText(rs, "TITULAR")},
+        {"[NRCERERE]", RowText(rs, "NR_CERE")},
         {"[DATACERERE]", applicationDate},
-        {"[NRDATACERE]", Text(rs, "NR_CERE") + "/" + applicationDate},
+        {"[NRDATACERE]", RowText(rs, "NR_CERE") + "/" + applicationDate},
         {"[PRIMAR]", s.primar},
         {"[LOCART]", LocalityGenitive(s.tiploc)},
         {"[Domiciliu]", Residence(rs)},
         {"[CNP]", cnp},
-        {"[Motiv]", Text(rs, "MOTIVR")},
+        {"[Motiv]", RowText(rs, "MOTIVR")},
         {"[SECRETAR]", s.viceprimar},
         {"[CONTABIL]", s.contabil},
-        {"[SUMA]", Whole(amount)},
+        {"[SUMA]", RowWhole(rs, "CUANTUM")},
         {"[LITERA]", QString(QChar::fromLatin1(BracketLetter(s.brackets, int(amount))))},
-        {"[PERIOADA]", Whole(rs.number("NR_LUNI"))},
-        {"[TOTAL]", Whole(rs.number("TOTAL"))},
-        {"[CUAJUT]", Text(rs, "CUAJUT")},
+        {"[PERIOADA]", RowWhole(rs, "NR_LUNI")},
+        {"[TOTAL]", RowWhole(rs, "TOTAL")},
+        {"[CUAJUT]", RowText(rs, "CUAJUT")},
     };
     AddSupplement(tags, rs, "[SL]", "SUMAL");
     AddSupplement(tags, rs, "[SG]", "SUMAG");
@@ -127,30 +114,14 @@ int WriteDecisions(const QString& workingMonth, const DecisionListing& listing, 
         throw DocumentRefusal(QStringLiteral("Listare dispozitii"),
                               "\rNu exista nici un numar de dipozitie in intervalul " + QString::number(listing.from)
                                   + " - " + QString::number(listing.to) + " !");
-    const EditableTemplate* entry = FindEditableTemplate(DecisionTemplateFile(listing.status));
-    const QString model = entry ? EditableTemplatePath(*entry) : DecisionTemplateFile(listing.status);
-    if (!entry || !QFileInfo::exists(model))
-        throw DocumentRefusal(QStringLiteral("Listare Dispozitii"), "Nu exista modelul " + model + "!");
-    if (TemplateIsOpen(output))
-        throw DocumentRefusal(QStringLiteral("Listare Dispozitii"), "Nu pot scrie pe harddisk!");
     // Numeric order of the decision numbers: "9" before "10".
     std::stable_sort(decisions.begin(), decisions.end(),
                      [](const Decision& a, const Decision& b) { return a.number < b.number; });
-
-    documents::RtfTemplate rtf;
-    rtf.setRTFSursa(model);
-    rtf.setRTFDest(output);
-    if (!rtf.BeginDocument())
-        throw DocumentRefusal(QStringLiteral("Listare Dispozitii"), "Nu pot scrie pe harddisk!");
-    for (std::size_t i = 0; i < decisions.size(); ++i) {
-        rtf.ClearTags();
-        for (const auto& [tag, value] : decisions[i].tags)
-            rtf.AddTag(tag, value);
-        rtf.AppendBody(1);
-        if (i + 1 < decisions.size())
-            rtf.AppendPageBreak();
-    }
-    rtf.EndDocument();
+    std::vector<PageTags> pages;
+    pages.reserve(decisions.size());
+    for (Decision& d : decisions)
+        pages.push_back(std::move(d.tags));
+    WritePages(DecisionTemplateFile(listing.status), output, pages, QStringLiteral("Listare Dispozitii"));
     return int(decisions.size());
 }
 

@@ -14,6 +14,7 @@
 #include "applications/OtherMonthPicker.h"
 #include "applications/ProgressSink.h"
 #include "applications/RegisterModel.h"
+#include "applications/ReportRangeDialog.h"
 #include "applications/ReportNumberingDialog.h"
 #include "applications/SetAidDialog.h"
 #include "applications/TextInput.h"
@@ -217,7 +218,8 @@ void RegisterWindow::buildButtons(QLayout* column)
             return ShowProblemHint("Nu aveti afisata nici o cerere!", numberReports);
         numberReportsAsked();
     });
-    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, payment, persons})
+    connect(listReports, &QPushButton::clicked, this, [this] { ListReports(this); });
+    for (QPushButton* later : {inquiryAdd, inquiryShow, inquiryDelete, sheet, payment, persons})
         connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
 }
 

@@ -5,6 +5,7 @@
 
 #include "applications/DecisionList.h"
 #include "applications/DocumentRefusal.h"
+#include "applications/ReportList.h"
 #include "documents/TemplateStore.h"
 
 #include <QCoreApplication>
@@ -160,6 +161,47 @@ TEST_F(DecisionListTest, RefusalsWriteNothing)
         EXPECT_TRUE(r.text().startsWith("Nu exista modelul ")) << r.text().toStdString();
     }
     EXPECT_FALSE(QFile::exists(rtf));
+}
+
+TEST_F(DecisionListTest, ReportsOfApprovedApplicationsInTheRange)
+{
+    if (!HaveLibreOffice())
+        GTEST_SKIP() << "LibreOffice not installed";
+    settings.intocmit = QStringLiteral("ŢARĂ ELENA");
+    settings.director = QStringLiteral("DIRECTOR DAN");
+    AddDecision(1, "1", "APROBAT", "ŞTEFAN ŢIGĂNUŞ", "1800101000011", 256, 30);
+    AddDecision(2, "2", "APROBAT", "POPESCU MARIA", "2800101000022", 360, 0);
+    AddDecision(3, "3", "RESPINS", "ION VASILE", "5010101000033", 0, 0);
+    AddDecision(4, "4", "APROBAT", "AFARA DIN INTERVAL", "5010101000044", 100, 0);
+    const struct { int key; int report; } numbers[] = {{1, 7}, {2, 8}, {3, 8}, {4, 20}};
+    for (const auto& n : numbers)
+        Exec("UPDATE " + quotedTable("Cereri.dbf") + " SET NR_REF=" + QString::number(n.report)
+             + " WHERE NRCRT=" + QString::number(n.key));
+    QTemporaryDir out;
+    const QString rtf = out.filePath("Referat.rtf");
+    ASSERT_EQ(WriteReports(kMonth, {7, 10, QDate(2024, 11, 30)}, settings, rtf), 2);
+    QFile txt(Convert(rtf, QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt")));
+    ASSERT_TRUE(txt.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(txt.readAll());
+    EXPECT_EQ(PdfPages(Convert(rtf, QStringLiteral("pdf"), QStringLiteral("pdf"))), 2);
+    const auto raw = QRegularExpression(QStringLiteral("\\[[A-Za-z][A-Za-z0-9]+\\]")).match(text);
+    EXPECT_FALSE(raw.hasMatch()) << "raw placeholder " << raw.captured().toStdString();
+    for (const QString& value : {QStringLiteral("ŞTEFAN ŢIGĂNUŞ"), QStringLiteral("POPESCU MARIA"),
+                                 QStringLiteral("1800101000011"), QStringLiteral("2800101000022"),
+                                 QStringLiteral("30.11.2024"), QStringLiteral("256"), QStringLiteral("1280"),
+                                 QStringLiteral("ŢARĂ ELENA"), QStringLiteral("STR. MARE NR. 1, SAT")})
+        EXPECT_TRUE(text.contains(value)) << value.toStdString();
+    EXPECT_LT(text.indexOf(QStringLiteral("ŞTEFAN")), text.indexOf(QStringLiteral("POPESCU")));
+    for (const char* absent : {"ION VASILE", "AFARA DIN INTERVAL"})
+        EXPECT_FALSE(text.contains(QString::fromLatin1(absent))) << absent;
+
+    try {
+        WriteReports(kMonth, {21, 30, QDate(2024, 11, 30)}, settings, out.filePath("none.rtf"));
+        ADD_FAILURE() << "no refusal";
+    } catch (const DocumentRefusal& r) {
+        EXPECT_EQ(r.text().trimmed(), QStringLiteral("Nu exista niciun Referat in intervalul 21 - 30 !"));
+    }
+    EXPECT_FALSE(QFile::exists(out.filePath("none.rtf")));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "applications/DecisionList.h"
 #include "applications/DocumentRefusal.h"
 #include "applications/Numbering.h"
+#include "applications/ReportList.h"
 #include "data/Months.h"
 
 #include <QDate>
@@ -147,6 +148,22 @@ void RunDecisions(CliContext& context, const QStringList& arguments)
     }
 }
 
+void RunReports(CliContext& context, const QStringList& arguments)
+{
+    const QString month = MonthOf(context);
+    const Options o(arguments, {});
+    const ReportListing listing{o.number("--from"), o.number("--to"), o.date("--date", DefaultReportDate())};
+    if (listing.to < listing.from)
+        throw CliFailure(QStringLiteral("Interval incorect!"));
+    if (o.text("--out").isEmpty())
+        throw CliFailure(QStringLiteral("Dati fisierul de iesire: --out FISIER.rtf"));
+    try {
+        PrintLine("referate: " + QString::number(WriteReports(month, listing, LoadAdminSettings(), o.text("--out"))));
+    } catch (const DocumentRefusal& refusal) {
+        throw CliFailure(refusal.text().trimmed());
+    }
+}
+
 const CliRegistration numberDecisions{{"number decisions",
                                        "--from A --to B --first F --date zz.LL.AAAA [--status toate|aprobate|"
                                        "aprobate-cu-modificare|modificate|incetate|respinse] [--same-number] "
@@ -157,5 +174,7 @@ const CliRegistration numberReports{{"number reports", "(--same-as-application |
 const CliRegistration decisions{{"decisions", "APROBAT|MODIFICAT|INCETAT|RESPINS --from A --to B "
                                               "[--aid-start zz.LL.AAAA] --out FISIER.rtf",
                                  "listeaza dispozitiile separate ale unui statut", RunDecisions}};
+const CliRegistration reports{{"reports", "--from A --to B [--date zz.LL.AAAA] --out FISIER.rtf",
+                               "listeaza referatele catre primar", RunReports}};
 
 } // namespace
