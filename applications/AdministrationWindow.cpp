@@ -7,6 +7,7 @@
 #include "app/Shell.h"
 #include "backup/NetworkFolder.h"
 #include "backup/Passwords.h"
+#include "backup/SaveFolderButtons.h"
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
@@ -251,6 +252,8 @@ AdministrationWindow::AdministrationWindow(QWidget* parent) : QDialog(parent)
     pathGrid->setColumnStretch(1, 1);
     connect(pathButtons[0], &QToolButton::clicked, this, [this] { RunCommand([this] { connectServer(); }); });
     connect(pathButtons[1], &QToolButton::clicked, this, [this] { RunCommand([this] { disconnectServer(); }); });
+    connect(pathButtons[2], &QToolButton::clicked, this, [this] { backup::ChangeSaveFolderClicked(this, m_savePath); });
+    connect(pathButtons[3], &QToolButton::clicked, this, [this] { backup::ClearSaveFolderClicked(m_savePath); });
 
     // The password and path groups sit under the identification: Tab goes
     // down that column before moving on to the bracket table on the right.

@@ -2,6 +2,7 @@
 
 #include "applications/AddMonthDialog.h"
 #include "applications/CommandGuard.h"
+#include "applications/HouseholdImportCommand.h"
 #include "applications/WorkingMonth.h"
 #include "applications/WorkingMonths.h"
 #include "app/MessageDialog.h"
@@ -54,8 +55,10 @@ WorkingMonthWindow::WorkingMonthWindow(QWidget* parent) : QDialog(parent)
     B_Memoreaza = button("&Memoreaza si inchide", "B_Memoreaza");
     auto* importMenu = new QMenu(this);
     importMenu->setObjectName("ImportMenu");
-    importMenu->addAction("Import din VMG");
-    importMenu->addAction("Import din ASF");
+    connect(importMenu->addAction("Import din VMG"), &QAction::triggered, this,
+            [this] { RunCommand([this] { RunHouseholdImport(this, ImportKind::Vmg); }); });
+    connect(importMenu->addAction("Import din ASF"), &QAction::triggered, this,
+            [this] { RunCommand([this] { RunHouseholdImport(this, ImportKind::Asf); }); });
     connect(B_Import, &QPushButton::clicked, this, [this, importMenu] {
         importMenu->popup(B_Import->mapToGlobal(QPoint(0, B_Import->height())));
     });

@@ -31,7 +31,8 @@ endfunction()
 
 # hestavo_tests(<name> [DEPS <targets...>])
 # Every .cpp in the calling tests/ folder becomes one GoogleTest program
-# "test_<name>", registered with CTest case by case.
+# "test_<name>", registered with CTest case by case. A folder with its own
+# TestMain.cpp keeps that main instead of GoogleTest's.
 function(hestavo_tests name)
   cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -46,7 +47,10 @@ function(hestavo_tests name)
   endforeach()
   add_executable(test_${name} ${srcs})
   set_target_properties(test_${name} PROPERTIES AUTOMOC ON)
-  target_link_libraries(test_${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(test_${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock)
+  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/TestMain.cpp)
+    target_link_libraries(test_${name} PRIVATE GTest::gtest_main)
+  endif()
   target_compile_definitions(test_${name} PRIVATE
     HESTAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     HESTAVO_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"

@@ -138,8 +138,6 @@ void RtfTemplate::AddTag(const QByteArray& tag, const QByteArray& value)
         default: escaped += c; break;
         }
     }
-    m_currentRun = (!m_tags.empty() && m_tags.back() == tag) ? m_currentRun + 1 : 1;
-    m_longestRun = std::max(m_longestRun, m_currentRun);
     m_tags.push_back(tag);
     m_upperTags.push_back(upperAscii(tag));
     m_values.push_back(escaped);
@@ -150,29 +148,45 @@ void RtfTemplate::ClearTags()
     m_tags.clear();
     m_upperTags.clear();
     m_values.clear();
-    m_repeat = -1;
-    m_longestRun = 1;
-    m_currentRun = 0;
 }
 
-QByteArray RtfTemplate::ReplaceTags(QByteArray line)
+std::vector<RtfTemplate::TagValues> RtfTemplate::tagValues() const
 {
-    QByteArray upperLine = upperAscii(line);
-    bool found = false;
-    int& r = m_repeat;
-    const int count = int(m_tags.size());
-    for (int n = 0; n < count; ++n) {
+    // A tag's values are its first run of entries in a row; an entry of the
+    // same tag added again later is not used.
+    std::vector<TagValues> out;
+    int runOf = -1;   // the group the previous entry added a value to
+    for (size_t n = 0; n < m_tags.size(); ++n) {
+        if (n > 0 && runOf >= 0 && m_tags[n - 1] == m_tags[n]) {
+            out[runOf].values.push_back(m_values[n]);
+            continue;
+        }
+        runOf = -1;
         if (m_tags[n].isEmpty())
             continue; // an empty tag would match everywhere
-        qsizetype p = upperLine.indexOf(m_upperTags[n]);
+        bool seen = false;
+        for (const TagValues& t : out)
+            seen = seen || t.upperTag == m_upperTags[n];
+        if (!seen) {
+            runOf = int(out.size());
+            out.push_back({m_tags[n], m_upperTags[n], {m_values[n]}});
+        }
+    }
+    return out;
+}
+
+QByteArray RtfTemplate::ReplaceTags(QByteArray line, std::vector<TagValues>& tags, bool& valuesLeft)
+{
+    QByteArray upperLine = upperAscii(line);
+    valuesLeft = false;
+    for (TagValues& t : tags) {
+        qsizetype p = upperLine.indexOf(t.upperTag);
+        const bool used = p >= 0;
         while (p >= 0) {
-            found = true;
-            // The next value of the repetition. Only forward: a later entry of
-            // the same tag finds it again only when a value brought it back.
-            if (r != -1 && r > n && m_tags[r] == m_tags[n])
-                n = r;
-            const qsizetype tagLength = m_tags[n].size();
-            QByteArray value = m_values[n];
+            // Each occurrence takes the next value; the last one stays once they run out.
+            QByteArray value = t.values[std::min(t.next, t.values.size() - 1)];
+            ++t.next;
+            const qsizetype tagLength = t.tag.size();
             const QByteArray placeholder = line.mid(p, tagLength);
             if (placeholder.size() > 4 && placeholder == upperAscii(placeholder))
                 value = upperAscii(value); // the template writes it in capitals
@@ -182,34 +196,30 @@ QByteArray RtfTemplate::ReplaceTags(QByteArray line)
             upperLine.replace(p, tagLength, upperAscii(value));
             // Look again after the inserted value: a value that holds its own
             // tag is inserted once and never expanded again.
-            p = upperLine.indexOf(m_upperTags[n], p + value.size());
-            int run = 1;
-            while (n + run < count && m_tags[n + run] == m_tags[n])
-                ++run;
-            if (run == 1 && r != -1 && m_tags[r] == m_tags[n])
-                r = -1; // the last value of the repetition was used
-            if (run > 1) {
-                r = n + 1;
-                n += run - 1;
-            }
+            p = upperLine.indexOf(t.upperTag, p + value.size());
         }
+        if (used && t.next < t.values.size())
+            valuesLeft = true;
     }
-    if (!found)
-        r = -1;
     return line;
+}
+
+QByteArray RtfTemplate::ReplaceTags(const QByteArray& line)
+{
+    std::vector<TagValues> tags = tagValues();
+    bool valuesLeft = false;
+    return ReplaceTags(line, tags, valuesLeft);
 }
 
 void RtfTemplate::writeWithRepetition(LineWriter& out, const QByteArray& line)
 {
-    // A line holding a tag added k times in a row is written k times. Lines the
-    // repetition cannot describe (two such tags) stop after as many copies as
-    // the longest run of values, instead of running on.
-    int copies = 0;
+    // A line is written again while any of its tags has a value left; every
+    // occurrence of a tag takes that tag's next value.
+    std::vector<TagValues> tags = tagValues();
+    bool valuesLeft = false;
     do {
-        out.writeLine(ReplaceTags(line));
-        ++copies;
-    } while (m_repeat != -1 && copies < m_longestRun);
-    m_repeat = -1;
+        out.writeLine(ReplaceTags(line, tags, valuesLeft));
+    } while (valuesLeft);
 }
 
 void RtfTemplate::openTemplateAtBody(LineReader& in, QByteArray& current) const
@@ -251,7 +261,6 @@ void RtfTemplate::AppendBody(int copies)
         last.chop(1);
         if (!last.isEmpty()) {
             out.writeLine(ReplaceTags(last));
-            m_repeat = -1;
         }
     }
     out.close();

@@ -80,7 +80,14 @@ public:
     void ClearTags();
 
 private:
-    QByteArray ReplaceTags(QByteArray line);
+    struct TagValues {
+        QByteArray tag, upperTag;
+        std::vector<QByteArray> values;
+        size_t next = 0;    // the value the next occurrence takes
+    };
+    std::vector<TagValues> tagValues() const;
+    static QByteArray ReplaceTags(QByteArray line, std::vector<TagValues>& tags, bool& valuesLeft);
+    QByteArray ReplaceTags(const QByteArray& line);
     void writeWithRepetition(LineWriter& out, const QByteArray& line);
     void openTemplateAtBody(LineReader& in, QByteArray& current) const;
 
@@ -89,9 +96,6 @@ private:
     std::vector<QByteArray> m_tags;
     std::vector<QByteArray> m_upperTags;
     std::vector<QByteArray> m_values;
-    int m_repeat = -1;     // next value of a multi-valued tag; -1 outside a repetition
-    int m_longestRun = 1;  // most values any tag has in a row: bound of the copies of one line
-    int m_currentRun = 0;  // length of the run the last added tag belongs to
 };
 
 } // namespace documents

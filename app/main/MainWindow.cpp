@@ -8,6 +8,7 @@
 #include "applications/WorkingMonth.h"
 #include "app/AuditLogWindow.h"
 #include "app/Shell.h"
+#include "backup/BackupWindow.h"
 #include "backup/Passwords.h"
 #include "backup/LoginDialog.h"
 #include "backup/SuggestionWindow.h"
@@ -241,7 +242,8 @@ void MainWindow::buildMenus()
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date"));
+    connect(PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date")), &QAction::triggered, this,
+            &MainWindow::OpenBackupWindow);
     connect(PopupMenu2->addAction(QStringLiteral("Condica de sugestii")), &QAction::triggered, this,
             [this] { SuggestionWindow::Execute(this); });
     connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
@@ -304,7 +306,8 @@ void MainWindow::Entry()
     BacauItem->setVisible(hestavo::AdminValues().judet == QLatin1String("BACAU"));
     exec();
     LogAction(QStringLiteral("Inchidere Program."));
-    // The save on exit into an archive comes with the backup window.
+    if (m_saveOnExit)
+        RunSaveOnExit();
 }
 
 void MainWindow::reject()
@@ -351,6 +354,13 @@ void MainWindow::openAdministration()
 }
 
 void MainWindow::exitProgram() { close(); }
+
+void MainWindow::OpenBackupWindow()
+{
+    BackupWindow window(this);
+    if (window.Open())
+        CloseAfterRestore();
+}
 
 void MainWindow::OpenWorkingMonths()
 {

@@ -34,8 +34,8 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
 
     // Logs "Pornire program", shows the working month, shows the window
-    // modally; after it closes logs "Inchidere Program." and saves on exit when
-    // the close decision said so.
+    // modally; after it closes logs "Inchidere Program." and runs the save on
+    // exit (RunSaveOnExit) when the close decision said so.
     void Entry();
 
     void setStatusText(const QString& text);   // status panel 2
@@ -60,6 +60,7 @@ public:
     void OpenAdministration();
     bool SettingsComplete();
     void OpenLogViewer();
+    void OpenBackupWindow();   // "Salvare / Incarcare baza de date"
 
     QToolButton* MBut1;
     QToolButton* MBut2;

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "backup/Archive.h"
+#include "backup/RestoreArchive.h"
 
 #ifdef Q_OS_WIN
 #include <QSettings>
@@ -299,6 +300,11 @@ StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, c
     }
 
     try {
+        // A restore killed between its two folder renames is finished before
+        // anything writes into a data folder.
+        backup::RecoverInterruptedRestore(p.localDataFolder);
+        if (const QString server = ReadMachineSetting(QStringLiteral("SERVER")).trimmed(); !server.isEmpty())
+            backup::RecoverInterruptedRestore(QDir::fromNativeSeparators(server));
         WriteMachineSetting(QStringLiteral("CALE"), nativePath(p.programFolder));
         WriteMachineSetting(QStringLiteral("VER"), versionText());
         WriteSettingNumber(kSection92, QStringLiteral("VER"), kVersion);

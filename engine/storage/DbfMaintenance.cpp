@@ -80,13 +80,15 @@ void DbfTable::Impl::replaceContent(const std::string& bytes)
         out.sync();
         out.close();
 #ifdef _WIN32
-        // Windows does not rename over a file that is open.
+        // Windows does not rename over a file that is open, ours included.
         file.close();
 #endif
-        replaceFile(temp, path);
+        if (!replaceFile(temp, path))
+            throw Error("Tabela " + quotedPath(path) + " este folosita de alt proces");
     } catch (...) {
-        fs::remove(fs::path(temp), ec);
+        fs::remove(fsPath(temp), ec);
 #ifdef _WIN32
+        // The table is unchanged: hold it again as before.
         if (!file.isOpen()) {
             file = FileHandle(path, FileHandle::Mode::ReadWrite);
             file.lock(kUseLockByte, 1, FileHandle::Lock::Exclusive, false);

@@ -102,11 +102,11 @@ std::string DbfTable::resolvePath(const std::string& given)
     std::replace(path.begin(), path.end(), '\\', '/');
 #endif
     std::error_code ec;
-    if (fs::exists(fs::path(path), ec))
+    if (fs::exists(fsPath(path), ec))
         return path;
     // Walk the components; one that does not exist is looked up among its
     // folder's entries case-insensitively.
-    const fs::path p(path);
+    const fs::path p = fsPath(path);
     fs::path resolved = p.root_path();
     bool first = true;
     for (const fs::path& part : p.relative_path()) {
@@ -119,14 +119,14 @@ std::string DbfTable::resolvePath(const std::string& given)
         const fs::path dir = resolved.empty() ? fs::path(".") : resolved;
         fs::path match;
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            if (equalsIgnoreCase(it->path().filename().string(), part.string())) {
+            if (equalsIgnoreCase(utf8Path(it->path().filename()), utf8Path(part))) {
                 match = it->path().filename();
                 break;
             }
         }
         resolved = resolved.empty() ? (match.empty() ? part : match) : resolved / (match.empty() ? part : match);
     }
-    return resolved.string();
+    return utf8Path(resolved);
 }
 
 // ---- locks and header ----------------------------------------------------
@@ -495,7 +495,7 @@ DbfTable DbfTable::open(const std::string& given)
 {
     const std::string path = resolvePath(given);
     std::error_code ec;
-    if (!fs::is_regular_file(fs::path(path), ec))
+    if (!fs::is_regular_file(fsPath(path), ec))
         throw Error("Tabela " + quotedPath(given) + " nu exista");
     auto d = std::make_unique<Impl>();
     d->path = path;
@@ -573,14 +573,14 @@ DbfTable DbfTable::create(const std::string& given, const std::vector<Column>& r
 
     std::error_code ec;
     FileHandle existing;
-    if (fs::exists(fs::path(path), ec)) {
+    if (fs::exists(fsPath(path), ec)) {
         if (!overwrite)
             throw Error("Tabela " + quotedPath(path) + " exista deja");
         existing = FileHandle(path, FileHandle::Mode::ReadWrite);
         if (!existing.lock(kUseLockByte, 1, FileHandle::Lock::Exclusive, false))
             throw Error("Tabela " + quotedPath(path) + " este folosita de alt proces");
     } else {
-        const fs::path folder = fs::path(path).parent_path();
+        const fs::path folder = fsPath(path).parent_path();
         if (!folder.empty() && !fs::is_directory(folder, ec))
             throw Error("Folderul tabelei " + quotedPath(path) + " nu exista");
     }
@@ -590,13 +590,22 @@ DbfTable DbfTable::create(const std::string& given, const std::vector<Column>& r
         out.writeAt(0, bytes.data(), bytes.size());
         out.sync();
     }
+#ifdef _WIN32
+    // Windows does not replace a file that is open, our own handle included.
+    existing.close();
+#endif
+    bool replaced = false;
     try {
-        replaceFile(temp, path);
+        replaced = replaceFile(temp, path);
     } catch (...) {
-        fs::remove(fs::path(temp), ec);
+        fs::remove(fsPath(temp), ec);
         throw;
     }
-    fs::remove(fs::path(journalPathFor(path)), ec);
+    if (!replaced) {
+        fs::remove(fsPath(temp), ec);
+        throw Error("Tabela " + quotedPath(path) + " este folosita de alt proces");
+    }
+    fs::remove(fsPath(journalPathFor(path)), ec);
     existing.close();
     return open(path);
 }

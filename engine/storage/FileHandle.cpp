@@ -37,11 +37,47 @@ bool g_flush = true;
 
 void setFlushToDisk(bool on) { g_flush = on; }
 
+std::filesystem::path fsPath(const std::string& utf8)
+{
 #ifdef _WIN32
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
+std::string utf8Path(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+#else
+    return path.string();
+#endif
+}
+
+#ifdef _WIN32
+
+namespace {
+// The wide name Windows calls take. A long absolute path gets the "\\?\"
+// prefix, which lifts the 260-character limit (it also turns off the
+// tidying of "/" and "..", done here instead).
+std::wstring windowsName(const std::string& path)
+{
+    const std::filesystem::path p = fsPath(path);
+    std::wstring wide = p.wstring();
+    if (wide.size() < MAX_PATH - 12 || !p.is_absolute() || wide.rfind(L"\\\\?\\", 0) == 0)
+        return wide;
+    wide = p.lexically_normal().make_preferred().wstring();
+    if (wide.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + wide.substr(2);
+    return L"\\\\?\\" + wide;
+}
+} // namespace
 
 FileHandle::FileHandle(const std::string& path, Mode mode) : m_path(path)
 {
-    const std::wstring wide = std::filesystem::path(std::filesystem::u8path(path)).wstring();
+    const std::wstring wide = windowsName(path);
     DWORD access = GENERIC_READ | (mode == Mode::ReadOnly ? 0 : GENERIC_WRITE);
     DWORD disposition = mode == Mode::CreateNew ? CREATE_ALWAYS : OPEN_EXISTING;
     HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -60,7 +96,10 @@ FileHandle::FileHandle(const std::string& path, Mode mode) : m_path(path)
 FileHandle::~FileHandle() { close(); }
 
 FileHandle::FileHandle(FileHandle&& o) noexcept
-    : m_path(std::move(o.m_path)), m_readOnly(o.m_readOnly), m_handle(std::exchange(o.m_handle, nullptr)) {}
+    : m_path(std::move(o.m_path)), m_readOnly(o.m_readOnly), m_handle(std::exchange(o.m_handle, nullptr)),
+      m_locks(std::move(o.m_locks))
+{
+}
 
 FileHandle& FileHandle::operator=(FileHandle&& o) noexcept
 {
@@ -69,6 +108,7 @@ FileHandle& FileHandle::operator=(FileHandle&& o) noexcept
         m_path = std::move(o.m_path);
         m_readOnly = o.m_readOnly;
         m_handle = std::exchange(o.m_handle, nullptr);
+        m_locks = std::move(o.m_locks);
     }
     return *this;
 }
@@ -81,6 +121,7 @@ void FileHandle::close()
         CloseHandle(static_cast<HANDLE>(m_handle));
         m_handle = nullptr;
     }
+    m_locks.clear();
 }
 
 namespace {
@@ -154,7 +195,7 @@ void FileHandle::sync()
         fail("Nu pot salva pe disc fisierul", m_path);
 }
 
-bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+bool FileHandle::lockRange(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
 {
     OVERLAPPED ov = overlappedAt(start);
     DWORD flags = (kind == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
@@ -166,11 +207,53 @@ bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool
     fail("Nu pot bloca fisierul", m_path);
 }
 
-void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
+void FileHandle::unlockRange(std::uint64_t start, std::uint64_t length)
 {
     OVERLAPPED ov = overlappedAt(start);
     UnlockFileEx(static_cast<HANDLE>(m_handle), 0, static_cast<DWORD>(length & 0xFFFFFFFF),
                  static_cast<DWORD>(length >> 32), &ov);
+}
+
+bool FileHandle::lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait)
+{
+    const auto held = std::find_if(m_locks.begin(), m_locks.end(),
+                                   [&](const HeldLock& h) { return h.start == start && h.length == length; });
+    if (held == m_locks.end()) {
+        if (!lockRange(start, length, kind, wait))
+            return false;
+        m_locks.push_back({start, length, kind});
+        return true;
+    }
+    if (held->kind == kind)
+        return true;
+    if (kind == Lock::Shared) {
+        // A handle may add a shared lock over its own exclusive one; the
+        // unlock that follows removes the exclusive lock first.
+        lockRange(start, length, Lock::Shared, false);
+        unlockRange(start, length);
+        held->kind = Lock::Shared;
+        return true;
+    }
+    // Shared to exclusive: let the shared lock go, then ask for the exclusive
+    // one; when another handle shares the range, take the shared lock back.
+    unlockRange(start, length);
+    if (lockRange(start, length, Lock::Exclusive, wait)) {
+        held->kind = Lock::Exclusive;
+        return true;
+    }
+    if (!lockRange(start, length, Lock::Shared, false))
+        m_locks.erase(held);
+    return false;
+}
+
+void FileHandle::unlock(std::uint64_t start, std::uint64_t length)
+{
+    const auto held = std::find_if(m_locks.begin(), m_locks.end(),
+                                   [&](const HeldLock& h) { return h.start == start && h.length == length; });
+    if (held == m_locks.end())
+        return;
+    unlockRange(start, length);
+    m_locks.erase(held);
 }
 
 bool statPath(const std::string& path, FileStat& out)
@@ -186,12 +269,17 @@ bool statPath(const std::string& path, FileStat& out)
 
 void syncDirectoryOf(const std::string&) {}
 
-void replaceFile(const std::string& source, const std::string& target)
+bool replaceFile(const std::string& source, const std::string& target)
 {
-    const std::wstring s = std::filesystem::u8path(source).wstring();
-    const std::wstring t = std::filesystem::u8path(target).wstring();
-    if (!MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        fail("Nu pot inlocui fisierul", target);
+    const std::wstring s = windowsName(source);
+    const std::wstring t = windowsName(target);
+    if (MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    // A target some process holds open cannot be replaced on Windows.
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION)
+        return false;
+    fail("Nu pot inlocui fisierul", target);
 }
 
 #else // POSIX
@@ -368,11 +456,12 @@ void syncDirectoryOf(const std::string& path)
     }
 }
 
-void replaceFile(const std::string& source, const std::string& target)
+bool replaceFile(const std::string& source, const std::string& target)
 {
     if (::rename(source.c_str(), target.c_str()) != 0)
         fail("Nu pot inlocui fisierul", target);
     syncDirectoryOf(target);
+    return true;
 }
 
 #endif

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace engine::storage {
 
@@ -45,6 +47,8 @@ public:
 
     // Locks [start, start+length). wait=false returns false when another
     // handle holds a conflicting lock; wait=true blocks until granted.
+    // Locking a range this handle already holds changes its kind (shared to
+    // exclusive fails, keeping the shared lock, while another handle shares it).
     bool lock(std::uint64_t start, std::uint64_t length, Lock kind, bool wait);
     void unlock(std::uint64_t start, std::uint64_t length);
 
@@ -53,6 +57,18 @@ private:
     bool m_readOnly = false;
 #ifdef _WIN32
     void* m_handle = nullptr;
+    // Windows locks neither change kind in place nor merge: a second lock of
+    // a range stacks on the first, and a shared lock cannot become exclusive.
+    // The ranges locked through this handle let lock() and unlock() behave as
+    // the POSIX locks do.
+    struct HeldLock {
+        std::uint64_t start;
+        std::uint64_t length;
+        Lock kind;
+    };
+    std::vector<HeldLock> m_locks;
+    bool lockRange(std::uint64_t start, std::uint64_t length, Lock kind, bool wait);
+    void unlockRange(std::uint64_t start, std::uint64_t length);
 #else
     int m_fd = -1;
 #endif
@@ -64,11 +80,19 @@ private:
 // needs the flush.
 void setFlushToDisk(bool on);
 
+// Paths are UTF-8 strings on every system. On Windows std::filesystem reads
+// a narrow string in the ANSI code page, so a folder named with Romanian
+// letters must go through these two.
+std::filesystem::path fsPath(const std::string& utf8);
+std::string utf8Path(const std::filesystem::path& path);
+
 // Stat of a path (false when it does not exist).
 bool statPath(const std::string& path, FileStat& out);
 // Makes a created, renamed or deleted directory entry durable (no-op on Windows).
 void syncDirectoryOf(const std::string& path);
-// Replaces target by source atomically.
-void replaceFile(const std::string& source, const std::string& target);
+// Replaces target by source atomically. False (source left in place) when
+// another process holds target open and the system will not replace it
+// (Windows); other failures throw.
+[[nodiscard]] bool replaceFile(const std::string& source, const std::string& target);
 
 } // namespace engine::storage

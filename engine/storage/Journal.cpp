@@ -114,7 +114,7 @@ void removeJournal(const std::string& journalPath)
     // failure, the journal is replayed and the table returns, whole, to its
     // state before the commit.
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(journalPath), ec);
+    std::filesystem::remove(fsPath(journalPath), ec);
 }
 
 } // namespace engine::storage

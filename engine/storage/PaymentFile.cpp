@@ -64,7 +64,11 @@ void createPaymentFile(const std::string& path)
         out.writeAt(0, bytes.data(), bytes.size());
         out.sync();
     }
-    replaceFile(temp, path);
+    if (!replaceFile(temp, path)) {
+        std::error_code ec;
+        std::filesystem::remove(fsPath(temp), ec);
+        throw Error("Fisierul \"" + path + "\" este folosit de alt proces");
+    }
 }
 
 void appendPayments(const std::string& path, const std::vector<Payment>& payments)

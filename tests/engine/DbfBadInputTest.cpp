@@ -187,10 +187,15 @@ TEST(DbfIndexFlag, ClearsTheFlagAndDeletesTheIndexFile)
     EXPECT_EQ(after, bytes);
     EXPECT_FALSE(std::filesystem::exists(dir.file("Cereri.mdx")));
 
-    // Upper-case index name, as copied from a case-insensitive file system.
-    dbftest::writeFile(dir.file("Cereri.MDX"), "index");
-    clearProductionIndexFlag(path);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Cereri.MDX")));
+    // Index names in other letter cases, as copied from a case-insensitive
+    // file system; another table's index stays.
+    for (const char* name : {"Cereri.MDX", "CERERI.MDX", "cereri.Mdx"}) {
+        dbftest::writeFile(dir.file(name), "index");
+        dbftest::writeFile(dir.file("Oameni.mdx"), "other");
+        clearProductionIndexFlag(path);
+        EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name;
+        EXPECT_TRUE(std::filesystem::exists(dir.file("Oameni.mdx"))) << name;
+    }
 
     // A missing file or one too short to be a table: nothing happens.
     clearProductionIndexFlag(dir.file("Missing.dbf"));

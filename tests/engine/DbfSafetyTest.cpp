@@ -1,6 +1,7 @@
 // Crash safety and sharing between processes: a commit cut short is rolled
 // back at the next lock, concurrent appends lose nothing, readers never see a
 // half-written batch, and packing needs the table to itself.
+#include "ChildProcess.h"
 #include "DbfTestSupport.h"
 
 #include "engine/storage/DbfTable.h"
@@ -11,15 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <set>
-
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 using namespace engine;
 using namespace engine::storage;
+using dbftest::ChildArgs;
+using dbftest::ChildProcess;
 
 namespace {
 
@@ -28,54 +28,121 @@ std::vector<Column> columns()
     return {{"PROC", 'N', 6, 0, 0}, {"SEQ", 'N', 6, 0, 0}, {"TEXT", 'C', 20, 0, 0}};
 }
 
-// Runs body in a child process; returns its exit status.
-template <typename F>
-pid_t spawn(F&& body)
+// ---- roles played by child processes ---------------------------------------
+
+std::string g_crashAt;
+std::string g_tearJournal;
+
+// At the chosen commit step: optionally cut the journal short, tell the
+// parent, and wait there until the parent kills this process.
+void stopAtCrashPoint(const char* point)
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        int rc = 0;
-        try {
-            rc = body();
-        } catch (...) {
-            rc = 99;
-        }
-        _exit(rc);
-    }
-    return pid;
-}
-
-int waitFor(pid_t pid)
-{
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-constexpr int kRunning = -2;
-
-// The exit status of a child that has ended, kRunning while it runs.
-int exitStatusIfEnded(pid_t pid)
-{
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) != pid)
-        return kRunning;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-const char* g_crashAt = nullptr;
-
-void crashHook(const char* point)
-{
-    if (std::strcmp(point, g_crashAt) != 0)
+    if (g_crashAt != point)
         return;
-    if (std::strcmp(point, "journal-written") == 0 && std::getenv("HV_TEAR_JOURNAL") != nullptr) {
-        // The journal itself was cut short.
-        const std::string j = std::getenv("HV_TEAR_JOURNAL");
-        truncate(j.c_str(), 30);
-    }
-    _exit(42);
+    if (!g_tearJournal.empty())
+        std::filesystem::resize_file(std::filesystem::u8path(g_tearJournal), 30);
+    dbftest::tellParent();
+    dbftest::waitForParent();
+    std::_Exit(42); // not killed: the parent has gone
 }
+
+// args: table, crash point, journal to tear ("" for none), "appends-only" or "mixed"
+int commitUntilKilled(const ChildArgs& args)
+{
+    g_crashAt = args.at(1);
+    g_tearJournal = args.at(2);
+    commitStepHook = stopAtCrashPoint;
+    DbfTable t = DbfTable::open(args.at(0));
+    t.beginBatch();
+    if (args.at(3) != "appends-only") {
+        t.update(0, {{2, FieldValue::ofText("changed")}});
+        t.remove(1);
+    }
+    for (int i = 0; i < 50; ++i)
+        t.append({FieldValue::ofNumber(1), FieldValue::ofNumber(i), FieldValue::ofText("new")});
+    t.commitBatch();
+    return 0;
+}
+
+// args: table, process number, records to append; starts when let go.
+int appendRecords(const ChildArgs& args)
+{
+    setFlushToDisk(false);
+    const int p = std::stoi(args.at(1));
+    const int count = std::stoi(args.at(2));
+    DbfTable t = DbfTable::open(args.at(0));
+    if (!dbftest::tellParent() || !dbftest::waitForParent())
+        return 2;
+    for (int i = 0; i < count; ++i)
+        t.append({FieldValue::ofNumber(p), FieldValue::ofNumber(i),
+                  FieldValue::ofText("p" + std::to_string(p) + "-" + std::to_string(i))});
+    return 0;
+}
+
+// args: table, rounds. Each round rewrites all 20 records with the round's number.
+int rewriteInBatches(const ChildArgs& args)
+{
+    setFlushToDisk(false);
+    // Linger after the first record of each commit is written, so that a
+    // reader not kept out by the lock would catch the batch half done.
+    commitStepHook = [](const char* point) {
+        if (std::strcmp(point, "table-partly-written") == 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+    };
+    const int rounds = std::stoi(args.at(1));
+    DbfTable t = DbfTable::open(args.at(0));
+    for (int k = 1; k <= rounds; ++k) {
+        DbfBatch batch(t);
+        for (std::uint32_t r = 0; r < 20; ++r)
+            t.update(r, {{0, FieldValue::ofNumber(k)}, {1, FieldValue::ofNumber(k)},
+                         {2, FieldValue::ofText(std::to_string(k))}});
+        batch.commit();
+    }
+    return 0;
+}
+
+// args: table. Holds it open until let go.
+int holdTable(const ChildArgs& args)
+{
+    DbfTable t = DbfTable::open(args.at(0));
+    if (!dbftest::tellParent())
+        return 2;
+    dbftest::waitForParent();
+    return 0;
+}
+
+// args: first table, second table, process number. Writes the first table in
+// a batch, meets the other process, then wants the second table.
+int crossedWrites(const ChildArgs& args)
+{
+    setFlushToDisk(false);
+    setLockWait(std::chrono::milliseconds(400));
+    const int p = std::stoi(args.at(2));
+    auto meet = [] { return dbftest::tellParent() && dbftest::waitForParent(); };
+    DbfTable first = DbfTable::open(args.at(0));
+    DbfTable second = DbfTable::open(args.at(1));
+    if (!meet()) // both tables open in both processes
+        return 2;
+    DbfBatch batch(first);
+    first.append({FieldValue::ofNumber(p)});
+    if (!meet()) // each holds its first table
+        return 2;
+    try {
+        second.append({FieldValue::ofNumber(p)});
+    } catch (const Error& e) {
+        return std::string(e.what()).find("este blocata de alt proces") != std::string::npos ? 10 : 3;
+    }
+    batch.commit();
+    return 0;
+}
+
+const dbftest::ChildRole kRoles[] = {
+    {"commit-until-killed", commitUntilKilled}, {"append-records", appendRecords},
+    {"rewrite-in-batches", rewriteInBatches},   {"hold-table", holdTable},
+    {"crossed-writes", crossedWrites},
+};
+
+// ---- tests -----------------------------------------------------------------
 
 struct CrashCase {
     const char* name;
@@ -100,24 +167,11 @@ TEST_P(CrashRecovery, CommitCutShortIsRolledBack)
     }
     const std::string original = dbftest::readFile(path);
     DbfTable bystander = DbfTable::open(path); // open before, reads after the crash
-    if (tc.tornJournal)
-        setenv("HV_TEAR_JOURNAL", (path + "-journal").c_str(), 1);
-    const pid_t child = spawn([&] {
-        g_crashAt = tc.point;
-        commitStepHook = crashHook;
-        DbfTable t = DbfTable::open(path);
-        t.beginBatch();
-        if (!tc.appendOnly) {
-            t.update(0, {{2, FieldValue::ofText("changed")}});
-            t.remove(1);
-        }
-        for (int i = 0; i < 50; ++i)
-            t.append({FieldValue::ofNumber(1), FieldValue::ofNumber(i), FieldValue::ofText("new")});
-        t.commitBatch();
-        return 0;
-    });
-    unsetenv("HV_TEAR_JOURNAL");
-    ASSERT_EQ(waitFor(child), 42);
+    ChildProcess child("commit-until-killed", {path, tc.point, tc.tornJournal ? path + "-journal" : "",
+                                                tc.appendOnly ? "appends-only" : "mixed"});
+    ASSERT_TRUE(child.heard()) << "the commit never reached " << tc.point;
+    child.kill();
+    ASSERT_EQ(child.wait(), -1);
     EXPECT_EQ(std::filesystem::exists(path + "-journal"), !tc.appendOnly);
     if (std::string(tc.point) != "journal-written") {
         EXPECT_NE(dbftest::readFile(path), original); // the crash left the table half changed
@@ -159,27 +213,12 @@ TEST_F(DbfSharing, TwoProcessesAppendingLoseNoRecord)
     dbftest::ScratchDir dir;
     const std::string path = dir.file("t.dbf");
     DbfTable::create(path, columns());
-    int go[2];
-    ASSERT_EQ(pipe(go), 0);
     const int perProcess = 1000;
-    std::vector<pid_t> children;
-    for (int p = 1; p <= 2; ++p) {
-        children.push_back(spawn([&, p] {
-            close(go[1]);
-            DbfTable t = DbfTable::open(path);
-            char c;
-            if (read(go[0], &c, 1) < 0) // wait until both are ready
-                return 2;
-            for (int i = 0; i < perProcess; ++i)
-                t.append({FieldValue::ofNumber(p), FieldValue::ofNumber(i),
-                          FieldValue::ofText("p" + std::to_string(p) + "-" + std::to_string(i))});
-            return 0;
-        }));
-    }
-    close(go[0]);
-    close(go[1]); // both start
-    for (pid_t c : children)
-        EXPECT_EQ(waitFor(c), 0);
+    ChildProcess first("append-records", {path, "1", std::to_string(perProcess)});
+    ChildProcess second("append-records", {path, "2", std::to_string(perProcess)});
+    ASSERT_TRUE(dbftest::meetAll({&first, &second})); // both start together
+    EXPECT_EQ(first.wait(), 0);
+    EXPECT_EQ(second.wait(), 0);
 
     const TableData data = DbfTable::open(path).readAll();
     ASSERT_EQ(data.rowCount(), 2u * perProcess);
@@ -206,41 +245,21 @@ TEST_F(DbfSharing, ReadersNeverSeeAHalfWrittenBatch)
             t.append({FieldValue::ofNumber(0), FieldValue::ofNumber(0), FieldValue::ofText("0")});
     }
     const int rounds = 200;
-    const pid_t writer = spawn([&] {
-        // Linger after the first record of each commit is written, so that
-        // a reader not kept out by the lock would catch the batch half done.
-        commitStepHook = [](const char* point) {
-            if (std::strcmp(point, "table-partly-written") == 0)
-                usleep(300);
-        };
-        DbfTable t = DbfTable::open(path);
-        for (int k = 1; k <= rounds; ++k) {
-            DbfBatch batch(t);
-            for (std::uint32_t r = 0; r < 20; ++r)
-                t.update(r, {{0, FieldValue::ofNumber(k)}, {1, FieldValue::ofNumber(k)},
-                             {2, FieldValue::ofText(std::to_string(k))}});
-            batch.commit();
-        }
-        return 0;
-    });
+    ChildProcess writer("rewrite-in-batches", {path, std::to_string(rounds)});
     DbfTable reader = DbfTable::open(path);
     int last = 0;
     int reads = 0;
     // A writer that dies or stalls fails the test instead of hanging the suite.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
-    int writerStatus = kRunning;
+    std::optional<int> writerStatus;
     while (last < rounds) {
-        if (writerStatus == kRunning)
-            writerStatus = exitStatusIfEnded(writer);
-        if (writerStatus != kRunning && writerStatus != 0) {
-            FAIL() << "the writer failed (" << writerStatus << ") after round " << last << " of " << rounds;
+        if (!writerStatus)
+            writerStatus = writer.exitCodeIfEnded();
+        if (writerStatus && *writerStatus != 0) {
+            FAIL() << "the writer failed (" << *writerStatus << ") after round " << last << " of " << rounds;
         }
         if (std::chrono::steady_clock::now() > deadline) {
-            if (writerStatus == kRunning) {
-                kill(writer, SIGKILL);
-                waitpid(writer, nullptr, 0);
-            }
-            FAIL() << "no progress past round " << last << " of " << rounds;
+            FAIL() << "no progress past round " << last << " of " << rounds; // the writer is killed on the way out
         }
         const TableData data = reader.readAll();
         ASSERT_EQ(data.rowCount(), 20u);
@@ -254,7 +273,7 @@ TEST_F(DbfSharing, ReadersNeverSeeAHalfWrittenBatch)
         last = static_cast<int>(k);
         ++reads;
     }
-    EXPECT_EQ(writerStatus == kRunning ? waitFor(writer) : writerStatus, 0);
+    EXPECT_EQ(writerStatus ? *writerStatus : writer.wait(), 0);
     EXPECT_GT(reads, 0);
 }
 
@@ -268,23 +287,8 @@ TEST_F(DbfSharing, PackAndRestructureFailWhileAnotherProcessHasTheTable)
         t.append({FieldValue::ofNumber(2)});
         t.remove(0);
     }
-    int ready[2];
-    int release[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(release), 0);
-    const pid_t holder = spawn([&] {
-        close(ready[0]);
-        close(release[1]);
-        DbfTable t = DbfTable::open(path);
-        char c = 'r';
-        if (write(ready[1], &c, 1) != 1)
-            return 2;
-        return read(release[0], &c, 1) >= 0 ? 0 : 3; // holds the table until told
-    });
-    close(ready[1]);
-    close(release[0]);
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ChildProcess holder("hold-table", {path});
+    ASSERT_TRUE(holder.heard());
     const std::string before = dbftest::readFile(path);
     DbfTable table = DbfTable::open(path);
     const std::vector<std::pair<const char*, std::function<void()>>> operations = {
@@ -305,8 +309,8 @@ TEST_F(DbfSharing, PackAndRestructureFailWhileAnotherProcessHasTheTable)
     // Reading and writing still work for this handle.
     table.append({FieldValue::ofNumber(3)});
 
-    close(release[1]);
-    EXPECT_EQ(waitFor(holder), 0);
+    holder.closeInput();
+    EXPECT_EQ(holder.wait(), 0);
     table.pack();
     EXPECT_EQ(table.recordCount(), 2u);
     EXPECT_EQ(DbfTable::open(path).readAll().rowCount(), 2u);
@@ -322,42 +326,12 @@ TEST_F(DbfSharing, CrossedWaitsEndInAnErrorNotAHang)
     const std::string b = dir.file("Oameni.dbf");
     DbfTable::create(a, columns());
     DbfTable::create(b, columns());
-    int ready[2][2];
-    ASSERT_EQ(pipe(ready[0]), 0);
-    ASSERT_EQ(pipe(ready[1]), 0);
-    std::vector<pid_t> children;
-    for (int p = 0; p < 2; ++p) {
-        children.push_back(spawn([&, p] {
-            // Our pipe to write, the other's to read; closing the other ends
-            // makes a read fail instead of hang should the other one die.
-            close(ready[p][0]);
-            close(ready[1 - p][1]);
-            char c = 'x';
-            auto meet = [&] { return write(ready[p][1], &c, 1) == 1 && read(ready[1 - p][0], &c, 1) == 1; };
-            setLockWait(std::chrono::milliseconds(400));
-            DbfTable first = DbfTable::open(p == 0 ? a : b);
-            DbfTable second = DbfTable::open(p == 0 ? b : a);
-            if (!meet()) // both tables open in both processes
-                return 2;
-            DbfBatch batch(first);
-            first.append({FieldValue::ofNumber(p)});
-            if (!meet()) // each holds its first table
-                return 2;
-            try {
-                second.append({FieldValue::ofNumber(p)});
-            } catch (const Error& e) {
-                return std::string(e.what()).find("este blocata de alt proces") != std::string::npos ? 10 : 3;
-            }
-            batch.commit();
-            return 0;
-        }));
-    }
-    for (auto& end : ready) {
-        close(end[0]);
-        close(end[1]);
-    }
-    const int first = waitFor(children[0]);
-    const int second = waitFor(children[1]);
+    ChildProcess one("crossed-writes", {a, b, "0"});
+    ChildProcess other("crossed-writes", {b, a, "1"});
+    ASSERT_TRUE(dbftest::meetAll({&one, &other})); // both tables open in both processes
+    ASSERT_TRUE(dbftest::meetAll({&one, &other})); // each holds its first table
+    const int first = one.wait();
+    const int second = other.wait();
     EXPECT_TRUE(first == 10 || second == 10) << first << " " << second;
     EXPECT_TRUE((first == 0 || first == 10) && (second == 0 || second == 10)) << first << " " << second;
     // Whatever was committed is whole: each table holds the rows of the

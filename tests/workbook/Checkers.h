@@ -138,6 +138,32 @@ inline QMap<QString, QList<QStringList>> libreOfficeCsv(const QString& path)
     return out;
 }
 
+// Every sheet of several spreadsheets converted in one LibreOffice run, by
+// file stem and sheet name: raw values (not as formatted), or the formula
+// text of formula cells when `formulas` is set.
+inline QMap<QString, QMap<QString, QList<QStringList>>> libreOfficeRawCsv(const QStringList& paths, bool formulas)
+{
+    QTemporaryDir dir;
+    static int counter = 0;
+    QString profile = QStringLiteral("file:///tmp/lo-wbtest-raw-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    QStringList args{QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,%1,false,-1")
+                         .arg(formulas ? QStringLiteral("true") : QStringLiteral("false")),
+                     QStringLiteral("--outdir"), dir.path()};
+    run(QStringLiteral("soffice"), args + paths);
+    QDir(QUrl(profile).toLocalFile()).removeRecursively();
+    QMap<QString, QMap<QString, QList<QStringList>>> out;
+    for (const QString& path : paths) {
+        const QString stem = QFileInfo(path).completeBaseName();
+        for (const QFileInfo& f : QDir(dir.path()).entryInfoList({stem + QStringLiteral("-*.csv")})) {
+            QFile file(f.absoluteFilePath());
+            file.open(QIODevice::ReadOnly);
+            out[stem].insert(f.completeBaseName().mid(stem.size() + 1), parseCsv(file.readAll()));
+        }
+    }
+    return out;
+}
+
 inline QString csvCell(const QList<QStringList>& rows, int row, int col)
 {
     if (row < 0 || row >= rows.size() || col < 0 || col >= rows[row].size()) return QString();

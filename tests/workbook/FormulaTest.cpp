@@ -106,6 +106,12 @@ TEST(Biff8Formula, CopiesUnsharingAndLimits)
     EXPECT_THROW(formula::shiftRows(last, extra, {5, 4, 1}, {}), WorkbookError);
     QByteArray unknown("\xFF\x01", 2);
     EXPECT_THROW(formula::shiftRows(unknown, extra, {5, 4, 1}, {}), FormatError);
+    // A label token as Excel writes it (ptgElfLel) is passed over; the reference after it moves.
+    QByteArray label = QByteArray("\x18\x01\x02\x00\x00\x00", 6) + ref(7, 1);
+    formula::shiftRows(label, extra, {5, 4, 1}, {});
+    EXPECT_EQ(label, QByteArray("\x18\x01\x02\x00\x00\x00", 6) + ref(8, 1));
+    QByteArray unknownLabel("\x18\x55\x00\x00\x00\x00", 6);
+    EXPECT_THROW(formula::shiftRows(unknownLabel, extra, {5, 4, 1}, {}), FormatError);
     QByteArray cut = ref(5, 2).left(3);
     EXPECT_THROW(formula::shiftRows(cut, extra, {5, 4, 1}, {}), FormatError);
 }

@@ -23,6 +23,16 @@ qsizetype tokenSize(ByteView v, qsizetype at)
                 return 4 + 2 * (qsizetype(v.u16(at + 2)) + 1);
             return 4;
         }
+        case 0x18:
+            // Natural-language label tokens (ptgElf...) and ptgSxName: 6 bytes.
+            switch (v.u8(at + 1)) {
+            case 0x01: case 0x02: case 0x03: case 0x06: case 0x07: case 0x0A: case 0x0B: case 0x0D:
+            case 0x0F: case 0x10: case 0x1D:
+                return 6;
+            default:
+                throw FormatError("formula contine un element necunoscut (0x18 0x"
+                                  + QByteArray::number(v.u8(at + 1), 16).toStdString() + ")");
+            }
         case 0x1C: case 0x1D: return 2;
         case 0x1E: return 3;
         case 0x1F: return 9;

@@ -17,7 +17,7 @@ void Globals::parse(const std::vector<Record>& records)
             std::vector<QByteArray> cont;
             while (i + 1 < records.size() && records[i + 1].type == rt::Continue)
                 cont.push_back(records[++i].data);
-            m_sst = SharedStrings::parse(r.data, cont);
+            m_sst = SharedStrings::parse(r.data, cont, m_sstFormatting);
             m_sstAt = int(m_records.size());
             continue;
         }
@@ -101,6 +101,24 @@ bool Globals::covers(uint16_t ixti, int sheet) const
         return false;
     const Xti& x = m_xti[ixti];
     return int(x.supbook) == m_selfSupbook && x.first <= sheet && sheet <= x.last;
+}
+
+int Globals::sheetOfXti(uint16_t ixti) const
+{
+    if (ixti >= m_xti.size())
+        return -1;
+    const Xti& x = m_xti[ixti];
+    if (int(x.supbook) != m_selfSupbook || x.first != x.last || x.first < 0 || x.first >= int(m_sheets.size()))
+        return -1;
+    return x.first;
+}
+
+QByteArray Globals::nameTokens(uint16_t index) const
+{
+    if (index < 1 || index > m_names.size())
+        return QByteArray();
+    const Name& n = m_names[index - 1];
+    return m_records[n.record].data.mid(n.rgceAt, n.cce);
 }
 
 void Globals::forEachNameFormula(const std::function<void(QByteArray&, QByteArray&)>& f)

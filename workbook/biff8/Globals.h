@@ -6,6 +6,7 @@
 #pragma once
 
 #include "workbook/biff8/RecordReader.h"
+#include "workbook/biff8/SharedStrings.h"
 
 #include <QHash>
 #include <functional>
@@ -33,11 +34,16 @@ public:
 
     std::vector<SheetEntry>& sheets() { return m_sheets; }
     const std::vector<QString>& sst() const { return m_sst; }
+    const std::vector<StringFormatting>& sstFormatting() const { return m_sstFormatting; }
     bool isDateXf(uint16_t xf) const;
     bool date1904() const { return m_date1904; }
 
     // Does EXTERNSHEET entry ixti reach sheet `sheet`?
     bool covers(uint16_t ixti, int sheet) const;
+    // The one sheet of this workbook EXTERNSHEET entry ixti names; -1 otherwise.
+    int sheetOfXti(uint16_t ixti) const;
+    // The tokens of NAME record `index` (1-based); empty when there is none.
+    QByteArray nameTokens(uint16_t index) const;
     // Each NAME's tokens and extra data.
     void forEachNameFormula(const std::function<void(QByteArray& rgce, QByteArray& extra)>& f);
     // Removes sheet k from BOUNDSHEET, TABID, SUPBOOK, EXTERNSHEET and NAME.
@@ -51,6 +57,7 @@ private:
     std::vector<Record> m_records;
     std::vector<SheetEntry> m_sheets;
     std::vector<QString> m_sst;
+    std::vector<StringFormatting> m_sstFormatting;
     int m_sstAt = -1;
     std::vector<Xti> m_xti;
     int m_selfSupbook = -1;

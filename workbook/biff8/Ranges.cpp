@@ -1,5 +1,6 @@
 // Records of a sheet that carry row numbers outside the cell table: merged
-// cells, conditional formats, validations, hyperlinks, notes and page breaks.
+// cells, conditional formats, validations, hyperlinks, notes, drawing anchors
+// and page breaks.
 // Their ranges move with a row insertion like the areas of formulas.
 #include "workbook/biff8/Worksheet.h"
 
@@ -34,6 +35,33 @@ qsizetype dvRangesAt(const QByteArray& data)
         at += 4 + v.u16(at);
     v.need(at, 2);
     return at;
+}
+
+// Drawing objects (images, charts, the boxes of notes) keep their place in
+// OfficeArt client anchors: rows of the top-left and bottom-right corners.
+// Containers are entered, atoms skipped; an anchor moves like a cell.
+void shiftDrawingAnchors(QByteArray& data, const formula::RowShift& s)
+{
+    ByteView v(data);
+    qsizetype at = 0;
+    while (at + 8 <= v.size()) {
+        const uint16_t verInst = v.u16(at);
+        const uint16_t type = v.u16(at + 2);
+        const uint32_t length = v.u32(at + 4);
+        if ((verInst & 0x0F) == 0x0F) {
+            at += 8;
+            continue;
+        }
+        if (qsizetype(length) > v.size() - at - 8)
+            return;
+        if (type == 0xF010 && length >= 18) {
+            for (qsizetype rowAt : {at + 8 + 6, at + 8 + 14}) {
+                const int row = std::min(formula::MaxRow, s.moveRow(v.u16(rowAt)));
+                setU16(data, rowAt, uint16_t(row));
+            }
+        }
+        at += 8 + length;
+    }
 }
 
 } // namespace
@@ -96,6 +124,9 @@ void Worksheet::shiftRanges(const formula::RowShift& s, int dataRow, int count)
             break;
         case rt::HlinkTooltip:
             shiftRef8(r.data, 2, s);
+            break;
+        case rt::MsoDrawing:
+            shiftDrawingAnchors(r.data, s);
             break;
         case rt::Note: {
             int row = s.moveRow(v.u16(0));

@@ -87,6 +87,19 @@ void ContinuedReader::skip(qsizetype count)
     }
 }
 
+QByteArray ContinuedReader::take(qsizetype count)
+{
+    QByteArray out;
+    while (count > 0) {
+        advance();
+        qsizetype n = std::min(count, m_segments[m_seg].size() - m_pos);
+        out.append(m_segments[m_seg].data() + m_pos, n);
+        m_pos += n;
+        count -= n;
+    }
+    return out;
+}
+
 QString ContinuedReader::chars(qsizetype count, bool wide)
 {
     QString s;
@@ -123,6 +136,18 @@ QString ContinuedReader::unicodeString(bool shortCount)
     QString s = chars(count, flags & 0x01);
     skip(qsizetype(runs) * 4);
     skip(ext);
+    return s;
+}
+
+QString ContinuedReader::unicodeString(QByteArray& runs, QByteArray& extension)
+{
+    qsizetype count = u16();
+    uint8_t flags = u8();
+    uint16_t runCount = (flags & 0x08) ? u16() : 0;
+    uint32_t ext = (flags & 0x04) ? u32() : 0;
+    QString s = chars(count, flags & 0x01);
+    runs = take(qsizetype(runCount) * 4);
+    extension = take(ext);
     return s;
 }
 

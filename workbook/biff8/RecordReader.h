@@ -25,7 +25,7 @@ enum : uint16_t {
     SupBook = 0x01AE, RecalcId = 0x01C1, DV = 0x01BE, Dimensions = 0x0200, Blank = 0x0201,
     Number = 0x0203, Label = 0x0204, BoolErr = 0x0205, String = 0x0207, Row = 0x0208,
     Index = 0x020B, Array = 0x0221, DefaultRowHeight = 0x0225, Table = 0x0236, Window2 = 0x023E,
-    Rk = 0x027E, ShrFmla = 0x04BC, Bof = 0x0809, HlinkTooltip = 0x0800, CodePage = 0x0042,
+    Rk = 0x027E, MsoDrawing = 0x00EC, ShrFmla = 0x04BC, Bof = 0x0809, HlinkTooltip = 0x0800, CodePage = 0x0042,
 };
 }
 
@@ -50,11 +50,15 @@ public:
     uint16_t u16();
     uint32_t u32();
     void skip(qsizetype count);
+    QByteArray take(qsizetype count);
     // Characters of a unicode string; a split inside the characters starts the
     // next segment with a flag byte that may change the width.
     QString chars(qsizetype count, bool wide);
     // A whole XLUnicodeString: count (2 bytes, or 1 with shortCount), flags, runs, extension.
     QString unicodeString(bool shortCount = false);
+    // The same, keeping the formatting runs (4 bytes each) and the extension
+    // (phonetic) data as read.
+    QString unicodeString(QByteArray& runs, QByteArray& extension);
     bool atEnd();
 
 private:

@@ -1,7 +1,8 @@
 // The shared string table (SST with its CONTINUE records) and its index
-// EXTSST. Reading keeps the text of each string (formatting runs and phonetic
-// data are skipped); writing splits strings over CONTINUE records with the
-// repeated flag byte and computes EXTSST for the stream offset it is placed at.
+// EXTSST. Reading keeps the text of each string and, apart, its formatting
+// runs and phonetic data; writing puts them back, splits strings over CONTINUE
+// records with the repeated flag byte (runs and phonetic data never cut in
+// half) and computes EXTSST for the stream offset it is placed at.
 #pragma once
 
 #include "workbook/biff8/RecordReader.h"
@@ -12,12 +13,22 @@
 
 namespace workbook::biff8 {
 
+// The formatting of a shared string as stored: runs (4 bytes each: first
+// character, font index) and the extension (phonetic) data.
+struct StringFormatting {
+    QByteArray runs, extension;
+    bool isEmpty() const { return runs.isEmpty() && extension.isEmpty(); }
+};
+
 class SharedStrings {
 public:
-    // sst: the SST record's data, continues: the data of the CONTINUE records after it.
-    static std::vector<QString> parse(const QByteArray& sst, const std::vector<QByteArray>& continues);
+    // sst: the SST record's data, continues: the data of the CONTINUE records
+    // after it; formatting receives each string's formatting.
+    static std::vector<QString> parse(const QByteArray& sst, const std::vector<QByteArray>& continues,
+                                      std::vector<StringFormatting>& formatting);
 
-    int add(const QString& s);   // index of the string, added once
+    // Index of the string, added once for each text and formatting.
+    int add(const QString& s, const StringFormatting& formatting = {});
     int uniqueCount() const { return int(m_strings.size()); }
     const std::vector<QString>& strings() const { return m_strings; }
 
@@ -27,6 +38,8 @@ public:
 
 private:
     std::vector<QString> m_strings;
+    std::vector<StringFormatting> m_formatting;
+    QHash<QString, int> m_formattedIndex;
     QHash<QString, int> m_index;
     uint32_t m_total = 0;
 };

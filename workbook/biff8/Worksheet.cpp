@@ -46,7 +46,8 @@ struct SharedFormula {
 
 } // namespace
 
-void Worksheet::parse(const std::vector<Record>& records, const std::vector<QString>& sst)
+void Worksheet::parse(const std::vector<Record>& records, const std::vector<QString>& sst,
+                      const std::vector<StringFormatting>& sstFormatting)
 {
     if (records.empty() || records.front().type != rt::Bof)
         throw FormatError("foaie fara inregistrare BOF");
@@ -128,6 +129,7 @@ void Worksheet::parse(const std::vector<Record>& records, const std::vector<QStr
                 throw FormatError("celula text cu index SST in afara tabelei");
             Cell& c = place(v.u16(0), v.u16(2));
             c.xf = v.u16(4); c.kind = Cell::Text; c.text = sst[idx];
+            if (idx < sstFormatting.size()) c.textFormatting = sstFormatting[idx];
             break;
         }
         case rt::Label: case rt::RString: {
@@ -394,7 +396,7 @@ void Worksheet::setSelected(bool selected)
     }
 }
 
-QByteArray Worksheet::serialize(SharedStrings& sst, bool recalc) const
+QByteArray Worksheet::serialize(SharedStrings& sst) const
 {
     QByteArray out;
     if (!m_worksheet) {
@@ -456,7 +458,7 @@ QByteArray Worksheet::serialize(SharedStrings& sst, bool recalc) const
                 case Cell::Blank: writeRecord(out, rt::Blank, d); break;
                 case Cell::Number: putF64(d, c.number); writeRecord(out, rt::Number, d); break;
                 case Cell::Text:
-                    putU32(d, uint32_t(sst.add(c.text)));
+                    putU32(d, uint32_t(sst.add(c.text, c.textFormatting)));
                     writeRecord(out, rt::LabelSst, d);
                     break;
                 case Cell::BoolErr:
@@ -465,7 +467,7 @@ QByteArray Worksheet::serialize(SharedStrings& sst, bool recalc) const
                     break;
                 case Cell::Formula: {
                     d.append(c.cached.size() == 8 ? c.cached : QByteArray(8, '\0'));
-                    putU16(d, recalc ? uint16_t(c.flags | 0x01) : c.flags);
+                    putU16(d, c.flags);
                     putU32(d, 0);
                     putU16(d, uint16_t(c.rgce.size()));
                     d.append(c.rgce);

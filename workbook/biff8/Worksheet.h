@@ -8,13 +8,13 @@
 #include "workbook/CellValue.h"
 #include "workbook/biff8/Formula.h"
 #include "workbook/biff8/RecordReader.h"
+#include "workbook/biff8/SharedStrings.h"
 
 #include <map>
 #include <vector>
 
 namespace workbook::biff8 {
 
-class SharedStrings;
 
 struct Cell {
     enum Kind : uint8_t { Blank, Number, Text, BoolErr, Formula };
@@ -22,6 +22,7 @@ struct Cell {
     uint16_t xf = 15;
     double number = 0;
     QString text;
+    StringFormatting textFormatting;   // rich-text runs and phonetic data of a shared string
     uint8_t boolErrValue = 0, boolErrIsError = 0;
     // Formula: cached result (8 bytes), flags, tokens and extra data.
     QByteArray cached;
@@ -39,10 +40,9 @@ struct Row {
 class Worksheet {
 public:
     // records: from the sheet's BOF to its EOF inclusive.
-    void parse(const std::vector<Record>& records, const std::vector<QString>& sst);
-    // recalc: mark every formula "always calculate", for results made stale
-    // by changed cells.
-    QByteArray serialize(SharedStrings& sst, bool recalc = false) const;
+    void parse(const std::vector<Record>& records, const std::vector<QString>& sst,
+               const std::vector<StringFormatting>& sstFormatting);
+    QByteArray serialize(SharedStrings& sst) const;
 
     bool isWorksheet() const { return m_worksheet; }
     int lastRow() const;

@@ -1,5 +1,6 @@
 #include "workbook/biff8/XlsWorkbook.h"
 
+#include "workbook/biff8/Recalculation.h"
 #include "workbook/biff8/SharedStrings.h"
 
 #include <QFile>
@@ -100,7 +101,7 @@ void XlsWorkbook::load(const QByteArray& bytes)
             if (end == records.size())
                 throw FormatError("foaia \"" + s.name.toStdString() + "\" este trunchiata");
             Worksheet w;
-            w.parse(std::vector<Record>(records.begin() + k, records.begin() + end + 1), m_globals.sst());
+            w.parse(std::vector<Record>(records.begin() + k, records.begin() + end + 1), m_globals.sst(), m_globals.sstFormatting());
             m_sheets.push_back(std::move(w));
         }
         if (m_sheets.empty())
@@ -153,6 +154,8 @@ CellValue XlsWorkbook::cell(int row, int col) const
                 v = CellValue::fromText(cr.unicodeString());
             } catch (const FormatError&) {
             }
+        } else if (r.u8(0) == 3) {
+            v = CellValue::fromText(QString());
         } else if (r.u8(0) == 1) {
             v.type = CellValue::Type::Bool; v.number = r.u8(2);
         } else if (r.u8(0) == 2) {
@@ -259,10 +262,13 @@ QByteArray XlsWorkbook::serialize()
 {
     for (int s = 0; s < int(m_sheets.size()); ++s)
         m_sheets[s].setSelected(s == m_active);
+    // Changed cells make the cached results stale: store fresh ones.
+    if (m_changed)
+        recalculate(m_globals, m_sheets);
     SharedStrings sst;
     std::vector<QByteArray> sheetBytes;
     for (const Worksheet& w : m_sheets)
-        sheetBytes.push_back(w.serialize(sst, m_changed));
+        sheetBytes.push_back(w.serialize(sst));
     // The globals' length does not depend on the offsets: write once to
     // measure, then with the real offsets.
     std::vector<uint32_t> offsets(m_sheets.size(), 0);

@@ -2,6 +2,8 @@
 
 #include "workbook/WorkbookError.h"
 
+#include <QStringList>
+
 namespace workbook::xlsx {
 
 namespace {
@@ -250,7 +252,18 @@ QString killSheetRefs(const QString& f, const QString& sheetName)
 
 QString shiftRangeList(const QString& sqref, const RowShift& s)
 {
-    return shiftFormula(sqref, s, [](const QString&) { return true; });
+    // A single cell is an area of one cell: on the data row it grows with the copies.
+    QStringList items = sqref.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString& item : items) {
+        const bool single = !item.contains(QLatin1Char(':'));
+        if (single)
+            item += QLatin1Char(':') + item;
+        item = shiftFormula(item, s, [](const QString&) { return true; });
+        const QStringList ends = item.split(QLatin1Char(':'));
+        if (single && ends.size() == 2 && ends[0] == ends[1])
+            item = ends[0];
+    }
+    return items.join(QLatin1Char(' '));
 }
 
 } // namespace workbook::xlsx

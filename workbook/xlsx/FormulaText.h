@@ -28,7 +28,8 @@ QString shiftFormula(const QString& f, const RowShift& shift,
 QString offsetFormula(const QString& f, int dr, int dc);
 // Replaces every reference to the named sheet by #REF!.
 QString killSheetRefs(const QString& f, const QString& sheetName);
-// A space-separated list of ranges ("A1:B2 C5") under an insertion.
+// A space-separated list of ranges ("A1:B2 C5") under an insertion; a single
+// cell on the data row grows like an area.
 QString shiftRangeList(const QString& sqref, const RowShift& shift);
 
 constexpr int MaxRow = 1048575;

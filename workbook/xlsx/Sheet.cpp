@@ -17,6 +17,25 @@ QString XCell::attr(const QString& name) const
     return QString();
 }
 
+CellValue valueOf(const XCell& c, const std::vector<QString>& sharedStrings)
+{
+    QString t = c.attr(QStringLiteral("t"));
+    if (c.hasInline) return CellValue::fromText(c.inlineText);
+    if (!c.hasValue) return {};
+    if (t == QLatin1String("s")) {
+        bool ok = false;
+        int i = c.value.toInt(&ok);
+        if (!ok || i < 0 || i >= int(sharedStrings.size())) return {};
+        return CellValue::fromText(sharedStrings[i]);
+    }
+    if (t == QLatin1String("str") || t == QLatin1String("inlineStr")) return CellValue::fromText(c.value);
+    if (t == QLatin1String("b")) { CellValue v; v.type = CellValue::Type::Bool; v.number = c.value.toInt(); return v; }
+    if (t == QLatin1String("e")) { CellValue v; v.type = CellValue::Type::Error; v.text = c.value; return v; }
+    bool ok = false;
+    double d = c.value.toDouble(&ok);
+    return ok ? CellValue::fromNumber(d) : CellValue();
+}
+
 void XCell::setAttr(const QString& name, const QString& value)
 {
     for (int i = 0; i < attrs.size(); ++i)
@@ -295,17 +314,6 @@ void Sheet::shiftFormulas(const RowShift& totals, const RowShift& plain, int dat
                 if (a.first == QLatin1String("ref") && refersToTarget(QString()))
                     a.second = shiftRangeList(a.second, s);
         }
-}
-
-void Sheet::dropCachedFormulaValues()
-{
-    for (auto& [ri, row] : m_rows)
-        for (auto& [ci, c] : row.cells)
-            if (c.hasFormula) {
-                c.hasValue = false;
-                c.value.clear();
-                c.setAttr(QStringLiteral("t"), QString());
-            }
 }
 
 void Sheet::copyRowBelow(int row, int count)

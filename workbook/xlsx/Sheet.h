@@ -4,12 +4,14 @@
 // conditional formats, validations, hyperlinks, row breaks).
 #pragma once
 
+#include "workbook/CellValue.h"
 #include "workbook/xlsx/FormulaText.h"
 
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <map>
+#include <vector>
 
 namespace workbook::xlsx {
 
@@ -34,6 +36,10 @@ struct XRow {
     std::map<int, XCell> cells;
 };
 
+// The value a cell holds (a formula cell: its cached result); t="s" reads
+// the shared strings.
+CellValue valueOf(const XCell& c, const std::vector<QString>& sharedStrings);
+
 class Sheet {
 public:
     void parse(const QByteArray& xml);
@@ -50,7 +56,6 @@ public:
                        const std::function<bool(const QString& sheet)>& refersToTarget);
     void shiftRanges(const RowShift& shift, int dataRow, int count);
     void copyRowBelow(int row, int count);
-    void dropCachedFormulaValues();
     void forEachFormula(const std::function<void(QString&)>& f);
     void setSelected(bool selected);
     // Default style of a new cell: the row's, else the column's.

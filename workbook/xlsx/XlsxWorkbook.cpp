@@ -1,5 +1,7 @@
 #include "workbook/CellValue.h"
 #include "workbook/xlsx/XlsxWorkbook.h"
+#include "workbook/xlsx/AnchoredParts.h"
+#include "workbook/xlsx/Recalculation.h"
 
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -159,6 +161,21 @@ void XlsxWorkbook::fail(const std::exception& e) const
     throw WorkbookError("Fisierul \"" + m_path.toStdString() + "\" nu este un registru Excel valid: " + e.what());
 }
 
+WorkbookCells XlsxWorkbook::cells()
+{
+    WorkbookCells book{&m_sheets, {}, {}, &m_sharedStrings};
+    for (const SheetRef& r : m_refs)
+        book.sheetNames.push_back(r.name);
+    auto it = definedNameRe().globalMatch(m_workbookXml);
+    while (it.hasNext()) {
+        auto m = it.next();
+        const QString local = attrOf(m.captured(2), QStringLiteral("localSheetId"));
+        book.names.push_back({attrOf(m.captured(2), QStringLiteral("name")), local.isEmpty() ? -1 : local.toInt(),
+                              unescapeXml(m.captured(3))});
+    }
+    return book;
+}
+
 QString XlsxWorkbook::sheetName(int sheet) const
 {
     return sheet >= 0 && sheet < int(m_refs.size()) ? m_refs[sheet].name : QString();
@@ -181,22 +198,8 @@ CellValue XlsxWorkbook::cell(int row, int col) const
     auto cit = rit->second.cells.find(col);
     if (cit == rit->second.cells.end()) return {};
     const XCell& c = cit->second;
-    QString t = c.attr(QStringLiteral("t"));
-    if (c.hasInline) return CellValue::fromText(c.inlineText);
-    if (!c.hasValue) return {};
-    if (t == QLatin1String("s")) {
-        bool ok = false;
-        int i = c.value.toInt(&ok);
-        if (!ok || i < 0 || i >= int(m_sharedStrings.size())) return {};
-        return CellValue::fromText(m_sharedStrings[i]);
-    }
-    if (t == QLatin1String("str") || t == QLatin1String("inlineStr")) return CellValue::fromText(c.value);
-    if (t == QLatin1String("b")) { CellValue v; v.type = CellValue::Type::Bool; v.number = c.value.toInt(); return v; }
-    if (t == QLatin1String("e")) { CellValue v; v.type = CellValue::Type::Error; v.text = c.value; return v; }
-    bool ok = false;
-    double d = c.value.toDouble(&ok);
-    if (!ok) return {};
-    CellValue v = CellValue::fromNumber(d);
+    CellValue v = valueOf(c, m_sharedStrings);
+    if (v.type != CellValue::Type::Number) return v;
     int s = c.attr(QStringLiteral("s")).toInt();
     v.isDate = s >= 0 && s < int(m_dateStyles.size()) && m_dateStyles[s];
     return v;
@@ -287,6 +290,7 @@ void XlsxWorkbook::insertRowCopies(int row, int count)
         m_workbookXml = out;
         target.shiftRanges(totals, row, count);
         target.copyRowBelow(row, count);
+        shiftAnchoredParts(m_package, m_refs[m_active].part, totals);
         m_formulasMoved = true;
     } catch (const WorkbookError& e) {
         throw WorkbookError("Fisierul \"" + m_path.toStdString() + "\": " + e.what());
@@ -376,11 +380,12 @@ void XlsxWorkbook::save(const QString& path)
     try {
         for (int s = 0; s < int(m_sheets.size()); ++s) {
             m_sheets[s].setSelected(s == m_active);
-            // Cached results may be stale once any cell changed: drop them and
-            // have the spreadsheet program calculate on load.
-            m_sheets[s].dropCachedFormulaValues();
-            m_package.setPart(m_refs[s].part, m_sheets[s].serialize());
         }
+        // Cached results may be stale once any cell changed: store fresh
+        // ones; the spreadsheet program still calculates on load.
+        recalculate(cells());
+        for (int s = 0; s < int(m_sheets.size()); ++s)
+            m_package.setPart(m_refs[s].part, m_sheets[s].serialize());
         QString wb = m_workbookXml;
         static const QRegularExpression view(QStringLiteral("<([A-Za-z0-9_]+:)?workbookView\\b[^>]*>"));
         auto vm = view.match(wb);

@@ -5,6 +5,7 @@
 
 #include "workbook/Workbook.h"
 #include "workbook/xlsx/Package.h"
+#include "workbook/xlsx/Recalculation.h"
 #include "workbook/xlsx/Sheet.h"
 
 #include <QMap>
@@ -37,6 +38,7 @@ private:
         QString part;      // e.g. xl/worksheets/sheet1.xml
     };
     [[noreturn]] void fail(const std::exception& e) const;
+    WorkbookCells cells();
 
     QString m_path;
     Package m_package;

@@ -1,0 +1,190 @@
+// The restore: safety archive, unpack and verify, staging folder, folder swap.
+#include "backup/RestoreArchive.h"
+
+#include "backup/AutomaticSave.h"
+#include "backup/SaveFolderSetting.h"
+#include "backup/TablesInUse.h"
+#include "data/Files.h"
+#include "data/Paths.h"
+#include "engine/Database.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+
+namespace backup {
+
+namespace {
+
+QString parentOf(const QString& folder) { return QFileInfo(QDir::cleanPath(folder)).absolutePath(); }
+QString nameOf(const QString& folder) { return QFileInfo(QDir::cleanPath(folder)).fileName(); }
+QString stagingFolder(const QString& data) { return QDir(parentOf(data)).filePath(nameOf(data) + ".new"); }
+QString journalFile(const QString& data) { return QDir(parentOf(data)).filePath(nameOf(data) + ".restore.jrn"); }
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// Why the unpacked archive cannot replace the data: empty, without its two
+// main tables, or a table the engine cannot read. Empty when it is usable.
+QString verifyUnpacked(const QString& folder)
+{
+    const QStringList names = ArchiveFileList(folder);
+    if (names.isEmpty())
+        return QStringLiteral("Salvarea nu contine niciun fisier.");
+    for (const char* required : {"Cereri.dbf", "Oameni.dbf"})
+        if (!QFileInfo(findFileNoCase(folder, QString::fromLatin1(required))).isFile())
+            return QStringLiteral("Salvarea nu contine tabela %1.").arg(QString::fromLatin1(required));
+    engine::Database probe(QFile::encodeName(paths().enginePrivateFolder).toStdString());
+    for (const QString& name : names) {
+        if (!name.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
+            continue;
+        const QString path = QDir(folder).filePath(name);
+        try {
+            probe.open("SELECT COUNT(*) AS N FROM \"" + path.toStdString() + "\"");
+        } catch (const std::exception& e) {
+            return QStringLiteral("Tabela %1 din salvare nu poate fi citita: %2").arg(name, QString::fromStdString(e.what()));
+        }
+    }
+    return {};
+}
+
+// Copies the archive's files into a fresh staging folder beside the data folder.
+QString fillStaging(const QString& unpacked, const QString& staging)
+{
+    if (!DeleteFolderTree(staging) || !QDir().mkpath(staging))
+        return QStringLiteral("Nu pot crea folderul %1!").arg(native(staging));
+    for (const QString& name : ArchiveFileList(unpacked)) {
+        std::error_code ec;
+        std::filesystem::copy_file(std::filesystem::path(QDir(unpacked).filePath(name).toStdU16String()),
+                                   std::filesystem::path(QDir(staging).filePath(name).toStdU16String()), ec);
+        if (ec)
+            return QStringLiteral("Nu pot copia %1 in %2!").arg(name, native(staging));
+    }
+    return {};
+}
+
+// The safety archive of the current data: the automatic-save folder when it
+// can be written, else beside the data folder. Empty file name when the data
+// folder holds nothing to save.
+QString writeSafetyArchive(const QString& dataFolder, const QString& autoSaveFolder, QString* error)
+{
+    if (ArchiveFileList(dataFolder).isEmpty())
+        return {};
+    const QString folder = autoSaveFolder != QLatin1String("-") && CanWriteIn(autoSaveFolder) ? autoSaveFolder
+                                                                                               : parentOf(dataFolder);
+    const QString target = DatedArchiveName(folder, QDate::currentDate());
+    const QString temporary = FreshTempFile(QStringLiteral("SaveTmp"), QStringLiteral(".tmp"));
+    if (temporary.isEmpty() || !SaveDataToArchive(dataFolder, temporary, error)
+        || !MoveFileByCopy(temporary, target, error)) {
+        QFile::remove(temporary);
+        *error = QStringLiteral("Nu pot face copia de siguranta a datelor curente in %1!\r%2").arg(native(folder), *error);
+        return {};
+    }
+    return target;
+}
+
+bool writeJournal(const QString& dataFolder)
+{
+    QFile journal(journalFile(dataFolder));
+    if (!journal.open(QIODevice::WriteOnly))
+        return false;
+    journal.write(QFile::encodeName(dataFolder));
+    return journal.flush();
+}
+
+// The folder swap, rolled back when its second rename fails.
+QString swapFolders(const QString& dataFolder, const QString& staging, const QString& safety)
+{
+    if (!DeleteFolderTree(safety))
+        return QStringLiteral("Nu pot goli folderul %1!").arg(native(safety));
+    if (!writeJournal(dataFolder))
+        return QStringLiteral("Nu pot scrie in %1!").arg(native(parentOf(dataFolder)));
+    QDir dir;
+    if (!dir.rename(dataFolder, safety)) {
+        QFile::remove(journalFile(dataFolder));
+        return QStringLiteral("Nu pot muta folderul %1 (este folosit de alt program?)").arg(native(dataFolder));
+    }
+    if (!dir.rename(staging, dataFolder)) {
+        dir.rename(safety, dataFolder);
+        QFile::remove(journalFile(dataFolder));
+        return QStringLiteral("Nu pot muta datele restaurate in %1!").arg(native(dataFolder));
+    }
+    QFile::remove(journalFile(dataFolder));
+    return {};
+}
+
+} // namespace
+
+QString SafetyCopyFolder(const QString& dataFolder) { return QDir(parentOf(dataFolder)).filePath(QStringLiteral("DataBAK")); }
+
+bool RecoverInterruptedRestore(const QString& dataFolder)
+{
+    const QString staging = stagingFolder(dataFolder);
+    const QString safety = SafetyCopyFolder(dataFolder);
+    if (!QFileInfo::exists(journalFile(dataFolder))) {
+        if (QFileInfo::exists(staging))
+            DeleteFolderTree(staging);
+        return false;
+    }
+    // The journal is written once "DataBAK" is gone, so "DataBAK" now holds the
+    // previous data exactly when the first rename happened. With the staging
+    // folder still there the second one did not: the previous data go back.
+    // A data folder made meanwhile (a start-up creating empty tables) is kept
+    // aside rather than deleted.
+    if (QFileInfo::exists(safety) && QFileInfo::exists(staging)) {
+        QDir dir;
+        if (QFileInfo::exists(dataFolder)) {
+            const QString aside = QDir(parentOf(dataFolder)).filePath(nameOf(dataFolder) + ".partial");
+            DeleteFolderTree(aside);
+            if (!dir.rename(dataFolder, aside))
+                return false; // the journal stays: the next start tries again
+        }
+        if (!dir.rename(safety, dataFolder))
+            return false;
+    }
+    DeleteFolderTree(staging);
+    QFile::remove(journalFile(dataFolder));
+    return true;
+}
+
+RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, const QString& autoSaveFolder,
+                             const ArchiveProgress& progress)
+{
+    RestoreResult result;
+    result.safetyFolder = SafetyCopyFolder(dataFolder);
+    auto failed = [&](const QString& why) {
+        result.error = QStringLiteral("Restaurare esuata!\r") + why;
+        return result;
+    };
+    RecoverInterruptedRestore(dataFolder);
+    if (const QString busy = TableInUseMessage(dataFolder); !busy.isEmpty())
+        return failed(busy);
+
+    const QString unpacked = FreshTempFolder(QStringLiteral("GMT"));
+    if (unpacked.isEmpty()) {
+        result.error = QStringLiteral("Nu pot scrie pe harddisk!");
+        return result;
+    }
+    QString why;
+    if (UnpackArchive(file, unpacked, &why, progress))
+        why = QStringLiteral("Arhiva este defecta!\r") + why;
+    else
+        why = verifyUnpacked(unpacked);
+    const QString staging = stagingFolder(dataFolder);
+    if (why.isEmpty())
+        result.safetyArchive = writeSafetyArchive(dataFolder, autoSaveFolder, &why);
+    if (why.isEmpty())
+        why = fillStaging(unpacked, staging);
+    if (why.isEmpty())
+        why = swapFolders(dataFolder, staging, result.safetyFolder);
+    DeleteFolderTree(unpacked);
+    if (!why.isEmpty()) {
+        DeleteFolderTree(staging);
+        return failed(why);
+    }
+    result.restored = true;
+    return result;
+}
+
+} // namespace backup

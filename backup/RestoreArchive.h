@@ -1,0 +1,43 @@
+// The restore of a backup archive over the data folder, built so that the
+// current data are never lost: the current data are first archived to a
+// dated safety archive; the archive is unpacked into a temporary folder and
+// verified (every table opens, "Cereri.dbf" and "Oameni.dbf" present); the
+// verified files are copied into a staging folder beside the data folder;
+// then two renames swap the folders (data folder -> "DataBAK", staging ->
+// data folder), with a journal file beside them while the swap is under way.
+// A failure at any step leaves or puts the previous files back; a process
+// killed during the swap is repaired by RecoverInterruptedRestore().
+#pragma once
+
+#include "backup/Archive.h"
+
+#include <QString>
+
+namespace backup {
+
+struct RestoreResult {
+    bool restored = false;
+    QString error;          // the Romanian text to show when !restored
+    QString safetyArchive;  // dated archive of the data before the restore (empty: there were none)
+    QString safetyFolder;   // the folder holding the replaced files ("DataBAK")
+};
+
+// Restores the archive at file over dataFolder. The safety archive goes to
+// autoSaveFolder when it is not "-" and can be written, else beside the data
+// folder. The caller has closed its engine handles (resetDb()); the restore
+// is refused with the engine's "este folosita de alt proces" message while
+// another process has a table of the data folder open.
+RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, const QString& autoSaveFolder,
+                             const ArchiveProgress& progress = {});
+
+// Completes the repair of a restore that was interrupted between its two
+// renames: when the journal beside dataFolder exists, the previous files are
+// put back as the data folder. Leftover staging folders are removed. Returns
+// true when something was repaired.
+bool RecoverInterruptedRestore(const QString& dataFolder);
+
+// The folder that keeps the files replaced by the last restore: "DataBAK"
+// beside the data folder.
+QString SafetyCopyFolder(const QString& dataFolder);
+
+} // namespace backup

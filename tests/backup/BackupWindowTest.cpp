@@ -1,0 +1,208 @@
+// The backup window and the automatic-save folder buttons, driven offscreen
+// through the test mode of the dialogs and choosers.
+#include "BackupFixture.h"
+
+#include "app/MessageDialog.h"
+#include "backup/BackupWindow.h"
+#include "backup/RemoteBackupWindow.h"
+#include "backup/SaveFolderButtons.h"
+#include "data/Settings.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+class BackupWindowTest : public BackupTest {
+protected:
+    QStringList Titles() const
+    {
+        QStringList t;
+        for (const testmode::Message& m : testmode::messages())
+            t << m.title + ": " + m.text;
+        return t;
+    }
+};
+
+TEST_F(BackupWindowTest, SaveOnDemand)
+{
+    const QString target = Root() + "/Copie.L21";
+    const struct {
+        const char* name;
+        QString chosen;
+        QList<int> answers;
+        QString firstTitle;
+        bool written;
+    } cases[] = {
+        {"into the data folder", Data() + "/Copie.L21", {}, "Salvare date: \rNu puteti salva aici!", false},
+        {"a new file", target, {kResultNo}, "Informatie: \rSalvare incheiata cu succes !", true},
+        {"replace refused", target, {kResultNo}, "Atentionare: \rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?", false},
+        {"replace accepted", target, {kResultYes, kResultOK, kResultNo}, "Atentionare: \rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?", true},
+    };
+    for (const auto& c : cases) {
+        if (QFileInfo::exists(target))
+            WriteFile(target, "old");
+        testmode::clear();
+        testmode::answerChooser(c.chosen);
+        for (int a : c.answers)
+            testmode::answerMessage(a);
+        BackupWindow window;
+        window.SaveCopyClicked();
+        ASSERT_FALSE(testmode::messages().isEmpty()) << c.name;
+        EXPECT_EQ(Titles().first(), c.firstTitle) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(Data() + "/Copie.L21")) << c.name;
+        const bool written = QFileInfo::exists(target) && FileBytes(target) != "old";
+        EXPECT_EQ(written, c.written) << c.name;
+        if (c.written) {
+            EXPECT_EQ(ReferenceArchive({"list", target}).exitCode, 0) << c.name;
+            EXPECT_EQ(testmode::progressTexts(), QStringList{"Pregatesc datele..."}) << c.name;
+        }
+    }
+}
+
+TEST_F(BackupWindowTest, RestoreFromTheWindowReportsTheSafetyCopy)
+{
+    const QString archive = Root() + "/Copie.L21";
+    ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
+    testmode::answerMessage(kResultYes);
+    testmode::answerChooser(archive);
+    BackupWindow window;
+    window.RestoreClicked();
+    EXPECT_TRUE(window.restored());
+    ASSERT_EQ(testmode::messages().size(), 2);
+    EXPECT_EQ(testmode::messages()[0].title, "Incarcare date");
+    const QString text = testmode::messages()[1].text;
+    EXPECT_TRUE(text.startsWith("Restaurare incheiata cu succes !\rVa rog sa porniti programul din nou !")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(Saves()))) << text.toStdString();
+    // The archive held no log table: an empty one is made for the closing log row.
+    EXPECT_EQ(ReaderRows(Data() + "/LOG.DBF"), "");
+}
+
+// Runs act on the remote backup window once it is shown.
+void WhenRemoteShown(std::function<void(RemoteBackupWindow&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<RemoteBackupWindow*>(w); window && window->isVisible()) {
+                act(*window);
+                return;
+            }
+        WhenRemoteShown(act);
+    });
+}
+
+TEST_F(BackupWindowTest, ACopyDownloadedByTheRemoteWindowIsRestoredWithItsSafetyCopy)
+{
+    const QString archive = Root() + "/Descarcat.L21";
+    ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
+    BackupWindow window;
+    bool handled = false;
+    WhenRemoteShown([&](RemoteBackupWindow& remote) {
+        ASSERT_TRUE(RemoteBackupWindow::restoreArchive());
+        handled = RemoteBackupWindow::restoreArchive()(archive);
+        remote.done(QDialog::Accepted);
+    });
+    window.RemoteClicked();
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(window.restored());
+    EXPECT_FALSE(RemoteBackupWindow::restoreArchive()); // only while the window is open
+    ASSERT_FALSE(testmode::messages().isEmpty());
+    EXPECT_TRUE(testmode::messages().last().text.startsWith("Restaurare incheiata cu succes !"));
+    EXPECT_EQ(QDir(Saves()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(BackupWindowTest, RestoreIsOffWhileAnOpenedArchiveIsWorkedOn)
+{
+    paths().openedArchive = Root() + "/Lucru.L21";
+    BackupWindow window;
+    QTimer::singleShot(0, &window, [&] {
+        EXPECT_FALSE(window.RestoreButton->isEnabled());
+        EXPECT_TRUE(window.SaveButton->isEnabled());
+        window.reject();
+    });
+    EXPECT_FALSE(window.Open());
+}
+
+TEST_F(BackupWindowTest, ScreenshotOfTheWindow)
+{
+    BackupWindow window;
+    window.show();
+    QCoreApplication::processEvents();
+    const QString shots = "/work/coord/shots";
+    if (QDir(shots).exists())
+        EXPECT_TRUE(window.grab().save(shots + "/backup-window.png"));
+    EXPECT_EQ(window.windowTitle(), "Copie - inlocuieste baza de date");
+}
+
+TEST_F(BackupWindowTest, ScreenshotOfTheRestoreReport)
+{
+    const QString archive = Root() + "/Copie.L21";
+    ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
+    testmode::answerMessage(kResultYes);
+    testmode::answerChooser(archive);
+    BackupWindow window;
+    window.RestoreClicked();
+    ASSERT_EQ(testmode::messages().size(), 2);
+    const testmode::Message& m = testmode::messages()[1];
+    MessageDialog dialog(m.title, m.text, m.buttons, m.kind);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QString shots = "/work/coord/shots";
+    if (QDir(shots).exists())
+        EXPECT_TRUE(dialog.grab().save(shots + "/backup-restore-report.png"));
+    EXPECT_EQ(m.kind, kKindInformation);
+}
+
+TEST_F(BackupWindowTest, AutomaticSaveFolderButtons)
+{
+    QLabel shown("-");
+    shown.setObjectName("SavePath");
+    QFile blocker(Root() + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    // Network client: refused.
+    paths().dataFolder = Root() + "/Server";
+    backup::ChangeSaveFolderClicked(nullptr, &shown);
+    ASSERT_EQ(Titles(), QStringList{"Salvare Automata: Numai Serverul poate salva automat!"});
+    paths().dataFolder = paths().localDataFolder;
+
+    // A folder that cannot be written.
+    testmode::clear();
+    testmode::answerChooser(Root() + "/blocker/sub");
+    backup::ChangeSaveFolderClicked(nullptr, &shown);
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_EQ(testmode::messages()[0].title, "Stabilire cale salvari");
+    EXPECT_EQ(shown.text(), "-");
+
+    // A good folder: shown, stored, and a user's own "test.txt" survives the probe.
+    const QString folder = Root() + "/Noi";
+    QDir().mkpath(folder);
+    WriteFile(folder + "/test.txt", "mine");
+    testmode::clear();
+    testmode::answerChooser(folder + "/");
+    backup::ChangeSaveFolderClicked(nullptr, &shown);
+    EXPECT_EQ(shown.text(), QDir::toNativeSeparators(folder));
+    EXPECT_EQ(ReadMachineSetting("CALESALVARI"), QDir::toNativeSeparators(folder));
+    EXPECT_EQ(paths().autoSaveFolder, folder);
+    EXPECT_EQ(FileBytes(folder + "/test.txt"), "mine");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"test.txt"});
+
+    // Clearing: "Nu" keeps it, "Da" turns it off, and then the balloon says so.
+    testmode::clear();
+    testmode::answerMessage(kResultNo);
+    backup::ClearSaveFolderClicked(&shown);
+    EXPECT_EQ(shown.text(), QDir::toNativeSeparators(folder));
+    testmode::answerMessage(kResultYes);
+    backup::ClearSaveFolderClicked(&shown);
+    EXPECT_EQ(shown.text(), "-");
+    EXPECT_EQ(ReadMachineSetting("CALESALVARI"), "-");
+    EXPECT_EQ(Titles().last(), "Salvare Automata: Salvarea automata a fost dezactivata!");
+    backup::ClearSaveFolderClicked(&shown);
+    ASSERT_FALSE(testmode::hints().isEmpty());
+    EXPECT_EQ(testmode::hints().last().text, "Salvarea automata este deja dezactivata.");
+}
+
+} // namespace
