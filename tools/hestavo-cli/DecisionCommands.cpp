@@ -9,6 +9,7 @@
 #include "applications/Numbering.h"
 #include "applications/ReportList.h"
 #include "data/Months.h"
+#include "documents/TemplateStore.h"
 
 #include <QDate>
 #include <QHash>
@@ -140,6 +141,7 @@ void RunDecisions(CliContext& context, const QStringList& arguments)
         throw CliFailure(QStringLiteral("Intervalul ales este incorect!"));
     if (o.text("--out").isEmpty())
         throw CliFailure(QStringLiteral("Dati fisierul de iesire: --out FISIER.rtf"));
+    MaterializeTemplates();  // as the program's start-up does
     try {
         const int written = WriteDecisions(month, listing, LoadAdminSettings(), o.text("--out"));
         PrintLine("dispozitii: " + QString::number(written));
@@ -157,6 +159,7 @@ void RunReports(CliContext& context, const QStringList& arguments)
         throw CliFailure(QStringLiteral("Interval incorect!"));
     if (o.text("--out").isEmpty())
         throw CliFailure(QStringLiteral("Dati fisierul de iesire: --out FISIER.rtf"));
+    MaterializeTemplates();  // as the program's start-up does
     try {
         PrintLine("referate: " + QString::number(WriteReports(month, listing, LoadAdminSettings(), o.text("--out"))));
     } catch (const DocumentRefusal& refusal) {
