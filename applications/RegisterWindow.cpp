@@ -219,9 +219,12 @@ void RegisterWindow::buildButtons(QLayout* column)
         numberReportsAsked();
     });
     connect(listReports, &QPushButton::clicked, this, [this] { ListReports(this); });
-    for (QPushButton* later : {inquiryAdd, inquiryShow, inquiryDelete, sheet, payment, persons})
+    connect(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
+    for (QPushButton* later : {inquiryAdd, inquiryShow, inquiryDelete, sheet, payment})
         connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
 }
+
+std::function<void(QWidget*)> RegisterWindow::ExportPersons;
 
 void RegisterWindow::numberDecisionsAsked()
 {

@@ -27,6 +27,9 @@ public:
 
     // Opens the list of the working month and shows the register modally.
     void Open();
+    // The "Export DBF persoane" command, set by the program (the reports
+    // library that builds the file sits above this one).
+    static std::function<void(QWidget* parent)> ExportPersons;
     // The list query of the working month, the counter and the buttons.
     void openList();
 

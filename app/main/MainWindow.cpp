@@ -13,6 +13,8 @@
 #include "backup/LoginDialog.h"
 #include "backup/SuggestionWindow.h"
 #include "documents/TemplateStore.h"
+#include "reports/AnnexAdderDialog.h"
+#include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -108,6 +110,12 @@ void DeleteHelpFiles(const QString& programFolder)
 bool OpenLegislation(const QString& resourceName)
 {
     InitTemplateResources();
+    if (findResource(resourceName, QStringLiteral("Lege")).isEmpty()) {
+        MessageDialog::Mesaj(QStringLiteral("Legislatie"),
+                             QStringLiteral("\rDocumentul nu este inclus in aceasta versiune a programului."), kButtonOK,
+                             kKindInformation);
+        return false;
+    }
     const QString file = FreshTempFile(QStringLiteral("Lege"), QStringLiteral(".pdf"));
     if (file.isEmpty() || !ResourceToFile(resourceName, QStringLiteral("Lege"), file)) {
         MessageDialog::Mesaj(QStringLiteral("Legislatie"), "\rNu pot scrie documentul in folderul temporar\r" + file,
@@ -185,8 +193,16 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent)
         connect(s, &QShortcut::activated, this, handler);
     };
     key(QKeySequence(Qt::Key_F12), [this] { close(); });
-    key(QKeySequence(Qt::Key_F1), [this] { openWorkingMonths(); });
-    key(QKeySequence(Qt::Key_F2), [this] { openRegister(); });
+    // F1 and F2 stand for "Perioada" and "Cereri": while a password keeps
+    // those buttons hidden, the keys do nothing either.
+    key(QKeySequence(Qt::Key_F1), [this] {
+        if (CommandsUnlocked())
+            openWorkingMonths();
+    });
+    key(QKeySequence(Qt::Key_F2), [this] {
+        if (CommandsUnlocked())
+            openRegister();
+    });
 
     for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
         b->setVisible(false);
@@ -210,11 +226,13 @@ QToolButton* MainWindow::addButton(const QString& name, const QString& caption, 
 
 void MainWindow::buildMenus()
 {
+    RegisterWindow::ExportPersons = &hestavo::ExportPersonsDbfCommand;
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
-    PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML"));
+    connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
+            [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
     suppliers->addAction(QStringLiteral("Format AJPIS"));
     suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures"));
@@ -224,10 +242,14 @@ void MainWindow::buildMenus()
         if (!SettingsComplete())
             openAdministration();
     });
-    PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta"));
-    PopupMenu1->addAction(QStringLiteral("Situatia membrilor"));
-    PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc"));
-    PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML"));
+    connect(PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta")), &QAction::triggered, this,
+            &hestavo::PersonsAgeListCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Situatia membrilor")), &QAction::triggered, this,
+            &hestavo::MembersSituationCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc")), &QAction::triggered, this,
+            &hestavo::RiskControlCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
+            [this] { hestavo::ExportF2201Command(this); });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
     const struct {
         const char* caption;
@@ -250,8 +272,16 @@ void MainWindow::buildMenus()
             &MainWindow::OpenLogViewer);
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));
     QMenu* annexes = PopupMenu2->addMenu(QStringLiteral("Adunare Anexe"));
-    for (const char* a : {"Anexa 23", "Anexa 24", "Anexa 15 - Suplimente Gaz", "Anexa 16 - Suplimente Electrica"})
-        annexes->addAction(QString::fromLatin1(a));
+    const struct {
+        const char* caption;
+        int kind;
+    } annexKinds[] = {{"Anexa 23", 23}, {"Anexa 24", 24}, {"Anexa 15 - Suplimente Gaz", 15},
+                      {"Anexa 16 - Suplimente Electrica", 16}};
+    for (const auto& a : annexKinds)
+        connect(annexes->addAction(QString::fromLatin1(a.caption)), &QAction::triggered, this, [this, kind = a.kind] {
+            AnnexAdderDialog dialog(this);
+            dialog.Open(kind);
+        });
 
     MBut3->setMenu(PopupMenu1);
     MBut3->setPopupMode(QToolButton::InstantPopup);
@@ -290,6 +320,11 @@ void MainWindow::Unlock()
     for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
         b->setVisible(true);
     MButAdm->setIcon(padlock(true));
+}
+
+bool MainWindow::CommandsUnlocked() const
+{
+    return paths().unlocked || ReadSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN")).isEmpty();
 }
 
 void MainWindow::CloseAfterRestore()

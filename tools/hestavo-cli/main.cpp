@@ -88,8 +88,10 @@ int main(int argc, char** argv)
         return 1;
     }
     try {
-        PrepareDataFolder(context);
-        command->run(context, words.mid(nameLength));
+        const QStringList arguments = words.mid(nameLength);
+        ExpectArguments(*command, arguments, command->minArguments, command->maxArguments);
+        PrepareDataFolder(context, command->opensDataFolder);
+        command->run(context, arguments);
     } catch (const CliFailure& e) {
         fail(e.message());
         return 1;
