@@ -73,6 +73,8 @@ private:
     void refreshCounter();
     void updateButtons();
     void notAvailable();
+    void numberDecisionsAsked();
+    void numberReportsAsked();
     void askCopy();
     void askPurge();
     void askApplicationDate();
