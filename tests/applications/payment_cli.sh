@@ -12,12 +12,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 "$demo" "$d/Data" --households 300 --months 1 --first-month 11.2024 --seed 5 >/dev/null || fail "demo database"
 mkdir "$d/out"
+# The demo database comes with a complete town hall (given the county code and
+# fiscal code the file names below carry); take its name away first.
+sed -e 's/^CODJUD=[^\r]*/CODJUD=1/' -e 's/^SIRUES=[^\r]*/SIRUES=1234567890/' "$d/Data/Hestavo.set" >"$d/complete.set"
+sed 's/^PRIMARIA=[^\r]*/PRIMARIA=/' "$d/complete.set" >"$d/Data/Hestavo.set"
 
 "$cli" --program-dir "$d" --month 11.2024 treasury --date 05.03.2025 --out "$d/out" >"$d/stdout" 2>"$d/err"
 [ $? -eq 1 ] || fail "treasury without settings must exit 1"
 [ -z "$(ls "$d/out")" ] || fail "a refused report wrote files"
 
-printf '[SETARI]\r\nPRIMARIA=Demo\r\nSIRUES=1234567890\r\nJUDET=ALBA\r\nCODJUD=1\r\nPRIMAR=Ion Primar\r\nUAT=Comuna\r\n' >"$d/Data/Hestavo.set"
+cp "$d/complete.set" "$d/Data/Hestavo.set"
 
 "$cli" --program-dir "$d" --month 01.2030 treasury --date 05.03.2025 --out "$d/out" >"$d/stdout" 2>"$d/err"
 [ $? -eq 1 ] && grep -q "Nu exista sume de plata" "$d/err" || fail "empty month: $(cat "$d/err")"
