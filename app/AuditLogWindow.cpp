@@ -1,5 +1,7 @@
 #include "app/AuditLogWindow.h"
 
+#include "app/BandedHeader.h"
+
 #include "data/Db.h"
 
 #include <QHeaderView>
@@ -24,9 +26,10 @@ AuditLogWindow::AuditLogWindow(QWidget* parent) : QDialog(parent)
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->verticalHeader()->hide();
-    // The first two columns sit under the band "Data si ora".
-    Grid->setHorizontalHeaderLabels({QStringLiteral("Data si ora\nData"), QStringLiteral("Data si ora\nOra"),
-                                     QStringLiteral("\nActiunea"), QStringLiteral("\nOperator")});
+    // The first two columns sit under one band "Data si ora".
+    Grid->setHorizontalHeader(new BandedHeader(0, 1, QStringLiteral("Data si ora"), Grid));
+    Grid->setHorizontalHeaderLabels({QStringLiteral("Data"), QStringLiteral("Ora"), QStringLiteral("Actiunea"),
+                                     QStringLiteral("Operator")});
     Grid->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     Grid->setColumnWidth(0, 90);
     Grid->setColumnWidth(1, 80);

@@ -144,9 +144,13 @@ MessageDialog::MessageDialog(const QString& title, const QString& text, int butt
     const int shift = (dialogWidth - kBandWidth) / 2;
     for (int i = 0; i < m_buttons.size(); ++i)
         m_buttons[i]->setGeometry(lefts[i] + shift, top, kButtonWidth, 25);
-    if (!m_buttons.isEmpty()) {
-        m_buttons.first()->setDefault(true);
-        m_buttons.first()->setFocus();
+    QPushButton* chosen = m_buttons.isEmpty() ? nullptr : m_buttons.first();
+    if (buttons & kDefaultNo)
+        if (auto* no = findChild<QPushButton*>(QStringLiteral("Nu")))
+            chosen = no;
+    if (chosen) {
+        chosen->setDefault(true);
+        chosen->setFocus();
     }
 }
 
@@ -163,14 +167,16 @@ void MessageDialog::paintEvent(QPaintEvent*)
 
 int MessageDialog::Mesaj(const QString& title, const QString& text, int buttons, int kind)
 {
+    const int defaultNo = buttons & kDefaultNo;
     buttons &= (kButtonYes | kButtonNo | kButtonOK | kButtonCancel);
     if (buttons == 0)
         return kResultCancel;
     if (testmode::active()) {
         const int result = testmode::takeMessageAnswer(buttons);
-        testmode::record({title, text, kind, buttons, result});
+        testmode::record({title, text, kind, buttons | defaultNo, result});
         return result;
     }
+    buttons |= defaultNo;
     if (kind != kKindWarning && kind != kKindInformation && kind != kKindConfirmation)
         QApplication::beep();
     MessageDialog dialog(title, text, buttons, kind, QApplication::activeWindow());

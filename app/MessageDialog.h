@@ -23,6 +23,10 @@ constexpr int kButtonNo = 2;
 constexpr int kButtonOK = 4;
 constexpr int kButtonCancel = 8;
 constexpr int kButtonsYesNo = kButtonYes | kButtonNo;
+// Added to a button set: "Nu" is the default button, so that Enter answers
+// no. Every confirmation that deletes data uses it.
+constexpr int kDefaultNo = 16;
+constexpr int kDeleteQuestion = kButtonsYesNo | kDefaultNo;
 constexpr int kResultOK = 1;
 constexpr int kResultCancel = 2;
 constexpr int kResultYes = 6;

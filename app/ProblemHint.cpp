@@ -7,9 +7,13 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 // Closes the balloon when the window of the control it points at is hidden
@@ -41,6 +45,29 @@ QPointer<QWidget>& balloon()
 
 QWidget* currentProblemHint() { return balloon().data(); }
 
+QPoint ProblemHintPlace(const QWidget* control, const QSize& size)
+{
+    constexpr int kGap = 4;
+    const QRect field(control->mapToGlobal(QPoint(0, 0)), control->size());
+    const QScreen* screen = control->screen() ? control->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(field.topLeft(), size * 4);
+    // Along the side it sits on, the balloon slides to stay on the screen.
+    auto clampX = [&](int x) { return std::clamp(x, room.left(), std::max(room.left(), room.right() + 1 - size.width())); };
+    auto clampY = [&](int y) { return std::clamp(y, room.top(), std::max(room.top(), room.bottom() + 1 - size.height())); };
+    const QPoint candidates[] = {
+        {field.right() + 1 + kGap, clampY(field.top())},            // beside, on the right
+        {clampX(field.left()), field.bottom() + 1 + kGap},          // below
+        {field.left() - kGap - size.width(), clampY(field.top())},  // beside, on the left
+        {clampX(field.left()), field.top() - kGap - size.height()}, // above
+    };
+    for (const QPoint& p : candidates)
+        if (room.contains(QRect(p, size)))
+            return p;
+    // No side has room (a screen smaller than the balloon): keep it on the
+    // screen, below the field where possible.
+    return {clampX(field.left()), clampY(field.bottom() + 1 + kGap)};
+}
+
 void ShowProblemHint(const QString& text, QWidget* control)
 {
     if (testmode::active())
@@ -71,7 +98,7 @@ void ShowProblemHint(const QString& text, QWidget* control)
     b->setFixedWidth(300);
     b->adjustSize();
     if (control) {
-        b->move(control->mapToGlobal(QPoint(10, 10)));
+        b->move(ProblemHintPlace(control, b->size()));
         new CloseWithWindow(b, control->window());
     }
     b->show();

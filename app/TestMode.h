@@ -36,7 +36,7 @@ struct Message {
     QString title;
     QString text;       // as passed, CR line breaks included
     int kind = 0;       // 0 warning, 1 error, 2 information, 3 confirmation
-    int buttons = 0;    // set of kButtonYes/No/OK/Cancel bits
+    int buttons = 0;    // set of kButtonYes/No/OK/Cancel bits, with kDefaultNo when asked
     int result = 0;     // what Mesaj returned
 };
 

@@ -73,6 +73,20 @@ bool SettingsComplete()
     return true;
 }
 
+RecalcResult RecalculateAndLog(const QString& month, const AdminSettings& now, const AdminSettings& before,
+                               WorkProgress* progress)
+{
+    RecalcInput input;
+    input.cereriPath = tableFile("Cereri.dbf").toStdString();
+    input.monthSerial = MonthToSerial(month);
+    input.brackets = now.brackets;
+    input.amounts = now.supplements;
+    input.previousAmounts = before.supplements;
+    const RecalcResult result = RecalculateMonth(Db(), input, progress);
+    LogAction("Recalculare cereri.");
+    return result;
+}
+
 std::optional<RecalcResult> RecalculateWorkingMonth(const AdminSettings& now, const AdminSettings& before)
 {
     const QString month = WorkingMonthText();
@@ -81,22 +95,15 @@ std::optional<RecalcResult> RecalculateWorkingMonth(const AdminSettings& now, co
                       kKindError);
         return std::nullopt;
     }
-    RecalcInput input;
-    input.cereriPath = tableFile("Cereri.dbf").toStdString();
-    input.monthSerial = MonthToSerial(month);
-    input.brackets = now.brackets;
-    input.amounts = now.supplements;
-    input.previousAmounts = before.supplements;
     ContorProgress progress;
     RecalcResult result;
     try {
-        result = RecalculateMonth(Db(), input, &progress);
+        result = RecalculateAndLog(month, now, before, &progress);
     } catch (...) {
         HideProgress();
         throw;
     }
     HideProgress();
-    LogAction("Recalculare cereri.");
     MessageDialog::Mesaj("Recalculare cereri", "Recalcularea s-a incheiat cu succes!", kButtonOK, kKindInformation);
     return result;
 }

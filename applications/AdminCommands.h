@@ -26,6 +26,12 @@ char BracketLetter(int amount);
 // shows why (error "Raport AJPIS") and returns false.
 bool SettingsComplete();
 
+// Recalculates month (MM.YYYY) with `now`; `before` are the values the
+// settings file held before `now` was stored. Logs "Recalculare cereri.".
+// No window: the progress goes to `progress` (may be null).
+RecalcResult RecalculateAndLog(const QString& month, const AdminSettings& now, const AdminSettings& before,
+                               WorkProgress* progress);
+
 // Recalculates the working month with `now`, after they were stored; `before`
 // are the values the settings file held before. Refuses with an error when no
 // month is chosen. Shows the progress window, logs, and reports success.

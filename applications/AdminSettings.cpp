@@ -128,10 +128,14 @@ std::optional<QString> SettingsProblem(const QString& workingMonth, const AdminS
     return std::nullopt;
 }
 
-void ApplyCountyRule(AdminSettings& s)
+void ApplyCountyRule(AdminSettings& s, const QString& previousCounty)
 {
     const int i = CountyIndex(s.judet);
-    if (s.codjud.isEmpty() && i >= 0)
+    if (i < 0)
+        return;
+    const int previous = CountyIndex(previousCounty);
+    const bool previousOwnCode = previous >= 0 && s.codjud == DefaultCountyCode(previous);
+    if (s.codjud.isEmpty() || previousOwnCode)
         s.codjud = DefaultCountyCode(i);
 }
 

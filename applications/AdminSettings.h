@@ -61,7 +61,9 @@ struct SaveRefusal {
 // code from the county, and returns the first refusal, if any.
 std::optional<SaveRefusal> PrepareForSave(AdminSettings& s);
 
-// Fills an empty county code from the county's position in the list.
-void ApplyCountyRule(AdminSettings& s);
+// Fills the county code from the county's position in the list when it is
+// empty, or when it is still the own code of previousCounty (the county that
+// was selected before this change); a code typed by hand stays.
+void ApplyCountyRule(AdminSettings& s, const QString& previousCounty = QString());
 
 } // namespace hestavo

@@ -3,6 +3,7 @@
 #include "applications/AdminCommands.h"
 #include "applications/CommandGuard.h"
 #include "applications/Counties.h"
+#include "app/ElidedPathLabel.h"
 #include "app/ProblemHint.h"
 #include "app/Shell.h"
 #include "backup/NetworkFolder.h"
@@ -232,9 +233,9 @@ AdministrationWindow::AdministrationWindow(QWidget* parent) : QDialog(parent)
     // Paths of the network database and of the automatic saves.
     auto* paths = new QGroupBox("Cai de lucru", this);
     auto* pathGrid = new QGridLayout(paths);
-    m_serverPath = new QLabel(paths);
+    m_serverPath = new ElidedPathLabel(paths);
     m_serverPath->setObjectName("ServerPath");
-    m_savePath = new QLabel(paths);
+    m_savePath = new ElidedPathLabel(paths);
     m_savePath->setObjectName("SavePath");
     pathGrid->addWidget(new QLabel("Baza de date in retea:", paths), 0, 0);
     pathGrid->addWidget(m_serverPath, 0, 1);
@@ -339,12 +340,12 @@ void AdministrationWindow::LoadSettings()
     SetValues(s);
     SetAdminValues(s);
     const QString server = ReadMachineSetting("SERVER").trimmed();
-    m_serverPath->setText(server.isEmpty() ? QStringLiteral("-") : server);
+    m_serverPath->setPath(server.isEmpty() ? QStringLiteral("-") : server);
     // The automatic-save folder chosen at start-up for this run ("-" for none).
     QString saves = paths().autoSaveFolder.trimmed();
     if (saves.isEmpty())
         saves = ReadMachineSetting("CALESALVARI").trimmed();
-    m_savePath->setText(saves.isEmpty() ? QStringLiteral("-") : saves);
+    m_savePath->setPath(saves.isEmpty() ? QStringLiteral("-") : saves);
 }
 
 AdminSettings AdministrationWindow::FormValues() const
@@ -386,7 +387,8 @@ void AdministrationWindow::countyChanged()
     AdminSettings s;
     s.judet = m_judet->currentIndex() < 0 ? QString() : m_judet->currentText();
     s.codjud = m_codjud->text().trimmed();
-    ApplyCountyRule(s);
+    ApplyCountyRule(s, m_shownCounty);
+    m_shownCounty = s.judet;
     if (s.codjud != m_codjud->text().trimmed())
         m_codjud->setText(s.codjud);
     emit bacauReportVisible(s.judet == QLatin1String("BACAU"));
@@ -443,6 +445,23 @@ bool AdministrationWindow::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void AdministrationWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the button that has the focus (so it saves only from
+    // "Memoreaza si inchide"); in a field it moves to the next one, so that a
+    // clerk who ends a line with Enter does not close the window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+        button->click();
+    else
+        focusNextChild();
+    event->accept();
 }
 
 void AdministrationWindow::done(int result)

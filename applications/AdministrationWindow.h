@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <array>
 
+class ElidedPathLabel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -49,6 +50,7 @@ signals:
 
 protected:
     void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -80,6 +82,7 @@ private:
     QLineEdit* m_pass1;
     QLineEdit* m_pass2;
     QPushButton* m_save;
-    QLabel* m_serverPath;
-    QLabel* m_savePath;
+    ElidedPathLabel* m_serverPath;
+    ElidedPathLabel* m_savePath;
+    QString m_shownCounty;   // the county selected before the current change
 };

@@ -3,6 +3,7 @@
 #include "applications/AddMonthDialog.h"
 #include "applications/CommandGuard.h"
 #include "applications/HouseholdImportCommand.h"
+#include "applications/MonthList.h"
 #include "applications/WorkingMonth.h"
 #include "applications/WorkingMonths.h"
 #include "app/MessageDialog.h"
@@ -144,23 +145,19 @@ void WorkingMonthWindow::deleteMonth()
     }
     const QString month = Luna->currentText();
     if (MessageDialog::Mesaj("Stergere luna", "Doriti sa sterg luna " + month + "\rcu toate cererile aferente?",
-                      kButtonsYesNo, kKindWarning)
+                      kDeleteQuestion, kKindWarning)
         != kResultYes)
         return;
     if (MessageDialog::Mesaj("Stergere luna",
                       "Daca aveti cereri pe luna aceasta,\rLE STERG DE TOT DE TOT !!!\rStergem totusi ?",
-                      kButtonsYesNo, kKindWarning)
+                      kDeleteQuestion, kKindWarning)
         != kResultYes)
         return;
 
     // The data go first, in one transaction: when the engine fails, the month
     // stays in the list with all its applications and members.
-    if (const int serial = MonthToSerial(month); serial > 0)
-        DeleteMonthData(Db(), tableFile("Cereri.dbf").toStdString(), tableFile("Oameni.dbf").toStdString(),
-                        serial);
-
-    Luna->removeItem(Luna->currentIndex());
-    WriteMonthList(Months());
+    const QStringList left = DeleteMonth(Months(), month);
+    Luna->clear();
+    Luna->addItems(left);
     Luna->setCurrentIndex(Luna->count() > 0 ? 0 : -1);
-    SetWorkingMonth(Luna->count() > 0 ? Luna->itemText(0) : QString());
 }

@@ -37,7 +37,8 @@ InstallerStep InstallerHandoff(const QString& programFolder, const QString& exeP
         probe.close();
         if (launched != QLatin1String("DA")) {
             writeIniText(settingsFile, QStringLiteral("CONST"), QStringLiteral("Lansat"), QStringLiteral("DA"));
-            ShellStart(installer, {'"' + QDir::toNativeSeparators(exePath) + '"'}, programFolder);
+            // The process API quotes an argument that holds spaces.
+            ShellStart(installer, {QDir::toNativeSeparators(exePath)}, programFolder);
             return InstallerStep::Started;
         }
         QFile::remove(installer);
@@ -53,18 +54,27 @@ InstallerStep InstallerHandoff(const QString& programFolder, const QString& exeP
 QStringList updaterArguments(const QString& version, int countyIndex, const QString& townHall)
 {
     const QString name = townHall.trimmed().isEmpty() ? QStringLiteral("nespecificata") : townHall;
-    return {QStringLiteral("92"), version, QString::number(countyIndex < 0 ? 0 : countyIndex), '"' + name + '"'};
+    return {QStringLiteral("92"), version, QString::number(countyIndex < 0 ? 0 : countyIndex), name};
 }
 
-bool LaunchUpdater(const QString& programFolder, const QString& version, int countyIndex, const QString& townHall)
+UpdaterLaunch LaunchUpdater(const QString& programFolder, const QString& version, int countyIndex,
+                            const QString& townHall)
 {
+    if (findResource(QStringLiteral("UpDate"), QStringLiteral("UpDate")).isEmpty()) {
+        qWarning("Actualizare: programul de actualizare nu este inclus in aceasta versiune; nu caut versiuni noi.");
+        return UpdaterLaunch::Missing;
+    }
     const QString updater = programFolder + "/" + updaterFileName();
     if (QFileInfo::exists(updater))
         QFile::remove(updater);
-    if (QFileInfo::exists(updater))
-        return false;
-    if (!ResourceToFile(QStringLiteral("UpDate"), QStringLiteral("UpDate"), updater))
-        return false;
+    if (QFileInfo::exists(updater) || !ResourceToFile(QStringLiteral("UpDate"), QStringLiteral("UpDate"), updater)) {
+        qWarning("Actualizare: %s nu poate fi inlocuit (ruleaza inca?).", qPrintable(QDir::toNativeSeparators(updater)));
+        return UpdaterLaunch::Busy;
+    }
     QFile::setPermissions(updater, QFile::permissions(updater) | QFileDevice::ExeOwner);
-    return ShellStart(updater, updaterArguments(version, countyIndex, townHall), programFolder);
+    if (!ShellStart(updater, updaterArguments(version, countyIndex, townHall), programFolder)) {
+        qWarning("Actualizare: %s nu a pornit.", qPrintable(QDir::toNativeSeparators(updater)));
+        return UpdaterLaunch::StartFailed;
+    }
+    return UpdaterLaunch::Started;
 }

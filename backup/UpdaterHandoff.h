@@ -20,14 +20,24 @@ enum class InstallerStep {
 };
 
 // settingsFile: the file holding CONST/Lansat; exePath: the program's own
-// executable, handed to the installer in double quotes.
+// executable, handed to the installer as its only argument.
 InstallerStep InstallerHandoff(const QString& programFolder, const QString& exePath, const QString& settingsFile);
 
-// The updater's arguments: product 92, the version, the county index and the
-// town hall name ("nespecificata" when empty), each name in double quotes.
+// The updater's arguments: product 92, the version, the county's index in the
+// administration window's county list and the town hall name ("nespecificata"
+// when empty). No quotes are added: the process API quotes an argument that
+// holds spaces.
 QStringList updaterArguments(const QString& version, int countyIndex, const QString& townHall);
 
+enum class UpdaterLaunch {
+    Started,
+    Missing,       // this build carries no updater
+    Busy,          // the old file could not be replaced (an updater still running)
+    StartFailed,
+};
+
 // Replaces the updater file from the resource and starts it without waiting.
-// False when the file could not be replaced (an updater still running), the
-// resource is missing or the start failed; the start-up goes on either way.
-bool LaunchUpdater(const QString& programFolder, const QString& version, int countyIndex, const QString& townHall);
+// Anything but Started is written to the program's diagnostic log; the
+// start-up goes on either way.
+UpdaterLaunch LaunchUpdater(const QString& programFolder, const QString& version, int countyIndex,
+                            const QString& townHall);

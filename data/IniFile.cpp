@@ -2,11 +2,14 @@
 
 #include "data/Cp1250.h"
 #include "data/FileLock.h"
+#include "data/FileReplace.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
 
+#include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace ini {
@@ -92,12 +95,6 @@ Found find(const std::vector<Line>& lines, const QByteArray& c, const QString& s
     return f;
 }
 
-QByteArray readAllLocked(QFile& file)
-{
-    file.seek(0);
-    return file.readAll();
-}
-
 } // namespace
 
 std::optional<QByteArray> lookup(const QByteArray& content, const QString& section, const QString& key)
@@ -150,35 +147,59 @@ QByteArray withoutSection(const QByteArray& content, const QString& section)
 
 std::optional<QByteArray> read(const QString& path, const QString& section, const QString& key)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Writers replace the file whole by a rename, so a reader always sees one
+    // complete version and needs no lock.
+    QFile file;
+    if (!openReplaceable(file, path, QIODevice::ReadOnly))
         return std::nullopt;
-    FileLock lock(file, FileLock::Shared);
-    return lookup(readAllLocked(file), section, key);
+    return lookup(file.readAll(), section, key);
 }
 
 namespace {
 
+QString shownPath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+[[noreturn]] void fail(const QString& text) { throw SettingsError(text.toStdString()); }
+
+// Opens the file for writing, creating it (and its folder) when missing.
+void openForWriting(QFile& file, const QString& path)
+{
+    if (openReplaceable(file, path, QIODevice::ReadWrite))
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!openReplaceable(file, path, QIODevice::ReadWrite))
+        fail("Nu pot scrie fisierul de setari " + shownPath(path) + ": " + file.errorString());
+}
+
+// Reads the file, applies change and writes the result, all while holding the
+// file's exclusive lock. The new content replaces the file whole (see
+// FileReplace.h). The lock is taken on the open file; when another writer has
+// renamed a new file over it meanwhile, the new file is opened and locked.
 void rewrite(const QString& path, const std::function<QByteArray(const QByteArray&)>& change)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!file.open(QIODevice::ReadWrite))
-            throw SettingsError("Nu pot scrie fisierul de setari " + QDir::toNativeSeparators(path).toStdString()
-                                + ": " + file.errorString().toStdString());
-    }
-    FileLock lock(file, FileLock::Exclusive);
-    const QByteArray before = readAllLocked(file);
-    const QByteArray after = change(before);
-    if (after == before)
+    using Clock = std::chrono::steady_clock;
+    const auto limit = FileLock::waitLimit();
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        QFile file;
+        openForWriting(file, path);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        FileLock lock(file, FileLock::Exclusive, std::max(left, std::chrono::milliseconds(0)));
+        if (!lock.locked())
+            fail("Fisierul de setari " + shownPath(path) + " este blocat de alt program de peste "
+                 + QString::number(double(limit.count()) / 1000.0)
+                 + " secunde.\rNu am scris nimic. Incercati din nou.");
+        if (!stillNamedBy(file, path))
+            continue;
+        const QByteArray before = file.readAll();
+        const QByteArray after = change(before);
+        if (after == before)
+            return;
+        const QString error = replaceFileContent(path, after, file);
+        if (!error.isEmpty())
+            fail("Nu pot scrie fisierul de setari " + shownPath(path) + ": " + error);
         return;
-    bool ok = file.seek(0) && file.write(after) == after.size() && file.resize(after.size()) && file.flush();
-    if (ok)
-        ok = syncToDisk(file);
-    if (!ok)
-        throw SettingsError("Nu pot scrie fisierul de setari " + QDir::toNativeSeparators(path).toStdString()
-                            + ": " + file.errorString().toStdString());
+    }
 }
 
 void checkValue(const QByteArray& value)

@@ -2,10 +2,12 @@
 // byte: sections and keys compare without regard to case, a value is every
 // byte after the first "=" of its line, lines the writer does not touch (their
 // order, comments, unknown keys, line ends) stay as they were, new lines end
-// in CR LF. Every call opens the file, handles one key under a file lock
-// (shared to read, exclusive to write) and closes it, so a write is on disk
-// when the call returns and several processes on a network share never see a
-// half-written file. Write failures throw SettingsError.
+// in CR LF. Every call opens the file, handles one key and closes it. A write
+// holds the file's exclusive lock from reading to writing (at most
+// FileLock::waitLimit() is waited for it, then SettingsError and nothing is
+// written) and replaces the file whole through a file written beside it, so a
+// write is on disk when the call returns and a crash or another process never
+// sees a half-written file. Write failures throw SettingsError.
 #pragma once
 
 #include <QByteArray>

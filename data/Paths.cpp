@@ -7,6 +7,9 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
 #endif
 
 AppPaths& paths()
@@ -50,11 +53,25 @@ QString defaultSystemFolder()
 #endif
 }
 
+QString systemAccountName()
+{
+#ifdef Q_OS_WIN
+    wchar_t name[257];
+    DWORD size = 257;
+    return GetUserNameW(name, &size) && size > 1 ? QString::fromWCharArray(name, int(size - 1)) : QString();
+#else
+    const struct passwd* account = ::getpwuid(::geteuid());
+    return account && account->pw_name ? QString::fromLocal8Bit(account->pw_name) : QString();
+#endif
+}
+
 QString defaultUserIdentity()
 {
     QString user = qEnvironmentVariable("USERNAME");
     if (user.isEmpty())
         user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = systemAccountName();
     if (user.isEmpty())
         user = QStringLiteral("Necunoscut");
     return QSysInfo::machineHostName().left(15) + " - " + user;

@@ -26,8 +26,11 @@ QString defaultProgramFolder();
 // System folder from HESTAVO_SYSTEM_DIR; else on Windows the Windows folder,
 // elsewhere $XDG_CONFIG_HOME/hestavo (default ~/.config/hestavo).
 QString defaultSystemFolder();
-// Computer name (at most 15 characters) + " - " + user name ("Necunoscut"
-// when the user name cannot be read).
+// The name of the account the process runs under, as the system reports it
+// (not the environment); empty when it cannot be read.
+QString systemAccountName();
+// Computer name (at most 15 characters) + " - " + user name: USERNAME, else
+// USER, else the system's account name, else "Necunoscut".
 QString defaultUserIdentity();
 
 // Fills paths() for the program folder: data, local data and temporary folder

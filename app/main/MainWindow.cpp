@@ -108,6 +108,12 @@ void DeleteHelpFiles(const QString& programFolder)
 bool OpenLegislation(const QString& resourceName)
 {
     InitTemplateResources();
+    if (findResource(resourceName, QStringLiteral("Lege")).isEmpty()) {
+        MessageDialog::Mesaj(QStringLiteral("Legislatie"),
+                             QStringLiteral("\rDocumentul nu este inclus in aceasta versiune a programului."), kButtonOK,
+                             kKindInformation);
+        return false;
+    }
     const QString file = FreshTempFile(QStringLiteral("Lege"), QStringLiteral(".pdf"));
     if (file.isEmpty() || !ResourceToFile(resourceName, QStringLiteral("Lege"), file)) {
         MessageDialog::Mesaj(QStringLiteral("Legislatie"), "\rNu pot scrie documentul in folderul temporar\r" + file,
@@ -185,8 +191,16 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent)
         connect(s, &QShortcut::activated, this, handler);
     };
     key(QKeySequence(Qt::Key_F12), [this] { close(); });
-    key(QKeySequence(Qt::Key_F1), [this] { openWorkingMonths(); });
-    key(QKeySequence(Qt::Key_F2), [this] { openRegister(); });
+    // F1 and F2 stand for "Perioada" and "Cereri": while a password keeps
+    // those buttons hidden, the keys do nothing either.
+    key(QKeySequence(Qt::Key_F1), [this] {
+        if (CommandsUnlocked())
+            openWorkingMonths();
+    });
+    key(QKeySequence(Qt::Key_F2), [this] {
+        if (CommandsUnlocked())
+            openRegister();
+    });
 
     for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
         b->setVisible(false);
@@ -290,6 +304,11 @@ void MainWindow::Unlock()
     for (QToolButton* b : {MBut1, MBut2, MBut3, MBut4})
         b->setVisible(true);
     MButAdm->setIcon(padlock(true));
+}
+
+bool MainWindow::CommandsUnlocked() const
+{
+    return paths().unlocked || ReadSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN")).isEmpty();
 }
 
 void MainWindow::CloseAfterRestore()

@@ -41,6 +41,9 @@ public:
     void setStatusText(const QString& text);   // status panel 2
     QString statusText() const;
     void Unlock();                              // shows the four hidden buttons
+    // The commands behind the hidden buttons may run: unlocked in this run, or
+    // no administrator password set.
+    bool CommandsUnlocked() const;
     // After a backup was restored: hides "Perioada" and closes without any
     // save question (the user starts the program again).
     void CloseAfterRestore();

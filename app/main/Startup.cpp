@@ -2,6 +2,7 @@
 
 #include "app/MessageDialog.h"
 #include "app/main/MainWindow.h"
+#include "applications/Counties.h"
 #include "backup/UpdaterHandoff.h"
 #include "data/Db.h"
 #include "data/Files.h"
@@ -27,14 +28,10 @@
 #include <shlobj.h>
 #endif
 
-QString versionText() { return formatFixed(kVersion); }
-
 QString mainCaption()
 {
     return QStringLiteral("Hestavo  ver.") + QString::number(double(kVersion) / double(kFixedOne), 'f', 4);
 }
-
-long weekNumber(const QDate& date) { return long(QDate(1899, 12, 30).daysTo(date) / 7); }
 
 namespace {
 
@@ -42,106 +39,7 @@ const QString kSection92 = QStringLiteral("92");
 
 QString nativePath(const QString& p) { return QDir::toNativeSeparators(p); }
 
-// A column's width in Cereri as it is now; 0 when the column is missing.
-int cereriColumnWidth(const QString& column)
-{
-    auto rs = Db().open(sqlLines({QStringLiteral("SELECT *"), "FROM " + quotedTable(QStringLiteral("Cereri.dbf"))}));
-    for (const std::string& name : rs->columnNames())
-        if (QString::fromStdString(name).compare(column, Qt::CaseInsensitive) == 0)
-            return rs->columnWidth(name);
-    return 0;
-}
-
-// Widens a column to at least the width; a failure is ignored so the next
-// column is still attempted. A column is never narrowed: that would cut the
-// codes already stored in it.
-void widenColumn(const QString& column, int width)
-{
-    try {
-        const int now = cereriColumnWidth(column);
-        if (now > 0 && now < width)
-            Db().changeColumnWidth(tableFile(QStringLiteral("Cereri.dbf")).toStdString(), column.toStdString(), width);
-    } catch (const engine::Error& e) {
-        qWarning("Latimea coloanei %s nu a putut fi schimbata: %s", qPrintable(column), e.what());
-    }
-}
-
-void execCereri(const QStringList& lines)
-{
-    QStringList all = lines;
-    all[0] = all[0].arg(quotedTable(QStringLiteral("Cereri.dbf")));
-    Db().exec(sqlLines(all));
-}
-
-
 } // namespace
-
-void UpgradeSchema()
-{
-    const qint64 stored = ReadSettingNumber(QStringLiteral("SERVER"), QStringLiteral("Versiune"));
-    WriteSettingNumber(QStringLiteral("SERVER"), QStringLiteral("Versiune"), kVersion);
-
-    const bool titgMissing = cereriColumnWidth(QStringLiteral("TITG")) == 0;
-    const bool nrRefMissing = cereriColumnWidth(QStringLiteral("NR_REF")) == 0;
-
-    // Templates that a newer program ships in a changed form replace the
-    // user's copies; the others keep the user's edits.
-    if (stored < 10032)
-        ReplaceTemplates({"Anexa14.xls", "Anexa15.xls", "Anexa16.xls", "Anexa17.xls", "Stat.xls"});
-    if (stored < 10062)
-        ReplaceTemplates({"ModelAncheta2.rtf"});
-    if (stored < 10067)
-        ReplaceTemplates({"Anexa15.xls", "Anexa16.xls"});
-    if (stored < 10068)
-        ReplaceTemplates({"ModCerere.rtf", "ModCerereS.rtf"});
-    if (stored < 10098)
-        ReplaceTemplates({"FisaV.rtf"});
-    if (stored < 10004) {
-        for (const char* c : {"CODCLG", "PODG", "CODCLE", "PODE", "CODCLT"})
-            widenColumn(QString::fromLatin1(c), 20);
-        execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET SUMAE=30"), QStringLiteral("WHERE SUMAE=70"),
-                    QStringLiteral("AND SUMAL+SUMAG+SUMAT>0")});
-    }
-    if (titgMissing) {
-        execCereri({QStringLiteral("ALTER TABLE %1"), QStringLiteral("ADD TITG CHAR(32), ADD CNPG CHAR(13),"),
-                    QStringLiteral("ADD TITE CHAR(32), ADD CNPE CHAR(13),"),
-                    QStringLiteral("ADD TITT CHAR(32), ADD CNPT CHAR(13)")});
-        execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET TITG=TITULAR, CNPG=CNP"),
-                    QStringLiteral("WHERE SUMAG>0")});
-        execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET TITE=TITULAR, CNPE=CNP"),
-                    QStringLiteral("WHERE SUMAE>0")});
-        execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET TITT=TITULAR, CNPT=CNP"),
-                    QStringLiteral("WHERE SUMAT>0")});
-    }
-    if (stored < 10021)
-        ReplaceTemplates({"Referat.rtf"});
-    if (cereriColumnWidth(QStringLiteral("STATUT")) < 10) {
-        widenColumn(QStringLiteral("STATUT"), 10);
-        execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET STATUT=\"MODIFICAT\""),
-                    QStringLiteral("WHERE STATUT=\"APROBAT\" AND CUMODIF=\"X\"")});
-        ReplaceTemplates({"ModCerere.rtf", "ModCerereS.rtf", "ModelAncheta2.rtf"});
-    }
-    if (cereriColumnWidth(QStringLiteral("CODCLE")) < 40)
-        for (const char* c : {"CODCLE", "PODE", "CODCLG", "PODG", "CODCLT"})
-            widenColumn(QString::fromLatin1(c), 40);
-    if (nrRefMissing) {
-        execCereri({QStringLiteral("ALTER TABLE %1"), QStringLiteral("ADD NR_REF DECIMAL(10,0)")});
-        execCereri({QStringLiteral("UPDATE %1"), QStringLiteral("SET NR_REF=0")});
-    }
-}
-
-bool WeeklyPack(long week, const std::function<void()>& step)
-{
-    const bool due = ReadSettingNumber(QStringLiteral("CONST"), QStringLiteral("LASTPACK")) != qint64(week) * kFixedOne;
-    if (due)
-        WriteSettingNumber(QStringLiteral("CONST"), QStringLiteral("LASTPACK"), qint64(week) * kFixedOne);
-    for (const char* t : {"Cereri.dbf", "Oameni.dbf", "Log.dbf"}) {
-        if (due)
-            Db().packTable(tableFile(QString::fromLatin1(t)).toStdString());
-        step();
-    }
-    return due;
-}
 
 void RegisterArchiveType(const QString& exePath, const QString& programFolder)
 {
@@ -248,21 +146,11 @@ void StartupSplash::chooseDataFolder(const QStringList& arguments, const QString
     }
     p.openedArchive.clear();
 
-    const QString server = ReadMachineSetting(QStringLiteral("SERVER")).trimmed();
-    if (server.isEmpty())
-        return;
-    const QString folder = QDir::fromNativeSeparators(server);
-    bool complete = QFileInfo(folder).isDir();
-    for (const char* t : {"Cereri.dbf", "Oameni.dbf", "Log.dbf"})
-        complete = complete && QFileInfo::exists(findFileNoCase(folder, QString::fromLatin1(t)));
-    if (complete) {
-        p.dataFolder = folder;
-        return;
-    }
-    MessageDialog::Mesaj(QStringLiteral("Conectare server"),
-                  "Baza de date " + server + "\rNU este accesibila sau este incompleta!\r"
-                                             "Verificati conexiunea si baza si reporniti programul!",
-                  kButtonOK, kKindError);
+    const NetworkFolder network = ChooseNetworkFolder();
+    if (!network.folder.isEmpty())
+        p.dataFolder = network.folder;
+    else if (!network.error.isEmpty())
+        MessageDialog::Mesaj(QStringLiteral("Conectare server"), network.error, kButtonOK, kKindError);
 }
 
 StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, const QString& exePath)
@@ -271,33 +159,12 @@ StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, c
     AppPaths& p = paths();
     Bar->setRange(0, 100);
 
-    // Folders of this run.
-    if (!QDir().mkpath(p.tempFolder)) {
-        MessageDialog::Mesaj(QStringLiteral("Eroare"), "\rNu pot crea folderul " + nativePath(p.tempFolder), kButtonOK,
-                      kKindError);
+    // Folders of this run; a machine settings folder that cannot be written is replaced.
+    if (const QString error = PrepareRunFolders(); !error.isEmpty()) {
+        MessageDialog::Mesaj(QStringLiteral("Eroare"), error, kButtonOK, kKindError);
         return Outcome::End;
     }
-    p.enginePrivateFolder = ChooseEnginePrivateFolder(p.programFolder);
-    if (p.enginePrivateFolder.isEmpty() || !QDir().mkpath(p.localDataFolder)) {
-        MessageDialog::Mesaj(QStringLiteral("Eroare"),
-                      "\rNu pot crea folderele de lucru in\r" + nativePath(p.programFolder), kButtonOK, kKindError);
-        return Outcome::End;
-    }
-    resetDb();
-
-    // Machine settings: a folder where they cannot be written is replaced.
-    try {
-        ini::write(machineSettingsFile(), QStringLiteral("TESTUS"), QStringLiteral("Test"), "0");
-        ini::eraseSection(machineSettingsFile(), QStringLiteral("TESTUS"));
-    } catch (const SettingsError&) {
-#ifdef Q_OS_WIN
-        QSettings cv(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"),
-                     QSettings::NativeFormat);
-        p.systemFolder = QDir::fromNativeSeparators(cv.value(QStringLiteral("ProgramFilesDir")).toString());
-#else
-        p.systemFolder = p.programFolder;
-#endif
-    }
+    ProbeMachineSettings();
 
     try {
         // A restore killed between its two folder renames is finished before
@@ -317,29 +184,30 @@ StartupSplash::Outcome StartupSplash::RunStartup(const QStringList& arguments, c
 
         setText(QStringLiteral("Verific baza de date ..."));
         Bar->setValue(0);
-        CreateMissingTables();
-        PruneLog();
-        UpgradeSchema();
-        Bar->setRange(0, 6);
-        try {
-            WeeklyPack(weekNumber(QDate::currentDate()), [this] { Bar->setValue(Bar->value() + 1); });
-        } catch (const engine::Error& e) {
-            // Packing is maintenance: a table another workstation holds open
-            // is packed another week.
-            MessageDialog::Mesaj(QStringLiteral("Eroare"), QString::fromStdString(e.what()), kButtonOK, kKindError);
-        }
+        OpenDataFolder(ReplaceTemplates, [this] {
+            Bar->setRange(0, 6);
+            try {
+                WeeklyPack(weekNumber(QDate::currentDate()), [this] { Bar->setValue(Bar->value() + 1); });
+            } catch (const engine::Error& e) {
+                // Packing is maintenance: a table another workstation holds
+                // open is packed another week.
+                MessageDialog::Mesaj(QStringLiteral("Eroare"), QString::fromStdString(e.what()), kButtonOK,
+                                     kKindError);
+            }
+        });
         if (!p.openedArchive.isEmpty())
             m_main->setStatusText("Lucru in salvarea: " + QFileInfo(p.openedArchive).fileName().toUpper() + ".");
         else
             m_main->setStatusText(QStringLiteral("Lucru local."));
-        ResyncCounters();
         if (QDir::cleanPath(p.dataFolder) != QDir::cleanPath(p.localDataFolder))
             m_main->setStatusText("Lucru in retea: " + nativePath(p.dataFolder));
         if (!QFileInfo::exists(p.programFolder + "/ico1.ico"))
             ResourceToFile(QStringLiteral("ICO"), QStringLiteral("POZA"), p.programFolder + "/ico1.ico");
         MaterializeTemplates();
         m_main->setWindowTitle(mainCaption());
-        LaunchUpdater(p.programFolder, versionText(), 0, ReadSetting(QStringLiteral("SETARI"), QStringLiteral("PRIMARIA")));
+        LaunchUpdater(p.programFolder, versionText(),
+                      hestavo::CountyIndex(ReadSetting(QStringLiteral("SETARI"), QStringLiteral("JUDET"))),
+                      ReadSetting(QStringLiteral("SETARI"), QStringLiteral("PRIMARIA")));
         ResyncCounters();
     } catch (const std::exception& e) {
         MessageDialog::Mesaj(QStringLiteral("Eroare"), QString::fromStdString(e.what()), kButtonOK, kKindError);

@@ -1,8 +1,11 @@
 // StartupSplash: the start-up splash and the start-up driver that brings the program
 // from process start to the main window: folders, machine settings, version
 // entries, the installer hand-off, the data folder (archive, network or local),
-// tables, log pruning, schema upgrade, weekly pack and key counters.
+// then the steps shared with hestavo-cli (DataFolderStartup.h): tables, log
+// pruning, schema upgrade, weekly pack and key counters.
 #pragma once
+
+#include "app/DataFolderStartup.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,21 +15,7 @@ class QLabel;
 class QProgressBar;
 class MainWindow;
 
-constexpr qint64 kVersion = 10098;          // 1.0098 in ten-thousandths
-QString versionText();                      // "1.0098"
 QString mainCaption();                      // "Hestavo  ver.1.0098"
-
-// The week number of a date: whole weeks since 30 December 1899.
-long weekNumber(const QDate& date);
-
-// Schema upgrade of an existing database (the version steps and the column
-// changes of older Cereri tables). Reads and rewrites SERVER/Versiune.
-void UpgradeSchema();
-
-// Packs Cereri, Oameni and Log when CONST/LASTPACK differs from this week's
-// number (which it then stores). step is called once per table either way.
-// Returns whether packing ran.
-bool WeeklyPack(long week, const std::function<void()>& step);
 
 // Registers the ".L21" archive type with the desktop (Windows: the registry
 // key of the file type; elsewhere a MIME type and a desktop entry for the

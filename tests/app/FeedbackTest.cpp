@@ -15,6 +15,8 @@
 #include <QProgressBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -81,6 +83,24 @@ TEST(MessageDialog, ButtonsInFixedOrderAtTheirPlaces)
     } kinds[] = {{0, "Atentie !"}, {1, "Eroare"}, {2, "Informatie"}, {3, "Confirmare"}, {7, "Eroare"}};
     for (const Kind& k : kinds)
         EXPECT_EQ(MessageDialog("t", "x", kButtonOK, k.kind).windowTitle(), QString(k.caption));
+}
+
+// Enter presses the default button: "Da" for an ordinary question, "Nu" for
+// a question that deletes.
+TEST(MessageDialog, EnterAnswersNoToADeleteQuestion)
+{
+    app();
+    struct Case {
+        int buttons;
+        int enterGives;
+    } cases[] = {{kButtonsYesNo, kResultYes}, {kDeleteQuestion, kResultNo}, {kButtonOK, kResultOK}};
+    for (const Case& c : cases) {
+        MessageDialog d("Stergere", "Doriti sa stergeti?", c.buttons, kKindWarning);
+        int result = -1;
+        QTimer::singleShot(0, &d, [&d] { QTest::keyClick(&d, Qt::Key_Return); });
+        result = d.exec();
+        EXPECT_EQ(result, c.enterGives) << c.buttons;
+    }
 }
 
 TEST(MessageDialog, WholeTextFitsInsideTheDialog)
@@ -205,7 +225,8 @@ TEST(ProblemHint, BalloonPointsAtTheControlAndIsRecorded)
     EXPECT_EQ(testmode::hints()[0].control, QString("PassEdit"));
     QWidget* b = currentProblemHint();
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->pos(), edit->mapToGlobal(QPoint(10, 10)));
+    EXPECT_FALSE(b->geometry().intersects(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size())))
+        << "the balloon covers its field";
     EXPECT_EQ(b->width(), 300);
     EXPECT_TRUE(b->findChild<QLabel*>("Text")->text() == "Nu ati scris nicio parola!");
 
@@ -228,6 +249,42 @@ TEST(ProblemHint, BalloonPointsAtTheControlAndIsRecorded)
         EXPECT_TRUE(!shown || !shown->isVisible()) << "destroy=" << c.destroy;
         if (!c.destroy)
             delete dialog;
+    }
+}
+
+// Wherever the field sits on the screen, the balloon lies beside or below it,
+// wholly on the screen and clear of the field.
+TEST(ProblemHint, BalloonStaysBesideItsFieldAndOnTheScreen)
+{
+    app();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize balloon(300, 80);
+    enum Side { Right, Below, Left, Above };
+    struct Case {
+        const char* name;
+        QPoint windowAt;   // relative to the screen's top-left
+        Side side;
+    } cases[] = {
+        {"room on the right", {20, 20}, Right},
+        {"at the right edge", {screen.width() - 220, 20}, Below},
+        {"in the bottom-right corner", {screen.width() - 220, screen.height() - 90}, Left},
+    };
+    for (const Case& c : cases) {
+        QWidget w;
+        w.setWindowFlags(Qt::FramelessWindowHint);
+        w.setGeometry(QRect(screen.topLeft() + c.windowAt, QSize(200, 60)));
+        auto* edit = new QLineEdit(&w);
+        edit->setGeometry(10, 10, 180, 24);
+        w.show();
+        const QRect field(edit->mapToGlobal(QPoint(0, 0)), edit->size());
+        const QRect placed(ProblemHintPlace(edit, balloon), balloon);
+        EXPECT_TRUE(screen.contains(placed)) << c.name;
+        EXPECT_FALSE(placed.intersects(field)) << c.name;
+        const Side side = placed.left() > field.right() ? Right
+                          : placed.top() > field.bottom() ? Below
+                          : placed.right() < field.left() ? Left
+                                                          : Above;
+        EXPECT_EQ(side, c.side) << c.name;
     }
 }
 

@@ -13,6 +13,11 @@
 #include <QLineEdit>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include "app/ProblemHint.h"
+#include <QTest>
 
 using namespace hestavo;
 
@@ -39,6 +44,14 @@ protected:
         WriteSetting("SETARI", "SIRUES", "RO 14399840");
     }
 };
+
+// Where the screenshots of these tests go (looked at by the developer).
+QString ShotPath(const QString& name)
+{
+    const QString folder = QDir::tempPath() + "/hestavo-shots";
+    QDir().mkpath(folder);
+    return folder + "/" + name;
+}
 
 } // namespace
 
@@ -161,22 +174,55 @@ TEST_F(AdminWindow, ClujWithEmptyCountyCodeSaves13AndEveryKey)
     EXPECT_EQ(CountyAbbreviation(AdminValues()), "CJ");
 }
 
-TEST_F(AdminWindow, ChoosingACountyFillsOnlyAnEmptyCodeAndTellsAboutBacau)
+// The county code follows the county while it is empty or still the previous
+// county's own code; a code typed by hand stays.
+TEST_F(AdminWindow, ChoosingACountyReplacesOnlyAnEmptyOrOwnCodeAndTellsAboutBacau)
 {
     AdministrationWindow form;
     form.LoadSettings();
     QList<bool> shown;
     QObject::connect(&form, &AdministrationWindow::bacauReportVisible, [&](bool v) { shown << v; });
-    Combo(form, "JUDET")->setCurrentText("BACAU");
-    EXPECT_EQ(Edit(form, "CODJUD")->text(), "04");
-    ASSERT_FALSE(shown.isEmpty());
-    EXPECT_TRUE(shown.last());
-    Combo(form, "JUDET")->setCurrentText("SECTOR 6");
-    EXPECT_EQ(Edit(form, "CODJUD")->text(), "04"); // a code already there stays
-    EXPECT_FALSE(shown.last());
-    Edit(form, "CODJUD")->clear();
-    Combo(form, "JUDET")->setCurrentText("ALBA");
-    EXPECT_EQ(Edit(form, "CODJUD")->text(), "01");
+    struct Step {
+        const char* typedCode;   // nullptr: leave the field as it is
+        const char* county;
+        const char* code;
+        bool bacau;
+    } steps[] = {
+        {nullptr, "BACAU", "04", true},     // empty code: BACAU's own
+        {nullptr, "CLUJ", "13", false},     // BACAU's own code: replaced by CLUJ's
+        {"77", "ALBA", "77", false},        // typed by hand: stays
+        {"", "SECTOR 6", "48", false},      // emptied: filled again
+        {"13", "BACAU", "13", true},        // typed, not SECTOR 6's own: stays
+    };
+    for (const Step& st : steps) {
+        if (st.typedCode)
+            Edit(form, "CODJUD")->setText(st.typedCode);
+        Combo(form, "JUDET")->setCurrentText(st.county);
+        SCOPED_TRACE(st.county);
+        EXPECT_EQ(Edit(form, "CODJUD")->text(), st.code);
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown.last(), st.bacau);
+    }
+}
+
+TEST_F(AdminWindow, CountyRuleOnTheSettingsAlone)
+{
+    struct Case {
+        const char* previous;
+        const char* county;
+        const char* codeBefore;
+        const char* codeAfter;
+    } cases[] = {
+        {"", "CLUJ", "", "13"},          {"CLUJ", "BACAU", "13", "04"}, {"CLUJ", "BACAU", "12", "12"},
+        {"", "BACAU", "13", "13"},       {"CLUJ", "", "13", "13"},      {"CLUJ", "BACAU", "", "04"},
+    };
+    for (const Case& c : cases) {
+        AdminSettings s;
+        s.judet = c.county;
+        s.codjud = c.codeBefore;
+        ApplyCountyRule(s, c.previous);
+        EXPECT_EQ(s.codjud, QString(c.codeAfter)) << c.previous << " -> " << c.county << " with " << c.codeBefore;
+    }
 }
 
 TEST_F(AdminWindow, ClosingWithoutSavingRestoresTheStoredValues)
@@ -322,6 +368,93 @@ TEST_F(AdminWindow, EnterInThePasswordEditsMovesOnToSave)
     enter(save);
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(ReadSetting("SETARI", "CODJUD"), "13");
+}
+
+// Enter in a text field moves to the next field and leaves the window open;
+// nothing is stored until "Memoreaza si inchide".
+TEST_F(AdminWindow, EnterInATextFieldMovesOnAndKeepsTheWindowOpen)
+{
+    WriteCompleteSettings();
+    AdministrationWindow form;
+    form.LoadSettings();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    Edit(form, "PRIMAR")->setText("Ion Pop");
+    for (const char* name : {"PRIMARIA", "SIRUES", "CODJUD", "PRIMAR", "Lim3", "IndE2"}) {
+        QLineEdit* field = Edit(form, name);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_TRUE(form.isVisible()) << name;
+        EXPECT_FALSE(field->hasFocus()) << name << ": the focus stays";
+    }
+    // A list, and a button other than "Memoreaza si inchide".
+    Combo(form, "JUDET")->setFocus();
+    QTest::keyClick(Combo(form, "JUDET"), Qt::Key_Enter);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(Combo(form, "JUDET")->hasFocus());
+    Field<QPushButton>(form, "SchimbaParola")->setFocus();
+    testmode::clear();
+    QTest::keyClick(Field<QPushButton>(form, "SchimbaParola"), Qt::Key_Return);
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(testmode::messages().size(), 1) << "the focused button answers Enter";
+    EXPECT_EQ(ReadSetting("SETARI", "PRIMAR"), "") << "nothing saved by Enter";
+    Edit(form, "PRIMAR")->setFocus();
+    QTest::keyClick(Edit(form, "PRIMAR"), Qt::Key_Return);
+    ASSERT_TRUE(form.grab().save(ShotPath("found-admin-after-enter.png")));
+    EXPECT_TRUE(form.isVisible());
+}
+
+// A refused save points at its field with a balloon beside it, not over it.
+TEST_F(AdminWindow, RefusalBalloonSitsBesideItsField)
+{
+    AdministrationWindow form;
+    form.LoadSettings();
+    form.move(0, 0);
+    form.show();
+    Click(form, "Memoreaza");
+    ASSERT_EQ(testmode::hints().size(), 1);
+    EXPECT_EQ(testmode::hints()[0].control, "PRIMARIA");
+    QWidget* balloon = currentProblemHint();
+    ASSERT_NE(balloon, nullptr);
+    QLineEdit* field = Edit(form, "PRIMARIA");
+    const QRect fieldRect(field->mapToGlobal(QPoint(0, 0)), field->size());
+    EXPECT_FALSE(balloon->geometry().intersects(fieldRect));
+    EXPECT_TRUE(form.screen()->availableGeometry().contains(balloon->geometry()));
+    EXPECT_TRUE(form.isVisible());
+
+    // The window with the balloon drawn where it stands on the screen.
+    const QRect both = form.frameGeometry().united(balloon->geometry());
+    QPixmap shot(both.size());
+    shot.fill(Qt::darkGray);
+    QPainter painter(&shot);
+    painter.drawPixmap(form.mapToGlobal(QPoint(0, 0)) - both.topLeft(), form.grab());
+    painter.drawPixmap(balloon->pos() - both.topLeft(), balloon->grab());
+    painter.end();
+    EXPECT_TRUE(shot.save(ShotPath("found-balloon-beside-field.png")));
+}
+
+// Long paths are shortened in the middle, shown whole as tooltips, and the
+// window still fits a 1366x768 screen.
+TEST_F(AdminWindow, LongPathsAreElidedAndTheWindowFitsTheScreen)
+{
+    const QString longPath = "/srv/" + QString("Primaria_Comunei_Floresti/").repeated(6) + "Salvari_Date";
+    ASSERT_GE(longPath.size(), 170);
+    WriteMachineSetting("SERVER", longPath);
+    paths().autoSaveFolder = longPath + "/automat";
+    AdministrationWindow form;
+    form.LoadSettings();
+    form.show();
+    form.adjustSize();
+    EXPECT_LE(form.width(), 1366);
+    EXPECT_LE(form.height(), 768 - 40 - 30);
+    for (const char* name : {"ServerPath", "SavePath"}) {
+        auto* label = Field<QLabel>(form, name);
+        EXPECT_TRUE(label->toolTip().startsWith(longPath)) << name;
+        EXPECT_TRUE(label->text().contains(QChar(0x2026))) << name << ": " << label->text().toStdString();
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
+    }
+    EXPECT_TRUE(form.grab().save(ShotPath("found-admin-long-paths.png")));
+    paths().autoSaveFolder.clear();
 }
 
 TEST_F(AdminWindow, TabFollowsTheColumnsTopToBottomAndTheFormFitsALaptopScreen)

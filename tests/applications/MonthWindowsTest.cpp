@@ -20,7 +20,7 @@ using namespace hestavo;
 
 namespace {
 
-const int kThisYear = QDate::currentDate().year();
+int ThisYear() { return QDate::currentDate().year(); }
 
 class MonthWindows : public DataFolderTest {
 protected:
@@ -55,12 +55,13 @@ TEST_F(MonthWindows, AddMonthDialogAcceptsYearsFrom2006ToNextYear)
         QString year;
         bool accepted;
     };
+    const int year = ThisYear();
     const Case cases[] = {
         {"2006", true},
-        {QString::number(kThisYear + 1), true},
-        {QString::number(kThisYear), true},
+        {QString::number(year + 1), true},
+        {QString::number(year), true},
         {"2005", false},
-        {QString::number(kThisYear + 2), false},
+        {QString::number(year + 2), false},
         {"", false},
     };
     for (const Case& c : cases) {
@@ -70,6 +71,8 @@ TEST_F(MonthWindows, AddMonthDialogAcceptsYearsFrom2006ToNextYear)
         dialog.Luna->setCurrentIndex(2);
         dialog.Anul->setText(c.year);
         dialog.findChild<QPushButton*>("Adauga")->click();
+        if (ThisYear() != year)
+            break;   // the new year began during the run: the cases were made for the old one
         if (c.accepted) {
             EXPECT_EQ(dialog.result(), QDialog::Accepted);
             EXPECT_EQ(dialog.Result(), "03." + c.year);
@@ -85,11 +88,14 @@ TEST_F(MonthWindows, AddMonthDialogAcceptsYearsFrom2006ToNextYear)
 
 TEST_F(MonthWindows, AddMonthDialogDefaults)
 {
+    const int before = ThisYear();
     AddMonthDialog dialog;
+    const int after = ThisYear();
     EXPECT_EQ(dialog.windowTitle(), "Adaugare Luna");
     EXPECT_EQ(dialog.Luna->count(), 12);
     EXPECT_EQ(dialog.Luna->currentText(), "01");
-    EXPECT_EQ(dialog.Anul->text(), QString::number(kThisYear));
+    EXPECT_TRUE(dialog.Anul->text() == QString::number(before) || dialog.Anul->text() == QString::number(after))
+        << dialog.Anul->text().toStdString();
 }
 
 TEST_F(MonthWindows, AddingAMonthPutsItFirstAndMakesItTheWorkingMonth)
@@ -163,7 +169,8 @@ TEST_F(MonthWindows, DeletingTheOnlyMonthRemovesListFileRowsAndMembers)
     EXPECT_EQ(testmode::messages()[0].title, "Stergere luna");
     EXPECT_EQ(testmode::messages()[0].text, "Doriti sa sterg luna 11.2024\rcu toate cererile aferente?");
     EXPECT_EQ(testmode::messages()[0].kind, kKindWarning);
-    EXPECT_EQ(testmode::messages()[0].buttons, kButtonsYesNo);
+    EXPECT_EQ(testmode::messages()[0].buttons, kDeleteQuestion) << "Enter must not delete";
+    EXPECT_EQ(testmode::messages()[1].buttons, kDeleteQuestion);
     EXPECT_EQ(testmode::messages()[1].text,
               "Daca aveti cereri pe luna aceasta,\rLE STERG DE TOT DE TOT !!!\rStergem totusi ?");
     EXPECT_FALSE(QFile::exists(DataFile("Luni.lst")));
@@ -279,10 +286,11 @@ TEST_F(MonthWindows, ReportPickerYearsAndMonthNumbers)
         QString year;
         bool accepted;
     };
+    const int year = ThisYear();
     const Case cases[] = {
-        {true, QString::number(kThisYear), true},
+        {true, QString::number(year), true},
         {true, "2010", true},
-        {true, QString::number(kThisYear + 1), false},
+        {true, QString::number(year + 1), false},
         {true, "2009", false},
         {true, "", false},
         {false, "2009", true},   // a hidden year is not checked
@@ -297,6 +305,8 @@ TEST_F(MonthWindows, ReportPickerYearsAndMonthNumbers)
         picker.setResult(0);
         picker.Anul->setText(c.year);
         picker.findChild<QPushButton*>("B_Ales")->click();
+        if (ThisYear() != year)
+            break;   // the new year began during the run
         EXPECT_EQ(picker.result() == QDialog::Accepted, c.accepted);
         EXPECT_EQ(testmode::hints().size(), c.accepted ? 0 : 1);
         if (!c.accepted) {

@@ -1,6 +1,7 @@
 // Hand-off to the installer left by the updater.
 #include "app/TestMode.h"
 #include "backup/UpdaterHandoff.h"
+#include "data/Files.h"
 #include "data/Settings.h"
 
 #include <QDir>
@@ -51,11 +52,33 @@ TEST(InstallerHandoff, RunsOnceThenDeletesThenResets)
         if (s.starts) {
             EXPECT_EQ(testmode::shellCalls()[0].path, installer);
             EXPECT_EQ(testmode::shellCalls()[0].arguments,
-                      QStringList{'"' + QDir::toNativeSeparators(folder + "/hestavo") + '"'});
+                      QStringList{QDir::toNativeSeparators(folder + "/hestavo")});
             EXPECT_EQ(testmode::shellCalls()[0].workFolder, folder);
         }
     }
-    EXPECT_EQ(updaterArguments("1.0098", 3, "  "), QStringList({"92", "1.0098", "3", "\"nespecificata\""}));
-    EXPECT_EQ(updaterArguments("1.0098", 0, "Buhusi"), QStringList({"92", "1.0098", "0", "\"Buhusi\""}));
+    // Arguments go to the process API as they are: it adds the quotes a name
+    // with spaces needs, so none may be added here.
+    EXPECT_EQ(updaterArguments("1.0098", 3, "  "), QStringList({"92", "1.0098", "3", "nespecificata"}));
+    EXPECT_EQ(updaterArguments("1.0098", 0, "Comuna Sfantu Gheorghe"),
+              QStringList({"92", "1.0098", "0", "Comuna Sfantu Gheorghe"}));
+    testmode::disable();
+}
+
+TEST(UpdaterLaunch, StartsTheUpdaterOrSaysItIsMissing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    testmode::enable();
+    testmode::clear();
+    const UpdaterLaunch result = LaunchUpdater(dir.path(), "1.0098", 4, "Floresti");
+    if (findResource("UpDate", "UpDate").isEmpty()) {
+        EXPECT_EQ(result, UpdaterLaunch::Missing);
+        EXPECT_TRUE(testmode::shellCalls().isEmpty());
+        EXPECT_FALSE(QFile::exists(dir.path() + "/" + updaterFileName()));
+    } else {
+        EXPECT_EQ(result, UpdaterLaunch::Started);
+        ASSERT_EQ(testmode::shellCalls().size(), 1);
+        EXPECT_EQ(testmode::shellCalls()[0].arguments, QStringList({"92", "1.0098", "4", "Floresti"}));
+    }
     testmode::disable();
 }

@@ -149,25 +149,34 @@ TEST_F(SettingsFiles, NumbersAndCounters)
     EXPECT_EQ(PeekKey("IDLOG"), 41);
 }
 
-TEST_F(SettingsFiles, ConcurrentNextKeyNeverRepeatsAKey)
+// Threads reserving blocks of different sizes at once: the blocks never
+// overlap and together cover every key from 1 without a gap.
+TEST_F(SettingsFiles, ConcurrentNextKeyBlocksNeverOverlap)
 {
     constexpr int kThreads = 4, kEach = 40;
     std::vector<std::vector<qint64>> taken(kThreads);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&taken, t] {
-            for (int i = 0; i < kEach; ++i)
-                taken[t].push_back(NextKey("IDLOG"));
+            for (int i = 0; i < kEach; ++i) {
+                const qint64 first = NextKey("IDLOG", t + 1);
+                for (int k = 0; k <= t; ++k)
+                    taken[t].push_back(first + k);
+            }
         });
     for (auto& th : threads)
         th.join();
     std::set<qint64> all;
-    for (const auto& v : taken)
+    size_t total = 0;
+    for (const auto& v : taken) {
         all.insert(v.begin(), v.end());
-    EXPECT_EQ(all.size(), size_t(kThreads * kEach));
+        total += v.size();
+    }
+    EXPECT_EQ(all.size(), total);
     EXPECT_EQ(*all.begin(), 1);
-    EXPECT_EQ(*all.rbegin(), kThreads * kEach);
-    EXPECT_EQ(PeekKey("IDLOG"), kThreads * kEach + 1);
+    EXPECT_EQ(*all.rbegin(), qint64(total));
+    EXPECT_EQ(PeekKey("IDLOG"), qint64(total) + 1);
+    EXPECT_THROW(NextKey("IDLOG", 0), std::invalid_argument);
 }
 
 TEST_F(SettingsFiles, MachineAndLocalSettingsLiveInTheirOwnFiles)
@@ -206,4 +215,22 @@ TEST(PathsDefaults, EnvironmentOverridesFolders)
     qunsetenv("HESTAVO_PROGRAM_DIR");
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_TRUE(defaultUserIdentity().contains(" - "));
+}
+
+// With neither USERNAME nor USER set, the operator is the account the system
+// reports, not "Necunoscut".
+TEST(PathsDefaults, OperatorFallsBackToTheSystemAccount)
+{
+    const QByteArray user = qgetenv("USER"), username = qgetenv("USERNAME");
+    qunsetenv("USER");
+    qunsetenv("USERNAME");
+    const QString identity = defaultUserIdentity();
+    const QString account = systemAccountName();
+    if (!user.isEmpty())
+        qputenv("USER", user);
+    if (!username.isEmpty())
+        qputenv("USERNAME", username);
+    ASSERT_FALSE(account.isEmpty());
+    EXPECT_TRUE(identity.endsWith(" - " + account)) << identity.toStdString();
+    EXPECT_FALSE(identity.contains("Necunoscut"));
 }

@@ -32,3 +32,23 @@ keys = {r["NRCRT"] for r in cereri}
 assert all(o["NRCRT"] in keys for o in oameni), "member without application"
 assert 2.5 < len(oameni) / len(cereri) < 3.5, len(oameni) / len(cereri)
 assert any(r["SUMAG"] and r["FURNG"] and r["CODCLG"] for r in cereri), "no gas supplements"
+
+# The settings beside the tables: a database of the current version with a
+# complete town hall, its working month and the month list, newest first.
+import configparser
+
+settings = configparser.ConfigParser()
+settings.optionxform = str.upper
+with open(folder + "/Hestavo.set", encoding="cp1250") as f:
+    settings.read_file(f)
+assert settings["SERVER"]["VERSIUNE"] == "1.0098", dict(settings["SERVER"])
+town = settings["SETARI"]
+assert town["PRIMARIA"] and town["JUDET"] and town["SIRUES"], dict(town)
+assert [town["LIM%d" % (i + 1)] for i in range(11)] == [str(v) for v in LIMITS]
+with open(folder + "/Luni.lst", "rb") as f:
+    listed = f.read().decode("cp1250").split("\r\n")
+assert listed[-1] == "", "lines end in CR LF"
+serials = sorted(per_month, reverse=True)
+expected = ["%02d.%d" % (s % 12 + 1, s // 12) for s in serials]
+assert listed[:-1] == expected, (listed, expected)
+assert settings["VARIABILE"]["LUNA_LUCRU"] == expected[0]

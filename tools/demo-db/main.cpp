@@ -1,8 +1,10 @@
-// hestavo-demo-db: writes the demo database of a large town into a folder.
+// hestavo-demo-db: writes the demo database of a large town into a folder:
+// the tables, "Hestavo.set" of this version and "Luni.lst", ready to open.
 //
 //   hestavo-demo-db FOLDER [--seed N] [--households N] [--months N]
 //                   [--first-month MM.YYYY] [--overwrite]
 #include "tools/demo-db/DemoDatabase.h"
+#include "tools/demo-db/DemoSettings.h"
 
 #include "engine/Value.h"
 
@@ -56,6 +58,7 @@ int main(int argc, char** argv)
     }
     try {
         demodb::Summary s = demodb::generate(o);
+        demodb::writeSettings(QString::fromStdString(o.folder), s);
         std::cout << s.cereri << " cereri, " << s.oameni << " membri in " << o.folder << '\n';
     } catch (const std::exception& e) {
         std::cerr << "Eroare: " << e.what() << '\n';

@@ -47,7 +47,7 @@ void PrintLine(const QString& line)
 
 void ExpectArguments(const CliCommand& command, const QStringList& arguments, int minimum, int maximum)
 {
-    if (arguments.size() < minimum || arguments.size() > maximum)
+    if (arguments.size() < minimum || (maximum >= 0 && arguments.size() > maximum))
         throw CliFailure("Utilizare: hestavo-cli " + command.name + (command.usage.isEmpty() ? QString() : " " + command.usage));
 }
 

@@ -46,6 +46,10 @@ struct CliCommand {
     QString usage;     // the arguments after the name, as help shows them
     QString summary;   // one line for help
     std::function<void(CliContext&, const QStringList& arguments)> run;
+    // How many words may follow the name; checked before run is called (a
+    // usage message otherwise). The default accepts any number.
+    int minArguments = 0;
+    int maxArguments = -1;
 };
 
 // Adds a command to the table; used through CliRegistration at static
@@ -60,7 +64,7 @@ const std::vector<CliCommand>& AllCommands();
 void PrintLine(const QString& line);
 
 // Throws CliFailure with a usage message when the count of arguments is not
-// within [minimum, maximum].
+// within [minimum, maximum] (a maximum below 0: no upper limit).
 void ExpectArguments(const CliCommand& command, const QStringList& arguments, int minimum, int maximum);
 
 } // namespace cli

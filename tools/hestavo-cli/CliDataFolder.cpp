@@ -1,8 +1,8 @@
 #include "tools/hestavo-cli/CliDataFolder.h"
 
-#include "data/Db.h"
-#include "data/Files.h"
+#include "app/DataFolderStartup.h"
 #include "data/Paths.h"
+#include "documents/TemplateStore.h"
 
 #include <QDir>
 
@@ -13,12 +13,16 @@ void PrepareDataFolder(CliContext& context)
     if (context.programFolder.isEmpty())
         context.programFolder = defaultProgramFolder();
     initPaths(QDir(context.programFolder).absolutePath());
-    AppPaths& p = paths();
-    p.enginePrivateFolder = ChooseEnginePrivateFolder(p.programFolder);
-    if (p.enginePrivateFolder.isEmpty() || !QDir().mkpath(p.dataFolder) || !QDir().mkpath(p.tempFolder))
-        throw CliFailure("Nu pot crea folderele de lucru in " + QDir::toNativeSeparators(p.programFolder));
-    resetDb();
-    CreateMissingTables();
+    if (const QString error = PrepareRunFolders(); !error.isEmpty())
+        throw CliFailure(error.trimmed().replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    ProbeMachineSettings();
+    const NetworkFolder network = ChooseNetworkFolder();
+    if (!network.error.isEmpty())
+        throw CliFailure(QString(network.error).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    if (!network.folder.isEmpty())
+        paths().dataFolder = network.folder;
+    OpenDataFolder(ReplaceTemplates);
+    MaterializeTemplates();
 }
 
 } // namespace cli

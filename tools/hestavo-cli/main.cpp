@@ -88,8 +88,10 @@ int main(int argc, char** argv)
         return 1;
     }
     try {
+        const QStringList arguments = words.mid(nameLength);
+        ExpectArguments(*command, arguments, command->minArguments, command->maxArguments);
         PrepareDataFolder(context);
-        command->run(context, words.mid(nameLength));
+        command->run(context, arguments);
     } catch (const CliFailure& e) {
         fail(e.message());
         return 1;

@@ -5,6 +5,7 @@
 #include "app/ComboFill.h"
 #include "app/MessageDialog.h"
 #include "app/AuditLogWindow.h"
+#include "app/BandedHeader.h"
 #include "app/SingleInstance.h"
 #include "app/main/Startup.h"
 #include "app/main/MainWindow.h"
@@ -21,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 
@@ -120,6 +122,16 @@ TEST_F(StartupFixture, UnlockShowsTheCommandsAndScreenshots)
     ASSERT_EQ(view.Grid->rowCount(), 2);
     EXPECT_EQ(view.Grid->currentRow(), 1) << "opens on the newest row";
     EXPECT_EQ(view.Grid->item(1, 2)->text(), QString("Inchidere Program."));
+    // One band "Data si ora" over the date and time columns only.
+    auto* header = qobject_cast<BandedHeader*>(view.Grid->horizontalHeader());
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->bandText(), QString("Data si ora"));
+    QStringList captions;
+    for (int c = 0; c < 4; ++c) {
+        captions << view.Grid->horizontalHeaderItem(c)->text();
+        EXPECT_EQ(header->underBand(c), c < 2) << c;
+    }
+    EXPECT_EQ(captions, QStringList({"Data", "Ora", "Actiunea", "Operator"}));
     view.show();
     EXPECT_TRUE(view.grab().save(shots + "/log-view.png"));
 }
@@ -131,6 +143,25 @@ TEST_F(StartupFixture, WrongPasswordKeepsTheCommandsLocked)
     ASSERT_EQ(splash.RunStartup({}, m_program + "/hestavo"), StartupSplash::Outcome::ShowMain);
     WriteSettingBytes("INIT", "WIN", PasswordDigest(QString("ADMIN")));
     main.show();
+    // F1 and F2 open a window only once the commands are unlocked.
+    auto windowsOpenedBy = [&main](Qt::Key key) {
+        int opened = 0;
+        QTimer::singleShot(0, [&opened] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                ++opened;
+                w->close();
+            }
+        });
+        // The window's own shortcut for the key, as if pressed.
+        for (QShortcut* s : main.findChildren<QShortcut*>())
+            if (s->key() == QKeySequence(key))
+                emit s->activated();
+        QApplication::processEvents();
+        return opened;
+    };
+    EXPECT_EQ(windowsOpenedBy(Qt::Key_F1), 0);
+    EXPECT_EQ(windowsOpenedBy(Qt::Key_F2), 0);
+    EXPECT_TRUE(testmode::messages().isEmpty());
     for (const char* typed : {"admin", "ADMIN"}) {
         testmode::clear();
         QTimer::singleShot(0, [typed] {
@@ -146,6 +177,7 @@ TEST_F(StartupFixture, WrongPasswordKeepsTheCommandsLocked)
     EXPECT_TRUE(paths().unlocked);
     EXPECT_TRUE(testmode::messages().isEmpty()) << "the right password shows nothing";
     EXPECT_FALSE(main.MBut1->isHidden());
+    EXPECT_EQ(windowsOpenedBy(Qt::Key_F1), 1);
 }
 
 TEST_F(StartupFixture, SecondStartBringsTheFirstForwardAndTouchesNothing)
@@ -232,6 +264,8 @@ TEST_F(StartupFixture, LegislationTextsOpenFromATemporaryCopy)
             EXPECT_FALSE(OpenLegislation(name));
             ASSERT_EQ(testmode::messages().size(), 1);
             EXPECT_EQ(testmode::messages()[0].title, QString("Legislatie"));
+            EXPECT_TRUE(testmode::messages()[0].text.contains("nu este inclus in aceasta versiune"))
+                << testmode::messages()[0].text.toStdString();
             EXPECT_TRUE(testmode::shellCalls().isEmpty());
             continue;
         }

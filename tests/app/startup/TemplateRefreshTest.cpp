@@ -82,8 +82,10 @@ TEST_F(StartupFixture, UpgradeReplacesTheTemplatesTheOldVersionPredates)
         SCOPED_TRACE(c.version);
         for (const EditableTemplate& t : EditableTemplates())
             writeBytes(data + t.file, "user copy");
+        // A database of that version, its templates as old as its tables.
+        ini::eraseSection(settingsFile(), "SERVER");
         WriteSettingNumber("SERVER", "Versiune", c.version);
-        UpgradeSchema();
+        UpgradeSchema(ReplaceTemplates);
         for (const EditableTemplate& t : EditableTemplates())
             EXPECT_EQ(bytesOf(data + t.file), c.replaced.contains(t.file) ? shipped[t.file] : QByteArray("user copy"))
                 << t.file.toStdString();
