@@ -6,16 +6,21 @@
 #include "applications/ApplicationEditor.h"
 #include "applications/ApplicationStore.h"
 #include "applications/CommandGuard.h"
+#include "applications/DecisionListDialog.h"
+#include "applications/DecisionNumberingDialog.h"
 #include "applications/GridExportDialog.h"
 #include "applications/MonthCorrections.h"
 #include "applications/MonthTransfer.h"
 #include "applications/OtherMonthPicker.h"
 #include "applications/ProgressSink.h"
 #include "applications/RegisterModel.h"
+#include "applications/ReportRangeDialog.h"
+#include "applications/ReportNumberingDialog.h"
 #include "applications/SetAidDialog.h"
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
+#include "documents/PaymentListDialog.h"
 #include "app/ProblemHint.h"
 #include "app/Shell.h"
 #include "data/Db.h"
@@ -160,9 +165,14 @@ void RegisterWindow::buildButtons(QLayout* column)
     auto* numberReports = button("Numeroteaza Referate", "NumberReports");
     auto* listDecisions = button("Listeaza Dispozitii", "ListDecisions");
     auto* decisions = new QMenu(this);
-    for (const char* item : {"Dispozitie Unica de Stabilire", "Dispozitie de Stabilire Separata",
-                             "Dispozitie de Modificare", "Dispozitie de Incetare", "Dispozitie de Respingere"})
-        connect(decisions->addAction(QString::fromLatin1(item)), &QAction::triggered, this, &RegisterWindow::notAvailable);
+    connect(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, &RegisterWindow::notAvailable);
+    const std::pair<const char*, const char*> separate[] = {{"Dispozitie de Stabilire Separata", "APROBAT"},
+                                                            {"Dispozitie de Modificare", "MODIFICAT"},
+                                                            {"Dispozitie de Incetare", "INCETAT"},
+                                                            {"Dispozitie de Respingere", "RESPINS"}};
+    for (const auto& [item, status] : separate)
+        connect(decisions->addAction(QString::fromLatin1(item)), &QAction::triggered, this,
+                [this, status] { ListDecisionsOfStatus(QString::fromLatin1(status), this); });
     listDecisions->setMenu(decisions);
     auto* listReports = button("Listeaza Re&ferate", "ListReports");
     auto* listForm = button("Listeaza cerere", "ListApplication");
@@ -199,14 +209,43 @@ void RegisterWindow::buildButtons(QLayout* column)
     connect(copyButton, &QPushButton::clicked, this, &RegisterWindow::askCopy);
     connect(purgeButton, &QPushButton::clicked, this, &RegisterWindow::askPurge);
     connect(exportButton, &QPushButton::clicked, this, &RegisterWindow::askExport);
-    for (QPushButton* numbering : {numberDecisions, numberReports})
-        connect(numbering, &QPushButton::clicked, this, [this, numbering] {
-            if (!model->isOpen() || model->rowCount() == 0)
-                return ShowProblemHint("Nu aveti afisata nici o cerere!", numbering);
-            notAvailable();
-        });
-    for (QPushButton* later : {listReports, inquiryAdd, inquiryShow, inquiryDelete, sheet, payment, persons})
+    connect(numberDecisions, &QPushButton::clicked, this, [this, numberDecisions] {
+        if (!model->isOpen() || model->rowCount() == 0)
+            return ShowProblemHint("Nu aveti afisata nici o cerere!", numberDecisions);
+        numberDecisionsAsked();
+    });
+    connect(numberReports, &QPushButton::clicked, this, [this, numberReports] {
+        if (!model->isOpen() || model->rowCount() == 0)
+            return ShowProblemHint("Nu aveti afisata nici o cerere!", numberReports);
+        numberReportsAsked();
+    });
+    connect(listReports, &QPushButton::clicked, this, [this] { ListReports(this); });
+    connect(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
+    connect(payment, &QPushButton::clicked, this, [this] { ShowPaymentList(m_month); });
+    for (QPushButton* later : {inquiryAdd, inquiryShow, inquiryDelete, sheet})
         connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
+}
+
+std::function<void(QWidget*)> RegisterWindow::ExportPersons;
+
+void RegisterWindow::numberDecisionsAsked()
+{
+    const qint64 key = currentKey();
+    DecisionNumberingDialog dialog(this);
+    // The numbering logs itself; leaving the dialog is logged here.
+    if (dialog.exec() != QDialog::Accepted)
+        RunCommand([] { LogAction(QStringLiteral("Numerotare Dispozitii.")); });
+    RunCommand([&] { reopenAt(key); });
+}
+
+void RegisterWindow::numberReportsAsked()
+{
+    const qint64 key = currentKey();
+    ReportNumberingDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    RunReportNumbering(dialog.input());
+    RunCommand([&] { reopenAt(key); });
 }
 
 void RegisterWindow::notAvailable()

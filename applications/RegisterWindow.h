@@ -27,6 +27,9 @@ public:
 
     // Opens the list of the working month and shows the register modally.
     void Open();
+    // The "Export DBF persoane" command, set by the program (the reports
+    // library that builds the file sits above this one).
+    static std::function<void(QWidget* parent)> ExportPersons;
     // The list query of the working month, the counter and the buttons.
     void openList();
 
@@ -70,6 +73,8 @@ private:
     void refreshCounter();
     void updateButtons();
     void notAvailable();
+    void numberDecisionsAsked();
+    void numberReportsAsked();
     void askCopy();
     void askPurge();
     void askApplicationDate();

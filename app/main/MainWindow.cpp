@@ -13,6 +13,10 @@
 #include "backup/LoginDialog.h"
 #include "backup/SuggestionWindow.h"
 #include "documents/TemplateStore.h"
+#include "documents/TreasuryReportDialog.h"
+#include "data/Months.h"
+#include "reports/AnnexAdderDialog.h"
+#include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -224,11 +228,13 @@ QToolButton* MainWindow::addButton(const QString& name, const QString& caption, 
 
 void MainWindow::buildMenus()
 {
+    RegisterWindow::ExportPersons = &hestavo::ExportPersonsDbfCommand;
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
-    PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML"));
+    connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
+            [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
     suppliers->addAction(QStringLiteral("Format AJPIS"));
     suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures"));
@@ -236,12 +242,17 @@ void MainWindow::buildMenus()
     QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
     connect(treasury, &QAction::triggered, this, [this] {
         if (!SettingsComplete())
-            openAdministration();
+            return openAdministration();
+        ShowTreasuryReport(MonthToSerial(hestavo::WorkingMonthText()), this);
     });
-    PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta"));
-    PopupMenu1->addAction(QStringLiteral("Situatia membrilor"));
-    PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc"));
-    PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML"));
+    connect(PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta")), &QAction::triggered, this,
+            &hestavo::PersonsAgeListCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Situatia membrilor")), &QAction::triggered, this,
+            &hestavo::MembersSituationCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc")), &QAction::triggered, this,
+            &hestavo::RiskControlCommand);
+    connect(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
+            [this] { hestavo::ExportF2201Command(this); });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
     const struct {
         const char* caption;
@@ -264,8 +275,16 @@ void MainWindow::buildMenus()
             &MainWindow::OpenLogViewer);
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));
     QMenu* annexes = PopupMenu2->addMenu(QStringLiteral("Adunare Anexe"));
-    for (const char* a : {"Anexa 23", "Anexa 24", "Anexa 15 - Suplimente Gaz", "Anexa 16 - Suplimente Electrica"})
-        annexes->addAction(QString::fromLatin1(a));
+    const struct {
+        const char* caption;
+        int kind;
+    } annexKinds[] = {{"Anexa 23", 23}, {"Anexa 24", 24}, {"Anexa 15 - Suplimente Gaz", 15},
+                      {"Anexa 16 - Suplimente Electrica", 16}};
+    for (const auto& a : annexKinds)
+        connect(annexes->addAction(QString::fromLatin1(a.caption)), &QAction::triggered, this, [this, kind = a.kind] {
+            AnnexAdderDialog dialog(this);
+            dialog.Open(kind);
+        });
 
     MBut3->setMenu(PopupMenu1);
     MBut3->setPopupMode(QToolButton::InstantPopup);

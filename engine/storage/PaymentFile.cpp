@@ -6,6 +6,7 @@
 #include "engine/storage/FileHandle.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace engine::storage {
 
@@ -26,6 +27,36 @@ const PaymentField kFields[] = {
 };
 
 constexpr int kBacklinkLength = 263;
+
+// The file's code page mark says Windows-1252, which lacks most Romanian
+// letters: the treasury receives them as their base letters (so "ŞERBAN" is
+// stored as "SERBAN", not "?ERBAN"). Every other character is left to the
+// code page conversion.
+std::string foldRomanianLetters(const std::string& utf8)
+{
+    static const std::pair<const char*, char> kFolds[] = {
+        {"\u0102", 'A'}, {"\u0103", 'a'}, {"\u00C2", 'A'}, {"\u00E2", 'a'}, {"\u00CE", 'I'}, {"\u00EE", 'i'},
+        {"\u0218", 'S'}, {"\u0219", 's'}, {"\u015E", 'S'}, {"\u015F", 's'},
+        {"\u021A", 'T'}, {"\u021B", 't'}, {"\u0162", 'T'}, {"\u0163", 't'},
+    };
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        bool folded = false;
+        for (const auto& [letter, base] : kFolds) {
+            const size_t n = std::char_traits<char>::length(letter);
+            if (utf8.compare(i, n, letter) == 0) {
+                out += base;
+                i += n;
+                folded = true;
+                break;
+            }
+        }
+        if (!folded)
+            out += utf8[i++];
+    }
+    return out;
+}
 
 } // namespace
 
@@ -78,7 +109,7 @@ void appendPayments(const std::string& path, const std::vector<Payment>& payment
     for (const Payment& p : payments) {
         table.append({
             FieldValue::ofText(p.codJud), FieldValue::ofText(p.codFisc), FieldValue::ofText(p.cnp),
-            FieldValue::ofText(p.codAjut), FieldValue::ofText(p.numePren), FieldValue::ofNumber(p.nrPers),
+            FieldValue::ofText(p.codAjut), FieldValue::ofText(foldRomanianLetters(p.numePren)), FieldValue::ofNumber(p.nrPers),
             FieldValue::ofNumber(p.suma),
             p.dtPlatCrt.isValid() ? FieldValue::ofDate(p.dtPlatCrt) : FieldValue::null(),
             p.dataPrel.isValid() ? FieldValue::ofDate(p.dataPrel) : FieldValue::null(),

@@ -76,13 +76,14 @@ TEST(DbfPaymentFile, EmptyFileAndAppendedRecordsByteForByte)
     before = std::time(nullptr);
     appendPayments(path, {
         {"1", "1234567890", "1850101123456", "073", "POPESCU ION", 3, 1234.5, payday, payday},
-        {"01", "1234567890", "2900202223344", "074", "Şerban Ana-Măria", 12, 100.005, payday, payday},
+        {"01", "1234567890", "2900202223344", "074", "Şerban Ana-Măria Țînțaș Ștefănescu Łü", 12, 100.005, payday, payday},
         {"01", "1234567890", "1700303334455", "073", std::string(70, 'X'), 1, 0, payday, payday},
     });
     std::string records;
     records += " 1 1234567890" "1850101123456" "073" "POPESCU ION" + std::string(49, ' ') + " 3" "   1234.50" "20220305" "20220305";
-    // Code page mark 0x03 is Windows-1252: letters it has are kept, the others become "?".
-    records += " 011234567890" "2900202223344" "074" "?erban Ana-M?ria" + std::string(44, ' ') + "12" "    100.01" "20220305" "20220305";
+    // Romanian letters are stored as their base letters (Windows-1252 lacks most of them);
+    // other letters as the code page holds them, or "?".
+    records += " 011234567890" "2900202223344" "074" "Serban Ana-Maria Tintas Stefanescu ?\xFC" + std::string(23, ' ') + "12" "    100.01" "20220305" "20220305";
     records += " 011234567890" "1700303334455" "073" + std::string(60, 'X') + " 1" "      0.00" "20220305" "20220305";
     const std::string actual = dbftest::readFile(path);
     const std::string expected =

@@ -50,6 +50,10 @@ struct CliCommand {
     // usage message otherwise). The default accepts any number.
     int minArguments = 0;
     int maxArguments = -1;
+    // Whether the start-up steps (tables, upgrade, templates) run on the data
+    // folder before the command. A restore replaces the folder and must find
+    // it as the user left it.
+    bool opensDataFolder = true;
 };
 
 // Adds a command to the table; used through CliRegistration at static

@@ -1,6 +1,7 @@
 #include "tools/hestavo-cli/CliDataFolder.h"
 
 #include "app/DataFolderStartup.h"
+#include "backup/RestoreArchive.h"
 #include "data/Paths.h"
 #include "documents/TemplateStore.h"
 
@@ -8,7 +9,7 @@
 
 namespace cli {
 
-void PrepareDataFolder(CliContext& context)
+void PrepareDataFolder(CliContext& context, bool openData)
 {
     if (context.programFolder.isEmpty())
         context.programFolder = defaultProgramFolder();
@@ -21,6 +22,9 @@ void PrepareDataFolder(CliContext& context)
         throw CliFailure(QString(network.error).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     if (!network.folder.isEmpty())
         paths().dataFolder = network.folder;
+    backup::RecoverInterruptedRestore(paths().dataFolder);
+    if (!openData)
+        return;
     OpenDataFolder(ReplaceTemplates);
     MaterializeTemplates();
 }

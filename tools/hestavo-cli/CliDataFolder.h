@@ -11,6 +11,9 @@
 
 namespace cli {
 
-void PrepareDataFolder(CliContext& context);
+// A restore interrupted by a crash is finished first, as at start-up. With
+// openData false only the folders are found, nothing is written into the
+// data folder.
+void PrepareDataFolder(CliContext& context, bool openData = true);
 
 } // namespace cli

@@ -42,11 +42,13 @@ void runRestore(cli::CliContext& context, const QStringList& arguments)
 
 const cli::CliRegistration automaticSave{
     {"backup auto", "", "salvarea automata in folderul salvarilor automate (ca la iesire)", runAutomaticSave}};
-const cli::CliRegistration restore{{"backup restore", "FISIER",
-                                    "inlocuieste datele cu cele din salvare (dupa o copie de siguranta)",
-                                    [](cli::CliContext& context, const QStringList& arguments) {
-                                        cli::ExpectArguments({"backup restore", "FISIER", "", {}}, arguments, 1, 1);
-                                        runRestore(context, arguments);
-                                    }}};
+cli::CliCommand restoreCommand()
+{
+    cli::CliCommand command{"backup restore", "FISIER",
+                            "inlocuieste datele cu cele din salvare (dupa o copie de siguranta)", runRestore, 1, 1};
+    command.opensDataFolder = false;
+    return command;
+}
+const cli::CliRegistration restore{restoreCommand()};
 
 } // namespace

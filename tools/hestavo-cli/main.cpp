@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     try {
         const QStringList arguments = words.mid(nameLength);
         ExpectArguments(*command, arguments, command->minArguments, command->maxArguments);
-        PrepareDataFolder(context);
+        PrepareDataFolder(context, command->opensDataFolder);
         command->run(context, arguments);
     } catch (const CliFailure& e) {
         fail(e.message());

@@ -1,0 +1,92 @@
+#include "applications/ReportRangeDialog.h"
+
+#include "applications/CommandGuard.h"
+#include "applications/DocumentRefusal.h"
+#include "applications/NumberField.h"
+#include "applications/WorkingMonth.h"
+#include "app/MessageDialog.h"
+#include "app/ProblemHint.h"
+#include "data/Files.h"
+#include "documents/RtfTemplate.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+hestavo::ReportListing& kept()
+{
+    static hestavo::ReportListing k{0, 0, hestavo::DefaultReportDate()};
+    return k;
+}
+
+} // namespace
+
+ReportRangeDialog::ReportRangeDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("ReportRangeDialog");
+    setWindowTitle("Referate");
+    fromNumber = NewNumberField(this, "FromNumber", kept().from);
+    toNumber = NewNumberField(this, "ToNumber", kept().to);
+    date = new QDateEdit(kept().date, this);
+    date->setObjectName("ReportDate");
+    date->setDisplayFormat("dd.MM.yyyy");
+    date->setCalendarPopup(true);
+    auto* form = new QFormLayout;
+    form->addRow("incepand cu Referatul numarul", fromNumber);
+    form->addRow("terminand cu Referatul numarul", toNumber);
+    form->addRow("Data referatelor", date);
+    auto* run = new QPushButton("&Listeaza", this);
+    run->setObjectName("List");
+    run->setDefault(true);
+    auto* cancel = new QPushButton("&Renunt", this);
+    cancel->setObjectName("Cancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(run);
+    buttons->addWidget(cancel);
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(form);
+    top->addLayout(buttons);
+    connect(run, &QPushButton::clicked, this, &ReportRangeDialog::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ReportRangeDialog::~ReportRangeDialog() { kept() = input(); }
+
+hestavo::ReportListing ReportRangeDialog::input() const
+{
+    return {fromNumber->text().toLongLong(), toNumber->text().toLongLong(), date->date()};
+}
+
+void ReportRangeDialog::confirm()
+{
+    if (toNumber->text().toLongLong() < fromNumber->text().toLongLong())
+        return ShowProblemHint("Interval incorect!", fromNumber);
+    accept();
+}
+
+void ListReports(QWidget* parent)
+{
+    ReportRangeDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const hestavo::ReportListing listing = dialog.input();
+    hestavo::RunCommand([&] {
+        try {
+            const QString output = FreshTempFile(QStringLiteral("Referat"), QStringLiteral(".rtf"));
+            if (output.isEmpty())
+                throw hestavo::DocumentRefusal(QStringLiteral("Listare Referate"), QStringLiteral("Nu pot scrie pe harddisk!"));
+            const hestavo::AdminSettings settings = hestavo::LoadAdminSettings();
+            hestavo::WriteReports(hestavo::WorkingMonthText(), listing, settings, output);
+            documents::RtfTemplate shown;
+            shown.setRTFDest(output);
+            shown.OpenDocument(settings.cuOle);
+        } catch (const hestavo::DocumentRefusal& refusal) {
+            MessageDialog::Mesaj(refusal.title(), refusal.text(), kButtonOK, kKindError);
+        }
+    });
+}
