@@ -50,17 +50,6 @@ QString Whole(Money m) { return QString::number((m + kMoneyUnit / 2) / kMoneyUni
 
 QString CodeAt(const QStringList& codes, int index) { return index >= 0 && index < codes.size() ? codes[index] : QString(); }
 
-// TVENIT / NR_MEMBRI to the nearest ten-thousandth, ties to even.
-Money Average(Money total, int count)
-{
-    if (count <= 0)
-        return 0;
-    Money q = total / count;
-    const Money twice = 2 * (total % count);
-    if (twice > count || (twice == count && q % 2 != 0))
-        ++q;
-    return q;
-}
 
 QLineEdit* NumberField(QWidget* parent, const char* name, int digits, int decimals = 0)
 {
@@ -731,7 +720,7 @@ ApplicationRecord ApplicationEditor::collect() const
     r.cnp = cnpField->text();
     r.members = members->text().toInt();
     r.totalIncome = parseFixed(income->text());
-    r.averageIncome = Average(r.totalIncome, r.members);
+    r.averageIncome = AverageIncome(r.totalIncome, r.members);
     r.minimumIncome = minimumIncome->isChecked();
     r.familyAllowance = familyAllowance->isChecked();
     r.withAid = heatingAid->isChecked();

@@ -30,6 +30,17 @@ QString DateLiteral(const QDate& date)
 
 Money ToMoney(double value) { return std::llround(value * kMoneyUnit); }
 
+Money AverageIncome(Money total, int members)
+{
+    if (members <= 0)
+        return 0;
+    Money q = total / members;
+    const Money twice = 2 * (total % members);
+    if (twice > members || (twice == members && q % 2 != 0))
+        ++q;
+    return q;
+}
+
 namespace {
 
 QString Text(const engine::ResultSet& row, const char* column) { return QString::fromStdString(row.text(column)); }

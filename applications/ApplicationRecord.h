@@ -71,5 +71,7 @@ QString TextLiteral(const QString& text);
 QString MoneyLiteral(Money value);
 QString DateLiteral(const QDate& date);
 Money ToMoney(double value);
+// TVENIT / NR_MEMBRI to the nearest ten-thousandth, ties to even; 0 for no members.
+Money AverageIncome(Money total, int members);
 
 } // namespace hestavo

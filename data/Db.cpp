@@ -1,5 +1,6 @@
 #include "data/Db.h"
 
+#include "data/IniFile.h"
 #include "data/Paths.h"
 #include "data/Months.h"
 #include "data/Settings.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QTime>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -102,8 +104,21 @@ void ResyncCounters()
         const char* table;
         const char* column;
     } keys[] = {{"Cereri.dbf", "NRCRT"}, {"Oameni.dbf", "NROM"}, {"Log.dbf", "IDLOG"}};
-    for (const auto& k : keys)
-        SetKey(QString::fromLatin1(k.column), ReadMax(QString::fromLatin1(k.table), QString::fromLatin1(k.column)) + 1);
+    // On a network folder another workstation may hold keys it has not written
+    // yet: the counters are only raised there, never set back.
+    const bool shared = QDir::cleanPath(paths().dataFolder) != QDir::cleanPath(paths().localDataFolder);
+    for (const auto& k : keys) {
+        const QString column = QString::fromLatin1(k.column);
+        const qint64 next = ReadMax(QString::fromLatin1(k.table), column) + 1;
+        if (!shared) {
+            SetKey(column, next);
+            continue;
+        }
+        ini::update(settingsFile(), QStringLiteral("INDEX"), column, [next](const std::optional<QByteArray>& raw) {
+            const qint64 current = raw ? parseFixed(QString::fromLatin1(*raw)) / kFixedOne : 0;
+            return QByteArray::number(std::max(current, next));
+        });
+    }
 }
 
 void LogAction(const QString& text)

@@ -40,7 +40,9 @@ QStringList CreateMissingTables();
 long long ReadMax(const QString& tableFileName, const QString& column);
 
 // Sets the counters NRCRT, NROM and IDLOG of section "INDEX" to the largest key
-// in Cereri, Oameni and Log + 1.
+// in Cereri, Oameni and Log + 1. On a network data folder (not the program's
+// own) a counter is only raised, in one locked step: keys other workstations
+// have taken are never handed out again.
 void ResyncCounters();
 
 // Appends one row to the Log table: a new IDLOG, today's date, the time, the

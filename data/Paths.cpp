@@ -74,7 +74,10 @@ QString defaultUserIdentity()
         user = systemAccountName();
     if (user.isEmpty())
         user = QStringLiteral("Necunoscut");
-    return QSysInfo::machineHostName().left(15) + " - " + user;
+    QString computer = qEnvironmentVariable("HESTAVO_COMPUTER_NAME");
+    if (computer.isEmpty())
+        computer = QSysInfo::machineHostName();
+    return computer.left(15) + " - " + user;
 }
 
 void initPaths(const QString& programFolder)

@@ -30,7 +30,9 @@ QString defaultSystemFolder();
 // (not the environment); empty when it cannot be read.
 QString systemAccountName();
 // Computer name (at most 15 characters) + " - " + user name: USERNAME, else
-// USER, else the system's account name, else "Necunoscut".
+// USER, else the system's account name, else "Necunoscut". The computer name
+// is HESTAVO_COMPUTER_NAME when set (several workstations played by processes
+// of one machine), else the host name.
 QString defaultUserIdentity();
 
 // Fills paths() for the program folder: data, local data and temporary folder
