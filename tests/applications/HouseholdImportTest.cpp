@@ -103,12 +103,12 @@ protected:
     {
         const QString folder = m_dir.path() + "/src_" + name;
         QDir().mkpath(folder);
-        QFile spec(folder + ".json");
-        EXPECT_TRUE(spec.open(QIODevice::WriteOnly));
-        spec.write(QJsonDocument(database).toJson());
-        spec.close();
+        QFile tables(folder + ".json");
+        EXPECT_TRUE(tables.open(QIODevice::WriteOnly));
+        tables.write(QJsonDocument(database).toJson());
+        tables.close();
         QProcess writer;
-        writer.start(HESTAVO_PYTHON, {HESTAVO_SOURCE_DIR "/tests/applications/register_fixture.py", spec.fileName(), folder});
+        writer.start(HESTAVO_PYTHON, {HESTAVO_SOURCE_DIR "/tests/applications/register_fixture.py", tables.fileName(), folder});
         writer.waitForFinished(60000);
         EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
         QStringList files;

@@ -3,9 +3,9 @@
 family-allowance database) with the independent python3-dbf writer, for the
 import tests.
 
-  register_fixture.py SPEC.json FOLDER
+  register_fixture.py TABLES.json FOLDER
 
-SPEC: {"Cereri.dbf": {"fields": "IDCERERE N(10,0); NUME C(40); CEREDATA D", "rows": [[1, "POP ION", "2024-01-10"], ...]}, ...}
+TABLES.json: {"Cereri.dbf": {"fields": "IDCERERE N(10,0); NUME C(40); CEREDATA D", "rows": [[1, "POP ION", "2024-01-10"], ...]}, ...}
 Date fields take "YYYY-MM-DD" text or null.
 """
 import datetime
@@ -17,14 +17,14 @@ import dbf
 
 
 def main():
-    spec_path, folder = sys.argv[1], sys.argv[2]
-    with open(spec_path, encoding="utf-8") as f:
-        spec = json.load(f)
-    for name, table_spec in spec.items():
-        table = dbf.Table(os.path.join(folder, name), table_spec["fields"], dbf_type="db3", codepage="cp1250")
+    tables_path, folder = sys.argv[1], sys.argv[2]
+    with open(tables_path, encoding="utf-8") as f:
+        tables = json.load(f)
+    for name, layout in tables.items():
+        table = dbf.Table(os.path.join(folder, name), layout["fields"], dbf_type="db3", codepage="cp1250")
         table.open(dbf.READ_WRITE)
         kinds = [table.field_info(n).field_type for n in table.field_names]
-        for row in table_spec["rows"]:
+        for row in layout["rows"]:
             values = []
             for kind, value in zip(kinds, row):
                 if kind == dbf.FieldType.DATE and value:
