@@ -2,7 +2,7 @@
 
 #include "applications/CommandGuard.h"
 #include "applications/DocumentRefusal.h"
-#include "applications/NumberField.h"
+#include "applications/DialogFields.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
 #include "app/ProblemHint.h"
@@ -33,27 +33,15 @@ DecisionListDialog::DecisionListDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle("Listare Dispozitii");
     fromNumber = NewNumberField(this, "FromNumber", 1);
     toNumber = NewNumberField(this, "ToNumber", 1);
-    aidStart = new QDateEdit(keptAidStart(), this);
-    aidStart->setObjectName("AidStart");
-    aidStart->setDisplayFormat("dd.MM.yyyy");
-    aidStart->setCalendarPopup(true);
+    aidStart = NewDateField(this, "AidStart", keptAidStart());
     auto* form = new QFormLayout;
     form->addRow("incepand cu Dispozitia nr.", fromNumber);
     form->addRow("terminand cu Dispozitia nr.", toNumber);
     form->addRow("Ajutorul se acorda incepand cu", aidStart);
-    auto* run = new QPushButton("&Listeaza", this);
-    run->setObjectName("List");
-    run->setDefault(true);
-    auto* cancel = new QPushButton("&Renunt", this);
-    cancel->setObjectName("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(run);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = NewActionButtons(this, "&Listeaza", "List", [this] { confirm(); });
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addLayout(buttons);
-    connect(run, &QPushButton::clicked, this, &DecisionListDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 DecisionListDialog::~DecisionListDialog() { keptAidStart() = aidStart->date(); }

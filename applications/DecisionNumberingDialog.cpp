@@ -1,7 +1,7 @@
 #include "applications/DecisionNumberingDialog.h"
 
 #include "applications/CommandGuard.h"
-#include "applications/NumberField.h"
+#include "applications/DialogFields.h"
 #include "applications/ProgressSink.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
@@ -40,10 +40,7 @@ DecisionNumberingDialog::DecisionNumberingDialog(QWidget* parent) : QDialog(pare
     fromNumber = NewNumberField(this, "FromNumber", 0);
     toNumber = NewNumberField(this, "ToNumber", 0);
     firstNumber = NewNumberField(this, "FirstNumber", 0);
-    date = new QDateEdit(kept().date, this);
-    date->setObjectName("DecisionDate");
-    date->setDisplayFormat("dd.MM.yyyy");
-    date->setCalendarPopup(true);
+    date = NewDateField(this, "DecisionDate", kept().date);
     selection = new QComboBox(this);
     selection->setObjectName("Selection");
     selection->addItems(hestavo::DecisionSelectionCaptions());
@@ -64,21 +61,12 @@ DecisionNumberingDialog::DecisionNumberingDialog(QWidget* parent) : QDialog(pare
     form->addRow("dispozitii incepand cu numarul", firstNumber);
     form->addRow("din data", date);
     form->addRow("Numeroteaza doar cererile", selection);
-    auto* run = new QPushButton("&Numeroteaza", this);
-    run->setObjectName("Number");
-    run->setDefault(true);
-    auto* cancel = new QPushButton("&Renunt", this);
-    cancel->setObjectName("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(run);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = NewActionButtons(this, "&Numeroteaza", "Number", [this] { numberThem(); });
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addWidget(sameNumber);
     top->addWidget(clearOthers);
     top->addLayout(buttons);
-    connect(run, &QPushButton::clicked, this, &DecisionNumberingDialog::numberThem);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 DecisionNumberingDialog::~DecisionNumberingDialog()

@@ -1,7 +1,7 @@
 #include "applications/ReportNumberingDialog.h"
 
 #include "applications/CommandGuard.h"
-#include "applications/NumberField.h"
+#include "applications/DialogFields.h"
 #include "applications/ProgressSink.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
@@ -41,19 +41,10 @@ ReportNumberingDialog::ReportNumberingDialog(QWidget* parent) : QDialog(parent)
     form->addRow("terminand cu cererea nr.", toNumber);
     form->addRow(sameAsApplication);
     form->addRow(fromFirst, firstNumber);
-    auto* run = new QPushButton("&Numeroteaza", this);
-    run->setObjectName("Number");
-    run->setDefault(true);
-    auto* cancel = new QPushButton("&Renunt", this);
-    cancel->setObjectName("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(run);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = NewActionButtons(this, "&Numeroteaza", "Number", [this] { confirm(); });
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addLayout(buttons);
-    connect(run, &QPushButton::clicked, this, &ReportNumberingDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 ReportNumberingDialog::~ReportNumberingDialog() { kept() = input(); }

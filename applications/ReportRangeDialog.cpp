@@ -2,7 +2,7 @@
 
 #include "applications/CommandGuard.h"
 #include "applications/DocumentRefusal.h"
-#include "applications/NumberField.h"
+#include "applications/DialogFields.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
 #include "app/ProblemHint.h"
@@ -32,27 +32,15 @@ ReportRangeDialog::ReportRangeDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle("Referate");
     fromNumber = NewNumberField(this, "FromNumber", kept().from);
     toNumber = NewNumberField(this, "ToNumber", kept().to);
-    date = new QDateEdit(kept().date, this);
-    date->setObjectName("ReportDate");
-    date->setDisplayFormat("dd.MM.yyyy");
-    date->setCalendarPopup(true);
+    date = NewDateField(this, "ReportDate", kept().date);
     auto* form = new QFormLayout;
     form->addRow("incepand cu Referatul numarul", fromNumber);
     form->addRow("terminand cu Referatul numarul", toNumber);
     form->addRow("Data referatelor", date);
-    auto* run = new QPushButton("&Listeaza", this);
-    run->setObjectName("List");
-    run->setDefault(true);
-    auto* cancel = new QPushButton("&Renunt", this);
-    cancel->setObjectName("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(run);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = NewActionButtons(this, "&Listeaza", "List", [this] { confirm(); });
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addLayout(buttons);
-    connect(run, &QPushButton::clicked, this, &ReportRangeDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 ReportRangeDialog::~ReportRangeDialog() { kept() = input(); }

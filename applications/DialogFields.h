@@ -1,0 +1,25 @@
+// The fields and the button row shared by the numbering and listing dialogs:
+// application and decision numbers, dates, and the action / "Renunt" pair.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QDate;
+class QDateEdit;
+class QDialog;
+class QHBoxLayout;
+class QLineEdit;
+class QWidget;
+
+// A field for a whole non-negative number of at most ten digits.
+QLineEdit* NewNumberField(QWidget* parent, const QString& objectName, qint64 value);
+
+// A date field shown as dd.MM.yyyy with a calendar to pick from.
+QDateEdit* NewDateField(QWidget* parent, const QString& objectName, const QDate& value);
+
+// The dialog's action button (the default one, calling action) beside
+// "&Renunt" (object name "Cancel"), which rejects the dialog.
+QHBoxLayout* NewActionButtons(QDialog* dialog, const QString& caption, const QString& objectName,
+                              const std::function<void()>& action);
