@@ -19,33 +19,47 @@ QString folderKey(const QString& folder)
     return s.toUpper();
 }
 
-} // namespace
-
-bool IsNetworkMode() { return folderKey(paths().dataFolder) != folderKey(paths().localDataFolder); }
-
-bool ConnectNetworkFolder(const QString& chosen)
+// The chosen folder without blanks around it and trailing separators.
+QString trimmedFolder(const QString& chosen)
 {
     QString folder = chosen.trimmed();
     while (folder.size() > 1 && (folder.endsWith(u'\\') || folder.endsWith(u'/')))
         folder.chop(1);
-    if (folder.isEmpty())
-        return false;
+    return folder;
+}
+
+} // namespace
+
+bool IsNetworkMode() { return folderKey(paths().dataFolder) != folderKey(paths().localDataFolder); }
+
+NetworkFolderRefusal CheckNetworkFolder(const QString& chosen)
+{
+    const QString folder = trimmedFolder(chosen);
     const QString key = folderKey(folder);
-    if (key == folderKey(paths().dataFolder) || key == folderKey(paths().localDataFolder)) {
-        MessageDialog::Mesaj(QStringLiteral("Selectare Cale salvari"), QStringLiteral("Nu puteti salva aici!"),
-                             kButtonOK, kKindError);
-        return false;
-    }
+    if (key == folderKey(paths().dataFolder) || key == folderKey(paths().localDataFolder))
+        return {QStringLiteral("Selectare Cale salvari"), QStringLiteral("Nu puteti salva aici!")};
     const QString posix = QDir::fromNativeSeparators(folder);
     for (const char* table : {"Cereri.dbf", "Oameni.dbf", "Log.dbf"})
-        if (!QFileInfo(findFileNoCase(posix, QString::fromLatin1(table))).isFile()) {
-            MessageDialog::Mesaj(QStringLiteral("Conectare server"),
-                                 "Baza de date " + QDir::toNativeSeparators(folder)
-                                     + "\rNU este corecta!\rVerificati ce-ati ales!",
-                                 kButtonOK, kKindError);
-            return false;
-        }
-    WriteMachineSetting(QStringLiteral("SERVER"), QDir::toNativeSeparators(folder));
+        if (!QFileInfo(findFileNoCase(posix, QString::fromLatin1(table))).isFile())
+            return {QStringLiteral("Conectare server"), "Baza de date " + QDir::toNativeSeparators(folder)
+                                                            + "\rNU este corecta!\rVerificati ce-ati ales!"};
+    return {};
+}
+
+void StoreNetworkFolder(const QString& chosen)
+{
+    WriteMachineSetting(QStringLiteral("SERVER"), QDir::toNativeSeparators(trimmedFolder(chosen)));
+}
+
+bool ConnectNetworkFolder(const QString& chosen)
+{
+    if (trimmedFolder(chosen).isEmpty())
+        return false;
+    if (const NetworkFolderRefusal refusal = CheckNetworkFolder(chosen); !refusal.text.isEmpty()) {
+        MessageDialog::Mesaj(refusal.title, refusal.text, kButtonOK, kKindError);
+        return false;
+    }
+    StoreNetworkFolder(chosen);
     MessageDialog::Mesaj(QStringLiteral("Conectat la server"),
                          QStringLiteral("Conectarea la server a reusit!\rPorniti programul din nou !"), kButtonOK,
                          kKindInformation);
@@ -62,7 +76,7 @@ bool DisconnectNetworkFolder(const QString& shownFolder, QWidget* control)
                              kButtonsYesNo, kKindConfirmation)
         != kResultYes)
         return false;
-    WriteMachineSetting(QStringLiteral("SERVER"), QString());
+    StoreNetworkFolder(QString());
     MessageDialog::Mesaj(QStringLiteral("Deconectat de la server"),
                          QStringLiteral("Sunteti deconectat de la server!\rPorniti programul din nou !"), kButtonOK,
                          kKindInformation);

@@ -11,6 +11,20 @@ class QWidget;
 // The data folder of this run differs from the local data folder.
 bool IsNetworkMode();
 
+// Why the chosen folder cannot be the shared data folder: the title and
+// text of the refusal, both empty when it can. Refused: the current or the
+// local data folder ("Nu puteti salva aici!") and a folder without
+// "Cereri.dbf", "Oameni.dbf" and "Log.dbf" ("NU este corecta!").
+struct NetworkFolderRefusal {
+    QString title;
+    QString text;
+};
+NetworkFolderRefusal CheckNetworkFolder(const QString& chosen);
+
+// Writes the machine setting SERVER: the folder (trimmed, without trailing
+// separators, in native form), or empty for local work.
+void StoreNetworkFolder(const QString& chosen);
+
 // Connects to the chosen folder: refuses the current or the local data folder
 // ("Nu puteti salva aici!") and a folder without "Cereri.dbf", "Oameni.dbf" and
 // "Log.dbf" ("NU este corecta!"); otherwise writes SERVER and says to start

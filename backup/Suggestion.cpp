@@ -3,6 +3,7 @@
 #include "backup/HttpGet.h"
 #include "data/Months.h"
 #include "data/Settings.h"
+#include "data/Validators.h"
 
 #include <QFile>
 #include <QUrl>
@@ -48,4 +49,17 @@ bool SendSuggestion(const Suggestion& s, const QString& url, const QString& repl
     }
     QFile::remove(replyFile);
     return status == 0 && reply.contains(QStringLiteral("SUCCES"));
+}
+
+SuggestionProblem CheckSuggestion(const Suggestion& s)
+{
+    if (CleanText(s.name).size() <= 2)
+        return {SuggestionProblem::Name, QStringLiteral("Nume incorect!")};
+    if (!hestavo::IsValidPhone(CleanText(s.phone)))
+        return {SuggestionProblem::Phone, QStringLiteral("Telefon incorect!")};
+    if (!hestavo::IsValidEmail(s.email))
+        return {SuggestionProblem::Email, QStringLiteral("Email incorect!")};
+    if (JoinedSuggestion(s.lines).size() < 6 * s.lines.size() + 4)
+        return {SuggestionProblem::Text, QStringLiteral("Sugestia dvs e prea scurta!")};
+    return {};
 }

@@ -21,6 +21,16 @@ QString SuggestionUrl();
 // length the sender checks).
 QString JoinedSuggestion(const QStringList& lines);
 
+// The first check a suggestion fails before it may be sent: the field
+// (Name, Phone, Email, Text) and the message, or field None. Name and phone
+// are checked as CleanText leaves them; the text needs more than a few
+// characters per line.
+struct SuggestionProblem {
+    enum Field { None, Name, Phone, Email, Text } field = None;
+    QString message;
+};
+SuggestionProblem CheckSuggestion(const Suggestion& s);
+
 // "nume=Hestavo : <name>&comuna=...&telefon_fax=...&mail=...&produs=<lines
 // joined by CR LF>", every value percent-encoded.
 QString SuggestionQuery(const Suggestion& s);

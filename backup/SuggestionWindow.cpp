@@ -7,7 +7,6 @@
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
-#include "data/Validators.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -125,30 +124,20 @@ bool SuggestionWindow::Execute(QWidget* parent)
 void SuggestionWindow::send()
 {
     name->setText(CleanText(name->text()));
-    if (name->text().size() <= 2) {
-        ShowProblemHint(QStringLiteral("Nume incorect!"), name);
-        return;
-    }
     phone->setText(CleanText(phone->text()));
-    if (!hestavo::IsValidPhone(phone->text())) {
-        ShowProblemHint(QStringLiteral("Telefon incorect!"), phone);
-        return;
-    }
-    if (!hestavo::IsValidEmail(email->text())) {
-        ShowProblemHint(QStringLiteral("Email incorect!"), email);
-        return;
-    }
-    const QStringList lines = text->toPlainText().split(u'\n');
-    if (JoinedSuggestion(lines).size() < 6 * lines.size() + 4) {
-        ShowProblemHint(QStringLiteral("Sugestia dvs e prea scurta!"), text);
+    const Suggestion suggestion{name->text(), place->text(), phone->text(), email->text(),
+                                text->toPlainText().split(u'\n')};
+    const SuggestionProblem problem = CheckSuggestion(suggestion);
+    if (problem.field != SuggestionProblem::None) {
+        QWidget* const fields[] = {nullptr, name, phone, email, text};
+        ShowProblemHint(problem.message, fields[problem.field]);
         return;
     }
     Contor().Descr->setText(QStringLiteral("Transmit mesajul..."));
     Contor().Bar->setMaximum(2);
     ShowProgress();
     Contor().Bar->setValue(1);
-    m_sent = SendSuggestion({name->text(), place->text(), phone->text(), email->text(), lines}, url,
-                            paths().programFolder + "/rezultat.txt");
+    m_sent = SendSuggestion(suggestion, url, paths().programFolder + "/rezultat.txt");
     m_attempted = true;
     Contor().Bar->setValue(2);
     HideProgress();
