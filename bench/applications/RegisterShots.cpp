@@ -1,10 +1,15 @@
 // Screenshots of the register, the editor with members and supplements, and
-// the member and supplement dialogs, on a demo month, at 1366x768.
+// the member and supplement dialogs, the numbering and listing dialogs, on a
+// demo month, at 1366x768.
 #include "applications/ApplicationEditor.h"
 #include "applications/CnpEdit.h"
+#include "applications/DecisionListDialog.h"
+#include "applications/DecisionNumberingDialog.h"
 #include "applications/MemberDialog.h"
 #include "applications/RegisterModel.h"
 #include "applications/RegisterWindow.h"
+#include "applications/ReportNumberingDialog.h"
+#include "applications/ReportRangeDialog.h"
 #include "applications/SupplementDialog.h"
 #include "applications/WorkingMonth.h"
 #include "app/TestMode.h"
@@ -75,6 +80,15 @@ int main(int argc, char** argv)
                        editor.memberKey());
     Shoot(supplement, out + "/register-supplement.png");
     editor.finish();
+
+    DecisionNumberingDialog decisionNumbering(&window);
+    Shoot(decisionNumbering, out + "/register-decision-numbering.png");
+    ReportNumberingDialog reportNumbering(&window);
+    Shoot(reportNumbering, out + "/register-report-numbering.png");
+    DecisionListDialog decisionList(&window);
+    Shoot(decisionList, out + "/register-decision-list.png");
+    ReportRangeDialog reportRange(&window);
+    Shoot(reportRange, out + "/register-report-range.png");
     testmode::disable();
     return 0;
 }
