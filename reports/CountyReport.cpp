@@ -254,7 +254,7 @@ CountyOutcome WriteCountyReport(const QString& workingMonth, const PaymentMonth&
     outcome.csvFolder = QDir(outputFolder).filePath(CountyCsvFolderName(settings.primaria, month));
     QList<StagedAnnex> staged;
     {
-        const DecisionReferenceTable references(Db());
+        const DecisionReferenceTable references;
         for (const CountyAnnex& annex : CountyAnnexes()) {
             show(annex.progressText, annex.progressStep);
             std::optional<StagedAnnex> a = StageAnnex(annex, references.path(), workingMonth, month, settings);

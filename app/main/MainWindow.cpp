@@ -16,6 +16,7 @@
 #include "documents/TreasuryReportDialog.h"
 #include "data/Months.h"
 #include "reports/AnnexAdderDialog.h"
+#include "reports/CountyReportCommand.h"
 #include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
@@ -233,6 +234,7 @@ void MainWindow::buildMenus()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
+    connect(BacauItem, &QAction::triggered, this, [this] { hestavo::CountyReportCommand(this); });
     connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
             [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));

@@ -153,10 +153,13 @@ TEST_F(CountyWindowTest, FailureHalfWayHidesProgressEnablesTheWindowAndLeavesNoF
     QApplication::setActiveWindow(&main);
     EnabledStates enabled(&main);
     testmode::answerChooser(OutFolder());
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(0, [&main] {
         SelLuna().Luni12->setCurrentIndex(1);
         SelLuna().Anul->setText("2024");
         SelLuna().findChild<QPushButton*>("B_Ales")->click();
+        // The main window is the active one again once the picker has gone.
+        QApplication::processEvents();
+        QApplication::setActiveWindow(&main);
     });
     CountyReportCommand(&main);
     QApplication::processEvents();

@@ -63,11 +63,10 @@ void RunCounty(CliContext& context, const QStringList& arguments)
         const QString folder = EmptyFolder(options.value("--out"));
         const CountyOutcome outcome = WriteCountyReport(workingMonth, month, folder, settings,
                                                         [&context](const QString& text, bool) { context.progress(text.trimmed()); });
-        const QDir out(folder);
         for (const CountyAnnexFiles& a : outcome.written) {
             const QString facts = ": " + QString::number(a.rows) + " randuri, total " + a.total;
-            PrintLine("fisier: " + out.relativeFilePath(a.workbook) + facts);
-            PrintLine("fisier: " + out.relativeFilePath(a.csv) + facts);
+            PrintLine("fisier: " + QDir::toNativeSeparators(a.workbook) + facts);
+            PrintLine("fisier: " + QDir::toNativeSeparators(a.csv) + facts);
         }
         for (int annex : outcome.withoutData)
             PrintLine("fara date: Anexa " + QString::number(annex));
