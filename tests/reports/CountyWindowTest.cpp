@@ -138,6 +138,15 @@ TEST_F(CountyWindowTest, WritesTheFolderNamesAnnexesWithoutDataAndOpensIt)
               "\nAnexele 14, 15, 16 nu au date pe luna de lucru: nu am scris nici registru, nici CSV.");
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     EXPECT_EQ(QDir::cleanPath(testmode::shellCalls()[0].path), QDir::cleanPath(folder));
+
+    // Screenshots of the picker as answered and of the closing note.
+    const QString shots = QDir::tempPath() + "/hestavo-shots";
+    QDir().mkpath(shots);
+    SelLuna().Prepare(true, true);
+    EXPECT_TRUE(SelLuna().grab().save(shots + "/county-month-picker.png"));
+    const testmode::Message& note = testmode::messages()[0];
+    MessageDialog shown(note.title, note.text, kButtonOK, note.kind);
+    EXPECT_TRUE(shown.grab().save(shots + "/county-closing-note.png"));
 }
 
 TEST_F(CountyWindowTest, FailureHalfWayHidesProgressEnablesTheWindowAndLeavesNoFile)
@@ -166,7 +175,7 @@ TEST_F(CountyWindowTest, FailureHalfWayHidesProgressEnablesTheWindowAndLeavesNoF
 
     ASSERT_EQ(testmode::messages().size(), 1);
     EXPECT_EQ(testmode::messages()[0].kind, kKindError);
-    EXPECT_FALSE(testmode::messages()[0].text.isEmpty());
+    EXPECT_TRUE(testmode::messages()[0].text.contains("Anexa17.xls"));
     EXPECT_FALSE(Contor().isVisible());
     EXPECT_TRUE(main.isEnabled());
     EXPECT_EQ(enabled.states, QList<bool>({false, true}));
