@@ -2,47 +2,29 @@
 // folder, cleaned values, rounding, annexes without rows, refused years),
 // several households read back by the independent checker (CountyCheck.py:
 // csv module and xlrd), and the outputs left by a failing run.
-#include "ReportsFixture.h"
+#include "CountyFixture.h"
 
 #include "applications/AdminSettings.h"
-#include "documents/TemplateStore.h"
 #include "reports/CountyReport.h"
 #include "reports/ExportError.h"
 
 #include <QDate>
-#include <QDirIterator>
 #include <QFile>
 
 using namespace hestavo;
 
 namespace {
 
-class CountyReportTest : public ReportsTest {
+class CountyReportTest : public CountyFixture {
 protected:
     void SetUp() override
     {
-        ReportsTest::SetUp();
-        WriteSetting("SETARI", "JUDET", "BACAU");
-        WriteSetting("SETARI", "CODJUD", "BC");
-        WriteSetting("SETARI", "PRIMARIA", "Comuna Sfanta Maria");
-        WriteSetting("SETARI", "PRIMAR", "Ion Popa");
-        MaterializeTemplates();
+        CountyFixture::SetUp();
         // Never listed: a ceased application of the month and an approved one of another month.
         AddApplication(90, kMonth, {{"TITULAR", "\"ZAHARIA ANA\""}, {"CNP", "\"2900101040019\""}, {"STATUT", "\"INCETAT\""},
                                     {"CUANTUM", "320"}, {"SUMAT", "90"}, {"SUMAG", "10"}, {"SUMAE", "20"}, {"SUMAL", "30"}});
         AddApplication(91, "12.2023", {{"TITULAR", "\"ZAHARIA ION\""}, {"CNP", "\"1900101040018\""}, {"CUANTUM", "320"},
                                        {"SUMAT", "90"}, {"SUMAG", "10"}, {"SUMAE", "20"}, {"SUMAL", "30"}});
-    }
-
-    // Every file below the folder, relative to it, sorted.
-    static QStringList FilesBelow(const QString& folder)
-    {
-        QStringList out;
-        QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            out << QDir(folder).relativeFilePath(it.next());
-        out.sort();
-        return out;
     }
 
     // The checker's lines ("13 3 896.00": annex, rows, total) for a folder.

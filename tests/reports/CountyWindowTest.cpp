@@ -2,7 +2,7 @@
 // check, the output folder, the closing note on annexes without data, the
 // progress window and the main window after a failure half-way, and the
 // county rule that shows the menu item.
-#include "ReportsFixture.h"
+#include "CountyFixture.h"
 
 #include "app/MessageDialog.h"
 #include "app/ProgressWindow.h"
@@ -11,13 +11,11 @@
 #include "applications/AdministrationWindow.h"
 #include "applications/ReportMonthPicker.h"
 #include "applications/WorkingMonth.h"
-#include "documents/TemplateStore.h"
 #include "reports/CountyReportCommand.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDate>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,17 +46,13 @@ private:
     QWidget* m_widget;
 };
 
-class CountyWindowTest : public ReportsTest {
+class CountyWindowTest : public CountyFixture {
 protected:
     void SetUp() override
     {
-        ReportsTest::SetUp();
-        WriteSetting("SETARI", "JUDET", "BACAU");
-        WriteSetting("SETARI", "CODJUD", "BC");
-        WriteSetting("SETARI", "PRIMARIA", "Comuna Sfanta Maria");
+        CountyFixture::SetUp();
         WriteSetting("VARIABILE", "LUNA_LUCRU", "01.2024");
         SetAdminValues(LoadAdminSettings());
-        MaterializeTemplates();
         testmode::enable();
         m_main = std::make_unique<QLabel>("01.2024");
         BindWorkingMonthLabel(m_main.get());
@@ -70,7 +64,7 @@ protected:
         BindWorkingMonthLabel(nullptr);
         m_main.reset();
         testmode::disable();
-        ReportsTest::TearDown();
+        CountyFixture::TearDown();
     }
 
     // Answers the payment month picker, once it is shown, with a month and a
@@ -86,15 +80,6 @@ protected:
             if (cancelAfter)
                 picker.reject();
         });
-    }
-
-    QStringList FilesBelow(const QString& folder) const
-    {
-        QStringList out;
-        QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            out << QDir(folder).relativeFilePath(it.next());
-        return out;
     }
 
     std::unique_ptr<QLabel> m_main;
@@ -126,9 +111,7 @@ TEST_F(CountyWindowTest, WritesTheFolderNamesAnnexesWithoutDataAndOpensIt)
     EXPECT_EQ(testmode::choosers()[0].title, "Alegeti directorul unde punem Raportul");
     EXPECT_EQ(testmode::progressTexts(), QStringList{"Fac Anexa 13..."});
     const QString folder = OutFolder() + "/LEMNE_AJPIS";
-    QStringList files = FilesBelow(folder);
-    files.sort();
-    EXPECT_EQ(files, QStringList({"ANEXA_13_COMUNASFANTAMARIA_FEBRUARIE_2024.xls", "ANEXA_17_COMUNASFANTAMARIA_FEBRUARIE_2024.xls",
+    EXPECT_EQ(FilesBelow(folder), QStringList({"ANEXA_13_COMUNASFANTAMARIA_FEBRUARIE_2024.xls", "ANEXA_17_COMUNASFANTAMARIA_FEBRUARIE_2024.xls",
                                   "Comuna Sfanta Maria AJUTOARE INCALZIRE FEBRUARIE 2024/ANEXA_13_COMUNASFANTAMARIA_FEBRUARIE_2024.csv",
                                   "Comuna Sfanta Maria AJUTOARE INCALZIRE FEBRUARIE 2024/ANEXA_17_COMUNASFANTAMARIA_FEBRUARIE_2024.csv"}));
     ASSERT_EQ(testmode::messages().size(), 1);
