@@ -18,7 +18,6 @@
 #include <QFileInfo>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace hestavo {
 
@@ -104,13 +103,6 @@ QStringList CsvFields(const CountyAnnex& annex, const engine::ResultSet& rs)
             out << CsvValue(QString::fromStdString(rs.text(column)));
     }
     return out;
-}
-
-QString MoneyText(long long hundredths)
-{
-    const long long a = std::llabs(hundredths);
-    return (hundredths < 0 ? QStringLiteral("-") : QString()) + QString::number(a / 100) + u'.'
-           + QStringLiteral("%1").arg(a % 100, 2, 10, QLatin1Char('0'));
 }
 
 // The template to open: a fresh copy of a fixed template, or the editable
@@ -200,7 +192,7 @@ std::optional<StagedAnnex> StageAnnex(const CountyAnnex& annex, const QString& r
     staged.csv = csv.bytes();
     staged.files.annex = annex.number;
     staged.files.rows = csv.rowCount();
-    staged.files.total = MoneyText(total);
+    staged.files.total = HundredthsText(total);
     staged.filledWorkbook = FillWorkbook(annex, *rs, workingMonth, month, s);
     return staged;
 }

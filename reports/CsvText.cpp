@@ -79,11 +79,14 @@ QString CompensationLevel(double aid)
 {
     // aid / 320 * 100 in hundredths of a percent is aid * 125 / 4.
     const long long quarters = RoundHalfEven(aid) * 125;
-    const long long hundredths = quarters >= 0 ? (quarters + 2) / 4 : -((-quarters + 2) / 4);
-    const long long whole = std::llabs(hundredths) / 100;
-    const long long rest = std::llabs(hundredths) % 100;
-    return (hundredths < 0 ? QStringLiteral("-") : QString()) + QString::number(whole) + u'.'
-           + QStringLiteral("%1").arg(rest, 2, 10, QLatin1Char('0'));
+    return HundredthsText(quarters >= 0 ? (quarters + 2) / 4 : -((-quarters + 2) / 4));
+}
+
+QString HundredthsText(long long hundredths)
+{
+    const long long a = std::llabs(hundredths);
+    return (hundredths < 0 ? QStringLiteral("-") : QString()) + QString::number(a / 100) + u'.'
+           + QStringLiteral("%1").arg(a % 100, 2, 10, QLatin1Char('0'));
 }
 
 QString NameKey(const QString& name)

@@ -26,6 +26,9 @@ QString RoundedIncome(double income);
 // second decimal is rounded half away from zero.
 QString CompensationLevel(double aid);
 
+// A count of hundredths with two decimals and "." ("-12.05", "44256.00").
+QString HundredthsText(long long hundredths);
+
 // The UAT name as a file-name key: diacritics dropped, upper-cased, every
 // character other than "0".."9", "A".."Z" and "_" removed (spaces too).
 QString NameKey(const QString& name);

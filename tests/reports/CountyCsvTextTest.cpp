@@ -65,6 +65,10 @@ TEST(CountyCsvText, IncomeAndCompensationLevel)
         SCOPED_TRACE(c.aid);
         EXPECT_EQ(CompensationLevel(c.aid), c.level);
     }
+
+    EXPECT_EQ(HundredthsText(4425600), "44256.00");
+    EXPECT_EQ(HundredthsText(5), "0.05");
+    EXPECT_EQ(HundredthsText(-1205), "-12.05");
 }
 
 TEST(CountyCsvText, FileNameKeys)
