@@ -125,6 +125,23 @@ TEST_F(CountyReportTest, FolderNameOfAUatWithForbiddenCharacters)
     EXPECT_EQ(outcome.csvFolder, OutFolder() + "/Comuna _Sf. Maria__ Nord_Sud__ AJUTOARE INCALZIRE MARTIE 2024");
 }
 
+TEST_F(CountyReportTest, AFileThatCannotBeWrittenLeavesNoFileOfTheRun)
+{
+    AddApplication(1, kMonth, {{"TITULAR", "\"POP ION\""}, {"CNP", "\"1800101040011\""}, {"SUMAL", "30"}});
+    // A folder where Annex 17's CSV belongs: its workbook is already in place
+    // when the CSV fails, and Annex 13's two files before it.
+    const QString csvFolder = OutFolder() + "/Comuna Sfanta Maria AJUTOARE INCALZIRE MAI 2024";
+    ASSERT_TRUE(QDir().mkpath(csvFolder + "/ANEXA_17_COMUNASFANTAMARIA_MAI_2024.csv"));
+    QString refusal;
+    try {
+        WriteCountyReport(kMonth, {"Mai", 2024}, OutFolder(), LoadAdminSettings());
+    } catch (const ExportError& e) {
+        refusal = e.message();
+    }
+    EXPECT_TRUE(refusal.contains("ANEXA_17_COMUNASFANTAMARIA_MAI_2024.csv")) << refusal.toStdString();
+    EXPECT_EQ(FilesBelow(OutFolder()), QStringList());
+}
+
 TEST_F(CountyReportTest, SeveralHouseholdsMatchTheirWorkbooks)
 {
     struct Household {
