@@ -54,8 +54,8 @@ void CheckPaymentMonth(const PaymentMonth& month);
 // after all annexes are complete, so a failure leaves no file of this run in
 // outputFolder. An annex without rows is left out and named in withoutData.
 // Throws ExportError (heading "Raport AJPIS") for a payment month refused by
-// CheckPaymentMonth, for a missing template or an output that cannot be written; engine and workbook errors
-// propagate with their own messages.
+// CheckPaymentMonth, a missing template or an output that cannot be written;
+// engine and workbook errors propagate with their own messages.
 CountyOutcome WriteCountyReport(const QString& workingMonth, const PaymentMonth& month, const QString& outputFolder,
                                 const AdminSettings& settings, const CountyProgress& progress = {});
 
