@@ -65,4 +65,12 @@ assert empty == set(amount) - set(want), empty
 assert len(want) >= 4, want
 print(' | '.join(want[a] for a in sorted(want)))
 PY
+# A damaged template half-way: the command fails with its name and leaves
+# neither files nor the folder it created.
+cp "$d/Data/Anexa16.xls" "$d/Anexa16.bak"
+head -c 4096 /dev/zero | tr '\0' x >"$d/Data/Anexa16.xls"
+run --payment-month 12.2024 --out "$d/broken" && fail "a damaged template was accepted"
+grep -q "Anexa16.xls" "$d/stderr" || fail "damaged template message: $(cat "$d/stderr")"
+[ -e "$d/broken" ] && fail "a failed run left its folder: $(find "$d/broken")"
+cp "$d/Anexa16.bak" "$d/Data/Anexa16.xls"
 echo ok

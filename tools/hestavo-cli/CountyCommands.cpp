@@ -9,6 +9,7 @@
 #include "reports/ExportError.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMap>
 
 using namespace cli;
@@ -40,14 +41,13 @@ PaymentMonth PaymentMonthOf(const QString& text)
 
 // The folder that receives the files: created when missing, refused when it
 // already holds something (the files of an earlier run would mix with these).
-QString EmptyFolder(const QString& folder)
+void EmptyFolder(const QString& folder)
 {
     const QDir dir(folder);
     if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
         throw CliFailure("Directorul " + folder + " nu este gol! Alegeti un director nou sau gol.");
     if (!QDir().mkpath(folder))
         throw CliFailure("Nu pot crea directorul " + folder + "!");
-    return folder;
 }
 
 void RunCounty(CliContext& context, const QStringList& arguments)
@@ -58,21 +58,30 @@ void RunCounty(CliContext& context, const QStringList& arguments)
     const AdminSettings settings = LoadAdminSettings();
     if (const std::optional<QString> problem = SettingsProblem(workingMonth, settings))
         throw CliFailure(problem->trimmed().replace(u'\r', u'\n'));
+    const QString folder = options.value("--out");
+    CountyOutcome outcome;
     try {
         CheckPaymentMonth(month);
-        const QString folder = EmptyFolder(options.value("--out"));
-        const CountyOutcome outcome = WriteCountyReport(workingMonth, month, folder, settings,
-                                                        [&context](const QString& text, bool) { context.progress(text.trimmed()); });
-        for (const CountyAnnexFiles& a : outcome.written) {
-            const QString facts = ": " + QString::number(a.rows) + " randuri, total " + a.total;
-            PrintLine("fisier: " + QDir::toNativeSeparators(a.workbook) + facts);
-            PrintLine("fisier: " + QDir::toNativeSeparators(a.csv) + facts);
+        const bool created = !QFileInfo::exists(folder);
+        EmptyFolder(folder);
+        try {
+            outcome = WriteCountyReport(workingMonth, month, folder, settings,
+                                        [&context](const QString& text, bool) { context.progress(text.trimmed()); });
+        } catch (...) {
+            if (created)
+                QDir().rmdir(folder);   // a failed run leaves no folder of its own behind
+            throw;
         }
-        for (int annex : outcome.withoutData)
-            PrintLine("fara date: Anexa " + QString::number(annex));
     } catch (const ExportError& e) {
         throw CliFailure(e.message().trimmed());
     }
+    for (const CountyAnnexFiles& a : outcome.written) {
+        const QString facts = ": " + QString::number(a.rows) + " randuri, total " + a.total;
+        PrintLine("fisier: " + QDir::toNativeSeparators(a.workbook) + facts);
+        PrintLine("fisier: " + QDir::toNativeSeparators(a.csv) + facts);
+    }
+    for (int annex : outcome.withoutData)
+        PrintLine("fara date: Anexa " + QString::number(annex));
 }
 
 const CliRegistration county{{"ajpis-county", kUsage,
