@@ -3,7 +3,8 @@
 # not empty, a payment year outside 2010 .. this year) leave nothing behind;
 # a run into a missing folder creates it, and the files it prints, their row
 # counts and totals equal what the independent checker (csv module, xlrd)
-# reads back and what dbfread computes from the tables.
+# reads back and what dbfread computes from the tables; LibreOffice shows the
+# same total in Annex 13's TOTAL row; a damaged template fails cleanly.
 # Arguments: hestavo-cli, hestavo-demo-db, python3, CountyCheck.py.
 set -u
 cli=$1 demo=$2 python=$3 checker=$4
@@ -65,6 +66,23 @@ assert empty == set(amount) - set(want), empty
 assert len(want) >= 4, want
 print(' | '.join(want[a] for a in sorted(want)))
 PY
+# LibreOffice opens Annex 13 and shows, in its TOTAL row, the sum the checker read.
+if command -v soffice >/dev/null; then
+  mkdir "$d/lo" && cp "$d/new/out/ANEXA_13_COMUNADEMO_DECEMBRIE_2024.xls" "$d/lo/a13.xls"
+  (cd "$d/lo" && soffice -env:UserInstallation="file://$d/lo/profile" --headless --convert-to csv a13.xls \
+     >/dev/null 2>&1) || fail "LibreOffice"
+  "$python" - "$d" <<'PY' || fail "LibreOffice total"
+import csv, sys
+from decimal import Decimal
+d = sys.argv[1]
+want = [l.split()[2] for l in open(d + '/checked') if l.startswith('13 ')][0]
+rows = [r for r in csv.reader(open(d + '/lo/a13.csv', encoding='utf-8', errors='replace')) if 'TOTAL' in r]
+assert len(rows) == 1, rows
+shown = [c for c in rows[0] if c.strip()][-1].replace(',', '')
+assert Decimal(shown) == Decimal(want), (shown, want)
+PY
+fi
+
 # A damaged template half-way: the command fails with its name and leaves
 # neither files nor the folder it created.
 cp "$d/Data/Anexa16.xls" "$d/Anexa16.bak"
