@@ -17,6 +17,7 @@
 #include "applications/ReportRangeDialog.h"
 #include "applications/ReportNumberingDialog.h"
 #include "applications/SetAidDialog.h"
+#include "applications/SingleDecisionDialog.h"
 #include "applications/TextInput.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
@@ -165,7 +166,7 @@ void RegisterWindow::buildButtons(QLayout* column)
     auto* numberReports = button("Numeroteaza Referate", "NumberReports");
     auto* listDecisions = button("Listeaza Dispozitii", "ListDecisions");
     auto* decisions = new QMenu(this);
-    connect(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, &RegisterWindow::notAvailable);
+    connect(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, [this] { ListSingleDecision(this); });
     const std::pair<const char*, const char*> separate[] = {{"Dispozitie de Stabilire Separata", "APROBAT"},
                                                             {"Dispozitie de Modificare", "MODIFICAT"},
                                                             {"Dispozitie de Incetare", "INCETAT"},
