@@ -41,7 +41,7 @@ for text in ('DISPOZIȚIA nr. 42 din 20.11.2024', 'în număr de %d, înregistra
              'Tribunalul ALBA.', 'începând cu data de 01.12.2024'):
     assert text in decision, text
 
-def annex(sheet, expected, columns):
+def annex(sheet, expected, columns, totaled):
     s = book.sheet_by_index(sheet)
     got = []
     r = 7
@@ -53,15 +53,15 @@ def annex(sheet, expected, columns):
     want = [(e['CNP'], e['TITULAR']) + tuple(float(e[c] or 0) for c in columns) for e in expected]
     assert sorted(got) == sorted(want), (sheet, len(got), len(want))
     totals = s.row_values(r)
-    for i in range(len(columns)):
+    for i in totaled:
         assert abs(float(totals[5 + i] or 0) - sum(w[2 + i] for w in want)) < 0.005, (sheet, columns[i], totals)
     return s, r
 
-s, total = annex(1, annex1, ('CUANTUM', 'NR_LUNI'))
+s, total = annex(1, annex1, ('CUANTUM', 'NR_LUNI'), (0,))
 for r in range(7, total):
     assert s.cell_value(r, 7) == s.cell_value(r, 5) * s.cell_value(r, 6), ('row total', r)
 assert abs(s.cell_value(total, 7) - sum(float(e['CUANTUM']) * int(e['NR_LUNI']) for e in annex1)) < 0.005
-annex(2, annex2, ('SUMAL', 'SUMAG', 'SUMAE', 'SUMAT'))
+annex(2, annex2, ('SUMAL', 'SUMAG', 'SUMAE', 'SUMAT'), (0, 1, 2, 3))
 PY
 
 # The texts given last time are the choices of the next run.
