@@ -79,24 +79,25 @@ int main(int argc, char** argv)
     const QString out = root.path() + "/out";
 
     int rows = 0;
-    Report("numbering the month's decisions", MedianMs(5, [&] { rows = NumberAll(false); }), 1000, rows);
+    double ms = MedianMs(5, [&] { rows = NumberAll(false); });
+    Report("numbering the month's decisions", ms, 1000, rows);
 
     // Every application of the month approved, so that one status holds them all.
     Db().exec("UPDATE " + quotedTable("Cereri.dbf").toStdString()
               + " SET STATUT=\"APROBAT\", CUMODIF=\"\", CUAJUT=\"X\" WHERE LUNACRT="
               + std::to_string(MonthToSerial(kMonth)));
     const DecisionListing listing{"APROBAT", 1, 1000000, QDate(2024, 12, 1)};
-    Report("one RTF document of separate decisions", MedianMs(5, [&] {
-               QFile::remove(out + ".rtf");
-               rows = WriteDecisions(kMonth, listing, settings, out + ".rtf");
-           }), 3000, rows);
+    ms = MedianMs(5, [&] {
+        QFile::remove(out + ".rtf");
+        rows = WriteDecisions(kMonth, listing, settings, out + ".rtf");
+    });
+    Report("one RTF document of separate decisions", ms, 3000, rows);
 
     NumberAll(true);
     const SingleDecisionChoice choice{1, QDate(2024, 12, 1), "noiembrie 2024 - martie 2025", "15", "ALBA"};
     SingleDecisionResult single;
-    Report("single decision workbook (annex 1 rows)", MedianMs(5, [&] {
-               single = WriteSingleDecision(kMonth, choice, settings, out + ".xls");
-           }), 2000, single.annex1Rows);
+    ms = MedianMs(5, [&] { single = WriteSingleDecision(kMonth, choice, settings, out + ".xls"); });
+    Report("single decision workbook (annex 1 rows)", ms, 2000, single.annex1Rows);
     std::printf("  annex 2 rows: %d\n", single.annex2Rows);
     return 0;
 }

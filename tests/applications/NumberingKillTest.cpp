@@ -137,7 +137,7 @@ TEST_F(NumberingKillTest, AKilledNumberingLeavesTheNumbersAsTheyWereOrAllNew)
     QStringList after;
     int old = 0, renumbered = 0;
     for (int i = 0; i < 4; ++i) {
-        const int delayUs = std::uniform_int_distribution<int>(0, 30000)(random);
+        const int delayUs = std::uniform_int_distribution<int>(0, 150000)(random);
         SCOPED_TRACE("killed " + std::to_string(delayUs) + " us after the last row");
         const bool killed = NumberAndKill(0, delayUs);
         const QStringList now = EngineNumbers();
