@@ -5,17 +5,20 @@
 #include "RegisterFixture.h"
 
 #include "applications/DocumentRefusal.h"
+#include "applications/RegisterWindow.h"
 #include "applications/SingleDecision.h"
 #include "applications/SingleDecisionDialog.h"
 #include "documents/SpreadsheetOutput.h"
 #include "documents/TemplateStore.h"
 
+#include <QAction>
 #include <QDateEdit>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -303,6 +306,26 @@ TEST_F(SingleDecisionTest, TheMenuCommandOpensTheWorkbookOrShowsTheRefusal)
         }
     }
     SpreadsheetOutput::ShellOpen = previous;
+}
+
+TEST_F(SingleDecisionTest, TheRegistersMenuItemOpensTheDialog)
+{
+    RegisterWindow window;
+    QAction* item = nullptr;
+    for (QAction* a : window.findChild<QPushButton*>("ListDecisions")->menu()->actions())
+        if (a->text() == "Dispozitie Unica de Stabilire")
+            item = a;
+    ASSERT_NE(item, nullptr);
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = modal->objectName();
+            modal->findChild<QPushButton*>("Cancel")->click();
+        }
+    });
+    item->trigger();
+    EXPECT_EQ(opened, "SingleDecisionDialog");
+    EXPECT_TRUE(testmode::messages().isEmpty()) << "a cancelled dialog lists nothing";
 }
 
 } // namespace
