@@ -10,6 +10,7 @@
 #include "engine/ResultSet.h"
 #include "tools/demo-db/DemoDatabase.h"
 
+#include <algorithm>
 #include <csignal>
 #include <chrono>
 #include <random>
@@ -25,8 +26,9 @@ const QString kMonth = QStringLiteral("11.2024");
 constexpr int kApplications = 5000;
 
 // Kills this process at the k-th progress step (one step per 100 rows);
-// from the last step on, after a delay of `delayUs`, from another thread, so
-// that the kill falls into the commit or just after it.
+// with step 0, `delayUs` after the last step, from another thread, so that
+// the kill falls into the commit or just after it. A negative delay kills
+// nothing and records how long the numbering ran after its last step.
 class KillingProgress : public WorkProgress {
 public:
     KillingProgress(int killStep, int delayUs) : m_killStep(killStep), m_delayUs(delayUs) {}
@@ -35,11 +37,19 @@ public:
     {
         if (++m_steps == m_killStep)
             raise(SIGKILL);
-        if (m_killStep == 0 && m_steps == m_last)
+        if (m_killStep != 0 || m_steps != m_last)
+            return;
+        m_lastStep = std::chrono::steady_clock::now();
+        if (m_delayUs >= 0)
             std::thread([us = m_delayUs] {
                 std::this_thread::sleep_for(std::chrono::microseconds(us));
                 raise(SIGKILL);
             }).detach();
+    }
+    long long microsecondsSinceLastStep() const
+    {
+        return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_lastStep)
+            .count();
     }
 
 private:
@@ -47,6 +57,7 @@ private:
     int m_delayUs;
     int m_steps = 0;
     int m_last = 0;
+    std::chrono::steady_clock::time_point m_lastStep;
 };
 
 class NumberingKillTest : public DataFolderTest {
@@ -95,8 +106,9 @@ protected:
         return QString::fromUtf8(py.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     }
     // Runs the numbering in a child process that is killed as `progress` says;
-    // true when the child died by the kill.
-    static bool NumberAndKill(int killStep, int delayUs)
+    // true when the child died by the kill. A child that finishes writes how
+    // long it ran after its last step into `tail`.
+    static bool NumberAndKill(int killStep, int delayUs, const QString& tail = QString())
     {
         const pid_t child = fork();
         if (child == 0) {
@@ -109,11 +121,30 @@ protected:
             n.date = QDate(2024, 11, 28);
             n.clearOthers = true;
             NumberDecisions(kMonth, n, &progress);
+            if (!tail.isEmpty()) {
+                QFile f(tail);
+                if (f.open(QIODevice::WriteOnly))
+                    f.write(QByteArray::number(progress.microsecondsSinceLastStep()));
+            }
             _exit(0);
         }
         int status = 0;
         waitpid(child, &status, 0);
         return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    }
+    // Puts the saved table back (after a numbering that went through).
+    static void Restore(const QString& saved)
+    {
+        resetDb();
+        QFile::remove(tableFile("Cereri.dbf"));
+        ASSERT_TRUE(QFile::copy(saved, tableFile("Cereri.dbf")));
+    }
+    static bool AllNew(const QStringList& numbers)
+    {
+        return numbers.size() == kApplications
+            && std::all_of(numbers.begin(), numbers.end(), [](const QString& line) {
+                   return line.section('|', 1, 1).toInt() >= 100000 && line.section('|', 2, 2) == "28.11.2024";
+               });
     }
 };
 
@@ -133,28 +164,35 @@ TEST_F(NumberingKillTest, AKilledNumberingLeavesTheNumbersAsTheyWereOrAllNew)
         EXPECT_EQ(EngineNumbers(), before);
         EXPECT_EQ(DbfreadNumbers(), before);
     }
-    // Kills around the commit: all old or all new.
-    QStringList after;
+    // Kills around the commit, spread over the time a numbering takes from
+    // its last row to its end: all old or all new.
+    const QString saved = paths().tempFolder + "/Cereri.saved";
+    const QString tail = paths().tempFolder + "/tail-us";
+    ASSERT_TRUE(QFile::copy(tableFile("Cereri.dbf"), saved));
+    ASSERT_FALSE(NumberAndKill(0, -1, tail));
+    ASSERT_TRUE(AllNew(EngineNumbers()));
+    QFile tailFile(tail);
+    ASSERT_TRUE(tailFile.open(QIODevice::ReadOnly));
+    const int tailUs = std::max(1, tailFile.readAll().toInt());
+    Restore(saved);
+    ASSERT_EQ(EngineNumbers(), before);
     int old = 0, renumbered = 0;
-    for (int i = 0; i < 4; ++i) {
-        const int delayUs = std::uniform_int_distribution<int>(0, 150000)(random);
+    for (int i = 0; i < 6; ++i) {
+        const int delayUs = std::uniform_int_distribution<int>(0, tailUs)(random);
         SCOPED_TRACE("killed " + std::to_string(delayUs) + " us after the last row");
-        const bool killed = NumberAndKill(0, delayUs);
+        NumberAndKill(0, delayUs);
         const QStringList now = EngineNumbers();
         EXPECT_EQ(DbfreadNumbers(), now) << "the engine put back a half-written commit";
         if (now == before) {
             ++old;
             continue;
         }
+        EXPECT_TRUE(AllNew(now)) << "a mix of old and new numbers";
         ++renumbered;
-        ASSERT_EQ(now.size(), kApplications);
-        int k = 0;
-        for (const QString& line : now)
-            k += line.section('|', 1, 1).toInt() >= 100000 && line.section('|', 2, 2) == "28.11.2024";
-        EXPECT_EQ(k, kApplications) << (killed ? "killed" : "finished") << ": a mix of old and new numbers";
-        break;  // the numbers have changed: later kills compare against nothing old
+        Restore(saved);
     }
-    std::printf("kills around the commit: %d left the old numbers, %d the new ones\n", old, renumbered);
+    std::printf("numbering ran %d us after its last row; kills in that time: %d left the old numbers, %d the new ones\n",
+                tailUs, old, renumbered);
 }
 
 } // namespace
