@@ -89,6 +89,9 @@ TEST_F(VerificationSheetTest, PeriodDialogMovesOnWithEnterAndRefusesAReversedPer
     QTest::keyClick(dialog.fromDate, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), dialog.toDate);
     EXPECT_TRUE(dialog.isVisible()) << "Enter in a field does not list";
+    // Where the developer looks at the dialog.
+    QDir().mkpath(QDir::tempPath() + "/hestavo-shots");
+    EXPECT_TRUE(dialog.grab().save(QDir::tempPath() + "/hestavo-shots/verification-period.png"));
     dialog.toDate->setDate(QDate(2024, 10, 1));
     testmode::clear();
     dialog.findChild<QPushButton*>("List")->click();
