@@ -2,14 +2,13 @@
 // social inquiry, filled once from the data folder's templates and read back
 // through LibreOffice; the values each box and row receives; the inquiry's
 // show and delete with their messages.
-#include "RegisterFixture.h"
+#include "DocumentFixture.h"
 #include "OfficeConversion.h"
 
 #include "applications/ApplicationForms.h"
 #include "applications/ApplicationFormsActions.h"
 #include "applications/DocumentRefusal.h"
 #include "app/MessageDialog.h"
-#include "documents/TemplateStore.h"
 
 using namespace hestavo;
 
@@ -19,18 +18,11 @@ const QString kMonth = QStringLiteral("11.2024");
 const QDate kToday(2024, 11, 27);
 constexpr int kKey = 7;
 
-class ApplicationFormsTest : public RegisterTest {
+class ApplicationFormsTest : public DocumentTest {
 protected:
     void SetUp() override
     {
-        RegisterTest::SetUp();
-        AdminSettings s;
-        s.primaria = QStringLiteral("ŞIRIA");
-        s.judet = QStringLiteral("ARAD");
-        s.intocmit = QStringLiteral("ŢARĂ ELENA");
-        StoreAdminSettings(s);
-        settings = LoadAdminSettings();
-        MaterializeTemplates();
+        DocumentTest::SetUp();
         AddRow({kKey, kMonth, QStringLiteral("ŢIGĂNUŞ ŞTEFAN ION"), "1800101000011", "APROBAT", 4, 1234.5, 12});
         Set("ADRESA=\"STR. MARE NR. 7\", VENITM=411.5, SITSCOL=\"M\", STCIV=\"C\", SITPROF=\"elev\", "
             "MODPLATA=\"CEC\", SUMAL=30, FURNT=\"TERMO SA\", CODCLT=\"CL77\", COPII14=1, COPII18=1");
@@ -43,7 +35,7 @@ protected:
     {
         Exec("UPDATE " + quotedTable("Cereri.dbf") + " SET " + assignments + " WHERE NRCRT=" + QString::number(kKey));
     }
-    // More members of a role, named ROLE1, ROLE2 ... after the fixture's.
+    // More members of a role, named "ROLE NR1", "ROLE NR2" ...
     static void AddMembers(const QString& role, int count, int firstKey = 10)
     {
         for (int i = 0; i < count; ++i)
@@ -63,7 +55,6 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    AdminSettings settings;
 };
 
 TEST_F(ApplicationFormsTest, NamesSplitIntoFamilyAndFirstNames)
@@ -126,7 +117,7 @@ TEST_F(ApplicationFormsTest, HouseholdRowsAndTheirWarnings)
         {"[NUMEA1]", "-"}, {"[VENITA16]", "-"}, {"[NUMEA17]", "<none>"},
         {"[NR_MEMBRI]", "2"}, {"[NR_COPII]", "2"}, {"[TVENIT]", "1234.50"}, {"[VENITM]", "411.50"},
         {"[DATAAZI]", "27.11.2024"}, {"[DATACERE]", "01.11.2024"}, {"[NR_CERE]", "12"},
-        {"[FURNT]", " TERMO SA"}, {"[FURNG]", " "}, {"[AI]", "X"}, {"[UAT]", "ŞIRIA"}, {"[INTOCMIT]", "ŢARĂ ELENA"},
+        {"[FURNT]", " TERMO SA"}, {"[FURNG]", " "}, {"[AI]", "X"}, {"[UAT]", "ŞIRIA"}, {"[INTOCMIT]", "ŢARĂ ELENA MARIA"},
         {"[TITULAR]", "ŢIGĂNUŞ ŞTEFAN ION"},
     };
     for (const auto& f : fixture)

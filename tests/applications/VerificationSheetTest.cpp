@@ -1,7 +1,7 @@
 // The field verification sheet read back through LibreOffice, its period
 // dialog, and the register's buttons and menu items that lead to the
 // application's documents.
-#include "RegisterFixture.h"
+#include "DocumentFixture.h"
 #include "OfficeConversion.h"
 
 #include "applications/RegisterModel.h"
@@ -9,7 +9,6 @@
 #include "applications/VerificationSheet.h"
 #include "applications/VerificationSheetDialog.h"
 #include "app/MessageDialog.h"
-#include "documents/TemplateStore.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -23,18 +22,11 @@ using namespace hestavo;
 
 namespace {
 
-class VerificationSheetTest : public RegisterTest {
+class VerificationSheetTest : public DocumentTest {
 protected:
     void SetUp() override
     {
-        RegisterTest::SetUp();
-        AdminSettings s;
-        s.primaria = QStringLiteral("ŞIRIA");
-        s.judet = QStringLiteral("ARAD");
-        s.intocmit = QStringLiteral("ŢARĂ ELENA MARIA");
-        StoreAdminSettings(s);
-        settings = LoadAdminSettings();
-        MaterializeTemplates();
+        DocumentTest::SetUp();
         SetWorkingMonth("11.2024");
         AddRow({3, "11.2024", QStringLiteral("ŞERBAN ŢICU"), "1800101000011", "APROBAT", 2, 400, 41});
         AddRow({4, "11.2024", QStringLiteral("IONESCU"), "2800101000022", "APROBAT", 2, 400, 42});
@@ -49,7 +41,6 @@ protected:
         });
         command();
     }
-    AdminSettings settings;
 };
 
 TEST_F(VerificationSheetTest, SheetReadsBackWithTheNamesSplitAndThePeriod)
