@@ -33,13 +33,16 @@ struct Member {
     QString name, cnp, income;
 };
 
-std::vector<Member> Members(qint64 application, const char* role)
+// The application's members of a role, in the table's order or by name.
+std::vector<Member> Members(qint64 application, const char* role, bool byName)
 {
     std::vector<Member> members;
-    auto rs = Db().open(sqlLines({"SELECT * FROM " + quotedTable(QStringLiteral("Oameni.dbf")),
-                                  "WHERE NRCRT=" + QString::number(application) + " AND CALITATE=\""
-                                      + QString::fromLatin1(role) + "\"",
-                                  "ORDER BY TITULAR"}));
+    QStringList statement{"SELECT * FROM " + quotedTable(QStringLiteral("Oameni.dbf")),
+                          "WHERE NRCRT=" + QString::number(application) + " AND CALITATE=\"" + QString::fromLatin1(role)
+                              + "\""};
+    if (byName)
+        statement << QStringLiteral("ORDER BY TITULAR");
+    auto rs = Db().open(sqlLines(statement));
     for (rs->first(); !rs->eof(); rs->next())
         members.push_back({RowText(*rs, "TITULAR"), RowText(*rs, "CNP"), RowText(*rs, "VENIT")});
     return members;
@@ -164,10 +167,10 @@ FormContent ComposeForm(FormKind kind, qint64 application, const AdminSettings& 
         AddApplicationTags(form.tags, *rs, settings, today);
     }
     form.tags.emplace_back(QStringLiteral("[INTOCMIT]"), settings.intocmit);
-    const std::vector<Member> beneficiary = Members(application, "beneficiar");
-    const std::vector<Member> partner = Members(application, "partener");
-    const std::vector<Member> adults = Members(application, "adult");
-    const std::vector<Member> children = Members(application, "copil");
+    const std::vector<Member> beneficiary = Members(application, "beneficiar", false);
+    const std::vector<Member> partner = Members(application, "partener", false);
+    const std::vector<Member> adults = Members(application, "adult", true);
+    const std::vector<Member> children = Members(application, "copil", true);
     AddMember(form.tags, QStringLiteral("B"), beneficiary.empty() ? nullptr : &beneficiary.front(), true);
     AddMember(form.tags, QStringLiteral("P"), partner.empty() ? nullptr : &partner.front(), true);
     AddMemberRows(form.tags, "A", adults, kAdultRows, true);

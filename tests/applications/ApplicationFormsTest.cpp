@@ -123,16 +123,19 @@ TEST_F(ApplicationFormsTest, HouseholdRowsAndTheirWarnings)
     for (const auto& f : fixture)
         EXPECT_EQ(Value(tags, QString::fromLatin1(f.tag)), QString::fromUtf8(f.value)) << f.tag;
 
-    // No partner: dashes. Five adults: the fifth has its row, and the
-    // adults' two warnings are given.
+    // No partner: dashes. Six adults, in the order of their names: the
+    // fifth and sixth have their rows, and the adults' two warnings are given.
     Exec("DELETE FROM " + quotedTable("Oameni.dbf") + " WHERE CALITATE=\"partener\"");
     AddMembers("adult", 5);
+    AddMember(30, kKey, "AAA PRIMUL", "1700101000077", "adult");
     const FormContent form = ComposeForm(FormKind::Full, kKey, settings, kToday);
     for (const char* tag : {"[NUMEP]", "[PRENUMEP]", "[CNPP]", "[VENITP]"})
         EXPECT_EQ(Value(form.tags, QString::fromLatin1(tag)), "-") << tag;
-    EXPECT_EQ(Value(form.tags, "[NUMEA5]"), "ADULT");
-    EXPECT_EQ(Value(form.tags, "[PRENUMEA5]"), "NR5");
-    EXPECT_EQ(Value(form.tags, "[NUMEA6]"), "-");
+    EXPECT_EQ(Value(form.tags, "[NUMEA1]"), "AAA");
+    EXPECT_EQ(Value(form.tags, "[CNPA1]"), "1700101000077");
+    EXPECT_EQ(Value(form.tags, "[NUMEA6]"), "ADULT");
+    EXPECT_EQ(Value(form.tags, "[PRENUMEA6]"), "NR5");
+    EXPECT_EQ(Value(form.tags, "[NUMEA7]"), "-");
     ASSERT_EQ(form.warnings.size(), 2);
     EXPECT_EQ(form.warnings[0], "ATENTIE!!\rSunt mai mult de patru adulti!\rVerificati adultii de pe formular!");
     EXPECT_EQ(form.warnings[1],

@@ -78,6 +78,8 @@ void RunForm(FormKind kind, const QStringList& arguments)
         const QString out = options.value(QStringLiteral("--out"));
         if (out.isEmpty())
             return;
+        if (TemplateIsOpen(out))
+            throw CliFailure("Fisierul " + out + " este deschis in alt program!");
         QFile::remove(out);
         if (!QFile::copy(outcome.path, out))
             throw CliFailure("Nu pot scrie " + out);
