@@ -225,21 +225,34 @@ TEST_F(ApplicationFormsTest, AnExistingFormIsOnlyOpenedAgain)
     EXPECT_FALSE(PrepareForm(FormKind::Short, kKey, settings, kToday).written);
 }
 
-TEST_F(ApplicationFormsTest, AMissingTemplateWritesNothing)
+TEST_F(ApplicationFormsTest, RefusalsWriteNothing)
 {
     QFile::remove(EditableTemplatePath(*FindEditableTemplate("ModCerereS.rtf")));
-    try {
-        PrepareForm(FormKind::Short, kKey, settings, kToday);
-        ADD_FAILURE() << "no refusal";
-    } catch (const DocumentRefusal& r) {
-        EXPECT_TRUE(r.text().startsWith("Nu exista modelul ") && r.text().endsWith("ModCerereS.rtf!")) << r.text().toStdString();
+    const struct {
+        const char* what;
+        FormKind kind;
+        qint64 application;
+        QString message;
+    } cases[] = {
+        {"missing template", FormKind::Short, kKey, "Nu exista modelul " + DataFile("ModCerereS.rtf") + "!"},
+        {"application gone", FormKind::Full, 99, QStringLiteral("\rCererea nu mai exista in registru!")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            PrepareForm(c.kind, c.application, settings, kToday);
+            ADD_FAILURE() << "no refusal";
+        } catch (const DocumentRefusal& r) {
+            EXPECT_EQ(r.title(), "Cerere/Ancheta");
+            EXPECT_EQ(r.text(), c.message);
+        }
+        EXPECT_EQ(QDir(paths().dataFolder).entryList({"C*.rtf*"}), QStringList());
+        testmode::clear();
+        ListApplicationForm(c.kind, c.application);
+        ASSERT_EQ(testmode::messages().size(), 1);
+        EXPECT_EQ(testmode::messages()[0].text, c.message);
+        EXPECT_TRUE(testmode::shellCalls().isEmpty());
     }
-    EXPECT_EQ(QDir(paths().dataFolder).entryList({"CS*"}), QStringList());
-    testmode::clear();
-    ListApplicationForm(FormKind::Short, kKey);
-    ASSERT_EQ(testmode::messages().size(), 1);
-    EXPECT_EQ(testmode::messages()[0].title, "Cerere/Ancheta");
-    EXPECT_TRUE(testmode::shellCalls().isEmpty());
 }
 
 TEST_F(ApplicationFormsTest, FillWarningsAreShownThenTheFormOpensInTheWordProcessorWhenChosen)
