@@ -4,6 +4,7 @@
 #include "DocumentFixture.h"
 #include "OfficeConversion.h"
 
+#include "applications/DocumentRefusal.h"
 #include "applications/RegisterModel.h"
 #include "applications/RegisterWindow.h"
 #include "applications/VerificationSheet.h"
@@ -69,6 +70,20 @@ TEST_F(VerificationSheetTest, SheetReadsBackWithTheNamesSplitAndThePeriod)
             EXPECT_TRUE(text.contains(value)) << value.toStdString();
     }
     EXPECT_EQ(PdfPages(ConvertDocument(out.filePath("FisaV3.rtf"), "pdf", "pdf")), 1);
+}
+
+TEST_F(VerificationSheetTest, WithoutItsTemplateNoSheetIsWritten)
+{
+    QFile::remove(EditableTemplatePath(*FindEditableTemplate("FisaV.rtf")));
+    QTemporaryDir out;
+    const QString rtf = out.filePath("FisaV.rtf");
+    try {
+        WriteVerificationSheet({3, QDate(2024, 10, 1), QDate(2024, 11, 26)}, settings, QDate(2024, 11, 27), rtf);
+        ADD_FAILURE() << "no refusal";
+    } catch (const DocumentRefusal& r) {
+        EXPECT_EQ(r.text(), "Nu exista modelul " + DataFile("FisaV.rtf") + "!");
+    }
+    EXPECT_FALSE(QFile::exists(rtf));
 }
 
 TEST_F(VerificationSheetTest, PeriodDialogMovesOnWithEnterAndRefusesAReversedPeriod)
