@@ -5,6 +5,8 @@
 
 #include "ReportsFixture.h"
 
+#include "data/Files.h"
+#include "documents/SpreadsheetOutput.h"
 #include "documents/TemplateStore.h"
 
 #include <QDirIterator>
@@ -19,6 +21,10 @@ protected:
         WriteSetting("SETARI", "PRIMARIA", "Comuna Sfanta Maria");
         WriteSetting("SETARI", "PRIMAR", "Ion Popa");
         MaterializeTemplates();
+        // Other fixtures of this program point the workbook's temporary files
+        // into their own folders and leave that behind; these tests use the
+        // program's temporary folder.
+        SpreadsheetOutput::FreshTempFile = [](const QString& stem, const QString& ext) { return ::FreshTempFile(stem, ext); };
     }
 
     // Every file below the folder, relative to it, sorted.
