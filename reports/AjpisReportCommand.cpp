@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QApplication>
 
 #include <exception>
 
@@ -73,6 +74,10 @@ void AjpisReportCommand(QWidget* parent)
     if (folder.isEmpty())
         return;
     const AjpisRequest request{WorkingMonthText(), Serial(from), Serial(to), folder};
+    // The dialogs just closed; the window system may not have given the
+    // activation back yet, and the progress window disables the active one.
+    if (parent && parent->window()->isVisible())
+        QApplication::setActiveWindow(parent->window());
     AjpisOutcome outcome;
     try {
         WindowProgress progress;
