@@ -155,6 +155,14 @@ private:
         for (const auto& [cell, value] : grid.cells)
             out.SetCell(cell.first, cell.second, CellValue::fromNumber(value));
     }
+    // The town hall's identification in the heading of Annex 13.
+    void replaceIdentification(SpreadsheetOutput& out)
+    {
+        replace(out, "[JUDET]", m_settings.judet);
+        replace(out, "[UAT]", m_settings.primaria);
+        replace(out, "[CIF]", m_settings.sirues);
+        replace(out, "[PRIMAR]", m_settings.primar);
+    }
     QString countyWithCode() const { return m_settings.codjud + "   " + m_settings.judet; }
     QString monthText() const { return m_request.workingMonth.left(2); }
     QString yearText() const { return m_request.workingMonth.mid(3, 4); }
@@ -187,10 +195,7 @@ private:
         } else {
             SpreadsheetOutput out;
             openFixed(out, QStringLiteral("AJPIS"), QStringLiteral("AJPIS"));
-            replace(out, "[JUDET]", m_settings.judet);
-            replace(out, "[UAT]", m_settings.primaria);
-            replace(out, "[CIF]", m_settings.sirues);
-            replace(out, "[PRIMAR]", m_settings.primar);
+            replaceIdentification(out);
             // Sheet j lists the applications of 6 - j months of aid.
             for (int j = 1; j <= 5; ++j) {
                 out.SelectSheet(j);
@@ -264,10 +269,7 @@ private:
         }
         SpreadsheetOutput out;
         openFixed(out, QStringLiteral("Anexa13"), QStringLiteral("Anx13C"));
-        replace(out, "[JUDET]", m_settings.judet);
-        replace(out, "[UAT]", m_settings.primaria);
-        replace(out, "[CIF]", m_settings.sirues);
-        replace(out, "[PRIMAR]", m_settings.primar);
+        replaceIdentification(out);
         replace(out, "[LUNA]", monthText());
         replace(out, "[ANUL]", yearText());
         out.FillRows(records);

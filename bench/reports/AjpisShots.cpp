@@ -1,5 +1,6 @@
 // Screenshots of the period dialog of the AJPIS report: as proposed, and
-// refusing an end before the start with its balloon.
+// refusing an end before the start with its balloon (a window of its own, so
+// the second picture is of the whole screen).
 #include "reports/PeriodDialog.h"
 
 #include <QApplication>
@@ -7,18 +8,6 @@
 #include <QScreen>
 
 #include <cstdio>
-
-namespace {
-
-void Shoot(QWidget& w, const QString& file)
-{
-    w.show();
-    QApplication::processEvents();
-    w.grab().save(file);
-    std::printf("%s\n", qPrintable(file));
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,13 +19,16 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     PeriodDialog dialog;
-    Shoot(dialog, out + "/period_dialog.png");
+    dialog.show();
+    QApplication::processEvents();
+    const QString proposed = out + "/period_dialog.png";
+    const QString refused = out + "/period_refused.png";
+    dialog.grab().save(proposed);
     dialog.Data0->setDate(QDate(2024, 3, 1));
     dialog.Data1->setDate(QDate(2024, 2, 1));
     dialog.confirm();
     QApplication::processEvents();
-    // The balloon is a window of its own: the screen shows both.
-    QApplication::primaryScreen()->grabWindow(0).save(out + "/period_refused.png");
-    std::printf("%s\n", qPrintable(out + "/period_refused.png"));
+    QApplication::primaryScreen()->grabWindow(0).save(refused);
+    std::printf("%s\n%s\n", qPrintable(proposed), qPrintable(refused));
     return 0;
 }
