@@ -131,18 +131,17 @@ private:
         out.BlankValue = CellValue::fromNumber(0);
     }
 
-    // Saves the workbook and moves it into the output folder under its name:
-    // the file appears there only once it is complete.
+    // Saves the workbook straight into the output folder under its name. The
+    // workbook engine writes a side file there and renames it when complete,
+    // so the file appears only whole.
     void publish(SpreadsheetOutput& out, const QString& name, int rows, double total)
     {
         out.SelectSheet(1);
+        out.OutputFile = QDir(m_request.outputFolder).filePath(name);
         out.CloseWorkbook(false);
         for (const QString& copy : std::as_const(m_copies))
             QFile::remove(copy);
         m_copies.clear();
-        QString error;
-        if (!MoveFileByCopy(out.OutputFile, QDir(m_request.outputFolder).filePath(name), &error))
-            throw ExportError(kHeading, "\n" + error);
         m_outcome.files.append({name, rows, std::round(total * 100) / 100});
     }
 

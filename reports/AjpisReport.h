@@ -3,12 +3,12 @@
 // hestavo-cli both call WriteAjpisReport with what their dialogs or options
 // collected.
 //
-// Each workbook is filled in the temporary folder and moved into the output
-// folder only when complete, so a failure leaves the workbooks finished before
-// it and nothing half written. An annex without any row writes no workbook;
-// the outcome names it instead.
-// Errors: ExportError (a template is missing or cannot be written, a file
-// cannot be moved), engine::Error, workbook::WorkbookError.
+// Each workbook is filled in memory and written beside its final name, which
+// it takes only when complete, so a failure leaves the workbooks finished
+// before it and nothing half written. An annex without any row writes no
+// workbook; the outcome names it instead.
+// Errors: ExportError (a template is missing or cannot be written),
+// engine::Error, workbook::WorkbookError (a template or an output file).
 #pragma once
 
 #include "applications/AdminSettings.h"
