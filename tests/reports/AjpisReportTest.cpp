@@ -195,6 +195,48 @@ TEST_F(AjpisTest, FailureMidRunLeavesOnlyWholeWorkbooks)
     Python("import sys, xlrd\nfor f in sys.argv[1:]:\n    xlrd.open_workbook(f)\n", paths);
 }
 
+// The grids are counted in one pass in memory; each cell must equal what the
+// engine's own filter on the result set counts for it (blank columns included).
+TEST_F(AjpisTest, StatisticsGridEqualsTheEngineFilterOfEveryCell)
+{
+    AddFixtureMonth(&AddApplication);
+    AddApplication(61, "01.2024", {{"NR_MEMBRI", "3"}, {"NR_LUNI", "5"}, {"TOTAL", "100"}});   // no income
+    AddApplication(62, "01.2024", {{"VENITM", "100"}, {"NR_LUNI", "5"}, {"TOTAL", "100"}});    // household of 1
+    AddApplication(63, "01.2024", {{"NR_MEMBRI", "0"}, {"VENITM", "100"}, {"NR_LUNI", "2"}, {"TOTAL", "100"}});
+    auto rs = Db().open(("SELECT NR_MEMBRI, VENITM, NR_LUNI FROM " + quotedTable("Cereri.dbf")
+                         + " WHERE (STATUT=\"APROBAT\" OR STATUT=\"MODIFICAT\") AND TOTAL>0")
+                            .toStdString());
+    std::vector<AjpisGridRow> rows;
+    for (rs->first(); !rs->eof(); rs->next()) {
+        AjpisGridRow row;
+        if (!rs->isNull("NR_MEMBRI"))
+            row.members = int(rs->integer("NR_MEMBRI"));
+        if (!rs->isNull("VENITM"))
+            row.income = Money(std::llround(rs->number("VENITM") * kMoneyUnit));
+        if (!rs->isNull("NR_LUNI"))
+            row.aidMonths = int(rs->integer("NR_LUNI"));
+        rows.push_back(row);
+    }
+    const BracketTable t = DefaultBracketTable();
+    const AjpisGrid grid = StatisticsGrid(rows, t);
+    const char* classes[] = {" AND (NR_MEMBRI=2)", " AND (NR_MEMBRI=3)", " AND (NR_MEMBRI=4)",
+                             " AND (NR_MEMBRI=5)", " AND (NR_MEMBRI>5)", " AND (NR_MEMBRI=1)"};
+    auto bound = [](Money m) { return QString::number(double(m) / kMoneyUnit); };
+    for (int m = 5; m >= 1; --m)
+        for (int k = 1; k <= 11; ++k)
+            for (int c = 1; c <= 6; ++c) {
+                if ((k == 10 && c == 6) || (k == 11 && c != 6))
+                    continue;
+                const QString lower = k == 1 ? "-1" : bound(t.limits[k == 11 ? 8 : k - 2]);
+                const QString filter = "(NR_LUNI=" + QString::number(m) + ") AND (VENITM>" + lower + ") AND (VENITM<="
+                                       + bound(t.limits[k - 1]) + ")" + classes[c - 1];
+                rs->setFilter(filter.toStdString());
+                rs->setFiltered(true);
+                EXPECT_EQ(grid.cells.at({5 * k - m + 7, c + 4}), rs->recordCount()) << filter.toStdString();
+            }
+    EXPECT_EQ(grid.cells.size(), 300u);
+}
+
 TEST(AjpisBrackets, BoundsOfEveryBracket)
 {
     const BracketTable t = DefaultBracketTable();
