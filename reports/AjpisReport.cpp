@@ -80,9 +80,13 @@ public:
         {
             DecisionReferenceTable references;
             m_references = quotedPath(references.path());
-            annex13And21And22();
+            // The approved applications of the period with aid feed both
+            // Annex 13/21 and the payments grid of Annex 22.
+            const std::vector<AjpisGridRow> aided = annex13And21();
             stage(QStringLiteral("Fac Anexa 13 Cumulata..."), true);
             annex13Cumulated();
+            stage(QStringLiteral(" Generez Anexa 22..."), true);
+            annex22(aided);
             annex14();
             annexes15To17();
             annexes23And24();
@@ -166,7 +170,7 @@ private:
     QString monthText() const { return m_request.workingMonth.left(2); }
     QString yearText() const { return m_request.workingMonth.mid(3, 4); }
 
-    void annex13And21And22()
+    std::vector<AjpisGridRow> annex13And21()
     {
         auto s1 = Db().open(sqlLines(QStringList{"SELECT TITULAR, CNP, LOCALIT+\" \"+ADRESA AS ADRESA, A.NR_DISP, "
                                                  "NR_MEMBRI, VENITM, NR_LUNI, CUANTUM, TOTAL"}
@@ -209,8 +213,7 @@ private:
             writeGrid(out, StatisticsGrid(rows, m_settings.brackets));
             publish(out, QStringLiteral("Anexa13_21.xls"), listed, total);
         }
-        stage(QStringLiteral(" Generez Anexa 22..."), true);
-        annex22(rows);
+        return rows;
     }
 
     void annex22(const std::vector<AjpisGridRow>& rows)

@@ -27,11 +27,11 @@ protected:
     }
 
     // Runs the report for the working month and period into a fresh folder.
-    hestavo::AjpisOutcome Run(const QString& month, int start, int end)
+    hestavo::AjpisOutcome Run(const QString& month, int start, int end, hestavo::AjpisProgress* progress = nullptr)
     {
         m_out = OutFolder() + "/run" + QString::number(++m_runs) + "/LEMNE_AJPIS";
         QDir().mkpath(m_out);
-        return hestavo::WriteAjpisReport({month, start, end, m_out}, hestavo::LoadAdminSettings());
+        return hestavo::WriteAjpisReport({month, start, end, m_out}, hestavo::LoadAdminSettings(), progress);
     }
     const QString& Output() const { return m_out; }
 

@@ -171,9 +171,22 @@ TEST_F(AjpisTest, AnAnnexWithoutRowsIsNamedInsteadOfWritten)
     QStringList names;
     for (const AjpisFile& f : outcome.files)
         names << f.name;
-    EXPECT_EQ(names, QStringList({"Anexa13_21.xls", "Anexa22.xls", "Anexa13_Cumulat.xls", "Anexa16.xls",
+    EXPECT_EQ(names, QStringList({"Anexa13_21.xls", "Anexa13_Cumulat.xls", "Anexa22.xls", "Anexa16.xls",
                                   "Anexa23_Electrica.xls", "Anexa24_Electrica.xls", "Anexa25_CEZ.xls"}));
     EXPECT_EQ(QDir(Output()).entryList(QDir::Files).size(), names.size());
+}
+
+TEST_F(AjpisTest, ProgressTextsInTheOrderOfTheAnnexes)
+{
+    struct Recorder : AjpisProgress {
+        QStringList texts;
+        void stage(const QString& text, bool step) override { texts << text + (step ? " +1" : ""); }
+    } progress;
+    AddApplication(1, "01.2024", Household(2, 100, 5, 320));
+    Run(kWorking, kStart, kEnd, &progress);
+    EXPECT_EQ(progress.texts, QStringList({"Fac Anexa 13 Cumulata... +1", " Generez Anexa 22... +1", " Generez Anexa 14...",
+                                           " Generez Anexa 15... +1", " Generez Anexa 16... +1", " Generez Anexa 17... +1",
+                                           "Fac Anexa 23... +1", "Fac Anexa 24... +1", "Fac Anexa 25... +1"}));
 }
 
 // A damaged template stands for any failure of the engines in the middle of
