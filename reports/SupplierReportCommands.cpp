@@ -1,0 +1,136 @@
+#include "reports/SupplierReportCommands.h"
+
+#include "app/MessageDialog.h"
+#include "app/ProgressWindow.h"
+#include "app/Shell.h"
+#include "applications/AdminCommands.h"
+#include "applications/CommandGuard.h"
+#include "applications/WorkingMonth.h"
+#include "reports/ExportError.h"
+#include "reports/OutputFolder.h"
+#include "reports/SupplierChoiceDialog.h"
+#include "reports/SupplierReports.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace hestavo {
+
+namespace {
+
+// The progress window for one run: shown by each begin, hidden on every way
+// out (an engine error included), which enables the main window again.
+class ReportProgressWindow {
+public:
+    ReportProgressWindow()
+    {
+        m_progress.begin = [](const QString& text, int maximum) {
+            Contor().Descr->setText(text);
+            Contor().Bar->setMaximum(maximum > 0 ? maximum : 1);
+            ShowProgress();
+        };
+        m_progress.step = [] { StepProgress(); };
+    }
+    ~ReportProgressWindow() { HideProgress(); }
+    const SupplierProgress& progress() const { return m_progress; }
+
+private:
+    SupplierProgress m_progress;
+};
+
+// Runs the report into the folder the user prepares; on success says so and
+// opens the folder. A refusal is shown with its own heading, any other
+// failure in the error dialog, after the progress window is gone.
+void RunReport(QWidget* parent, const QString& prompt, const QString& subfolder, const QString& heading,
+               const QString& closingHeading, const std::function<QString(const QString&, const SupplierProgress&)>& report)
+{
+    RunCommand([&] {
+        const QString folder = ChooseOutputFolder(parent, prompt, subfolder, heading);
+        if (folder.isEmpty())
+            return;
+        QString note;
+        try {
+            ReportProgressWindow window;
+            note = report(folder, window.progress());
+        } catch (const ExportError& e) {
+            MessageDialog::Mesaj(e.heading(), e.message(), kButtonOK, kKindError);
+            return;
+        }
+        MessageDialog::Mesaj(closingHeading, "\nRaportul a fost creat!" + note, kButtonOK, kKindInformation);
+        ShellOpen(folder);
+    });
+}
+
+// The closing note of the annexes: the kinds of supplement without any row.
+QString MissingSupplies(const QList<SupplierReportFile>& files)
+{
+    const auto has = [&files](const QString& name) {
+        return std::any_of(files.cbegin(), files.cend(), [&name](const SupplierReportFile& f) { return f.path.endsWith(name); });
+    };
+    QString note;
+    if (!has(QStringLiteral("/Anexa16.xls")))
+        note += QStringLiteral("\nNu exista suplimente pentru energie electrica (fara Anexa 16).");
+    if (!has(QStringLiteral("/Anexa15.xls")))
+        note += QStringLiteral("\nNu exista suplimente pentru gaze naturale (fara Anexa 15).");
+    return note;
+}
+
+} // namespace
+
+void SupplierAnnexesCommand(QWidget* parent)
+{
+    if (!SettingsComplete())
+        return;
+    const QString month = WorkingMonthText();
+    RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul"), QStringLiteral("LEMNE_FURNIZORI"),
+              QStringLiteral("Raport Furnizori"), QStringLiteral("Raport Furnizori"),
+              [&month](const QString& folder, const SupplierProgress& progress) {
+                  return MissingSupplies(WriteSupplierAnnexes(month, folder, {}, progress));
+              });
+}
+
+void EonReportCommand(QWidget* parent)
+{
+    if (!SettingsComplete())
+        return;
+    const QString month = WorkingMonthText();
+    QString supplier;
+    if (!RunCommand([&] {
+            SupplierChoiceDialog dialog(SupplierChoiceDialog::Variant::Eon, month, parent);
+            if (dialog.Open())
+                supplier = dialog.supplier();
+        })
+        || supplier.isEmpty())
+        return;
+    RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul E-On"), QStringLiteral("EON_RAPORT_LEMNE"),
+              QStringLiteral("Raport E-ON"), QStringLiteral("Raport E-On Gaz"),
+              [&](const QString& folder, const SupplierProgress& progress) {
+                  WriteEonReport(month, supplier, folder, progress);
+                  return QString();
+              });
+}
+
+void CezReportCommand(QWidget* parent)
+{
+    if (!SettingsComplete())
+        return;
+    const QString month = WorkingMonthText();
+    QString supplier, siruta;
+    if (!RunCommand([&] {
+            SupplierChoiceDialog dialog(SupplierChoiceDialog::Variant::Cez, month, parent);
+            if (dialog.Open()) {
+                supplier = dialog.supplier();
+                siruta = dialog.siruta();
+            }
+        })
+        || supplier.isEmpty())
+        return;
+    RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul CEZ"), QStringLiteral("CEZ_RAPORT_LEMNE_SE"),
+              QStringLiteral("Raport CEZ"), QStringLiteral("Raport CEZ"),
+              [&](const QString& folder, const SupplierProgress& progress) {
+                  WriteCezReport(month, supplier, siruta, folder, progress);
+                  return QString();
+              });
+}
+
+} // namespace hestavo

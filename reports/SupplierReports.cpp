@@ -1,0 +1,322 @@
+#include "reports/SupplierReports.h"
+
+#include "applications/AdminSettings.h"
+#include "data/Db.h"
+#include "data/Files.h"
+#include "data/Months.h"
+#include "data/Settings.h"
+#include "documents/SpreadsheetOutput.h"
+#include "documents/TemplateStore.h"
+#include "reports/ExportError.h"
+#include "reports/ExportText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <memory>
+
+namespace hestavo {
+
+namespace {
+
+using workbook::CellValue;
+
+const QString kActive = QStringLiteral("(STATUT=\"APROBAT\" OR STATUT=\"MODIFICAT\")");
+const QString kPostalSection = QStringLiteral("CODURIP");
+
+// The columns of one kind of supplement.
+struct Supply {
+    QString supplier;  // FURNE / FURNG
+    QString amount;    // SUMAE / SUMAG
+    QString client;    // CODCLE / CODCLG
+    QString place;     // PODE / PODG
+    QString holder;    // TITE / TITG
+    QString annex;     // shipped annex form and output file stem
+    int clientKind;    // "Tip Client" of the E-On layout
+};
+const Supply kElectricity{"FURNE", "SUMAE", "CODCLE", "PODE", "TITE", "Anexa16", 8010};
+const Supply kGas{"FURNG", "SUMAG", "CODCLG", "PODG", "TITG", "Anexa15", 1010};
+
+QString MonthCondition(const QString& workingMonth)
+{
+    return "(LUNACRT=" + QString::number(MonthToSerial(workingMonth)) + ")";
+}
+
+QString Text(const engine::ResultSet& rs, const QString& column)
+{
+    return QString::fromStdString(rs.text(column.toStdString()));
+}
+
+double Number(const engine::ResultSet& rs, const QString& column)
+{
+    return rs.number(column.toStdString());
+}
+
+// The month's approved or modified applications with this supplement, by holder.
+std::unique_ptr<engine::ResultSet> SupplementRows(const QString& workingMonth, const Supply& s)
+{
+    return Db().open(sqlLines({"SELECT *", "FROM " + quotedTable("Cereri.dbf"),
+                               "WHERE " + MonthCondition(workingMonth),
+                               "AND " + kActive + " AND " + s.amount + ">0", "ORDER BY TITULAR"}));
+}
+
+bool FromSupplier(const engine::ResultSet& rs, const Supply& s, const QString& supplier)
+{
+    return Text(rs, s.supplier) == supplier.trimmed();
+}
+
+int CountFromSupplier(engine::ResultSet& rs, const Supply& s, const QString& supplier)
+{
+    int count = 0;
+    for (rs.first(); !rs.eof(); rs.next())
+        count += FromSupplier(rs, s, supplier) ? 1 : 0;
+    return count;
+}
+
+// A fixed template written afresh and opened; ExportError when it cannot be.
+QString OpenFixedTemplate(SpreadsheetOutput& out, const QString& resource, const QString& stem,
+                          const QString& extension, const QString& heading)
+{
+    const QString copy = WriteFixedTemplate(resource, stem, extension);
+    if (copy.isEmpty() || !out.OpenWorkbook(copy, true))
+        throw ExportError(heading, "\nNu pot scrie modelul " + resource + "!");
+    return copy;
+}
+
+// Saves the filled workbook and moves it to target, creating the folder; the
+// output folder only ever receives a complete file.
+void SaveInto(SpreadsheetOutput& out, const QString& templateCopy, const QString& target, const QString& heading)
+{
+    out.CloseWorkbook(false);
+    QFile::remove(templateCopy);
+    const QString folder = QFileInfo(target).absolutePath();
+    QString error;
+    if (!QDir().mkpath(folder) || !MoveFileByCopy(out.OutputFile, target, &error))
+        throw ExportError(heading, "\nNu pot scrie fisierul " + QDir::toNativeSeparators(target) + "!\n" + error);
+}
+
+// The steps of a list of rows: every 50th row, out of rows / 50.
+class RowSteps {
+public:
+    RowSteps(const SupplierProgress& progress, const QString& text, int rows) : m_progress(progress)
+    {
+        if (m_progress.begin)
+            m_progress.begin(text, rows / 50);
+    }
+    void rowDone()
+    {
+        if (++m_rows % 50 == 0 && m_progress.step)
+            m_progress.step();
+    }
+
+private:
+    const SupplierProgress& m_progress;
+    int m_rows = 0;
+};
+
+// Writes text cells only when there is something to write: the template's
+// empty cells stay absent.
+void SetText(SpreadsheetOutput& out, int row, int col, const QString& text)
+{
+    if (!text.isEmpty())
+        out.SetCell(row, col, CellValue::fromText(text));
+}
+
+void SetNumber(SpreadsheetOutput& out, int row, int col, double value)
+{
+    out.SetCell(row, col, CellValue::fromNumber(value));
+}
+
+// What the E-On layout repeats on every row.
+struct EonFixed {
+    QString townHall;
+    QString county;
+    QString month;  // YYYYMM
+    QMap<QString, QString> postalCodes;
+};
+
+void WriteEonRow(SpreadsheetOutput& out, int row, const engine::ResultSet& rs, const Supply& s, const EonFixed& f)
+{
+    const QPair<QString, QString> holder = SurnameFirst(Text(rs, s.holder));
+    const QPair<QString, QString> beneficiary = SurnameFirst(Text(rs, "TITULAR"));
+    const double amount = Number(rs, s.amount);
+    SetText(out, row, 2, f.townHall);
+    SetText(out, row, 3, Text(rs, "NR_DISP"));
+    SetNumber(out, row, 4, amount);
+    SetNumber(out, row, 5, amount);
+    SetNumber(out, row, 6, 0);
+    SetText(out, row, 7, Text(rs, s.client));
+    SetText(out, row, 8, holder.first);
+    SetText(out, row, 9, holder.second);
+    SetNumber(out, row, 10, s.clientKind);
+    SetText(out, row, 11, beneficiary.first);
+    SetText(out, row, 12, beneficiary.second);
+    SetText(out, row, 13, Text(rs, "CNP"));
+    SetText(out, row, 14, f.county);
+    SetText(out, row, 15, f.postalCodes.value(Text(rs, "LOCALIT")));
+    SetText(out, row, 16, Text(rs, "LOCALIT"));
+    SetText(out, row, 18, Text(rs, "ADRESA"));
+    SetText(out, row, 23, Text(rs, s.place));
+    SetNumber(out, row, 25, double(rs.integer("NR_MEMBRI")));
+    SetText(out, row, 26, Text(rs, "VENITM"));
+    SetText(out, row, 27, f.month);
+}
+
+SupplierReportFile WriteEonFile(const QString& workingMonth, const QString& supplier, const Supply& s,
+                                const EonFixed& fixed, const QString& target, const QString& progressText,
+                                const SupplierProgress& progress)
+{
+    const QString heading = QStringLiteral("Raport E-ON");
+    SpreadsheetOutput out;
+    const QString copy = OpenFixedTemplate(out, QStringLiteral("EONGaz"), s.supplier == "FURNE" ? "EON" : "EONG",
+                                           QStringLiteral(".xlsx"), heading);
+    auto rs = SupplementRows(workingMonth, s);
+    SupplierReportFile file{target, 0, 0};
+    RowSteps steps(progress, progressText, CountFromSupplier(*rs, s, supplier));
+    for (rs->first(); !rs->eof(); rs->next()) {
+        if (!FromSupplier(*rs, s, supplier))
+            continue;
+        WriteEonRow(out, file.rows + 2, *rs, s, fixed);
+        file.total += Number(*rs, s.amount);
+        ++file.rows;
+        steps.rowDone();
+    }
+    SaveInto(out, copy, target, heading);
+    return file;
+}
+
+void WriteCezRow(SpreadsheetOutput& out, int r, const engine::ResultSet& rs, const QString& fiscalCode)
+{
+    const int row = r + 2;
+    SetNumber(out, row, 1, r + 1);
+    SetText(out, row, 2, Text(rs, "TITULAR"));
+    SetText(out, row, 3, Text(rs, "CNP"));
+    SetText(out, row, 4, Text(rs, "LOCALIT"));
+    SetText(out, row, 5, Text(rs, "ADRESA"));
+    SetText(out, row, 10, Text(rs, "CODCLE"));
+    SetText(out, row, 11, Text(rs, "PODE"));
+    SetNumber(out, row, 12, double(rs.integer("NR_MEMBRI")));
+    SetNumber(out, row, 13, Number(rs, "TVENIT"));
+    SetText(out, row, 14, Text(rs, "NR_DISP"));
+    SetNumber(out, row, 15, Number(rs, "SUMAE"));
+    SetNumber(out, row, 16, 0);
+    SetText(out, row, 17, fiscalCode);
+}
+
+} // namespace
+
+QPair<QString, QString> SurnameFirst(const QString& name)
+{
+    if (!name.contains(QLatin1Char(' ')))
+        return {name, QString()};
+    const NameParts parts = SplitName(name);
+    return {parts.surname, parts.firstNames};
+}
+
+QString CezFileName(const QString& countyCode, const QString& siruta, const QString& workingMonth)
+{
+    return "S_EE_" + countyCode.trimmed() + "_" + siruta.trimmed() + "_" + workingMonth.left(2) + "_"
+           + workingMonth.mid(3, 4) + ".xls";
+}
+
+QList<SupplierReportFile> WriteEonReport(const QString& workingMonth, const QString& supplier, const QString& folder,
+                                         const SupplierProgress& progress)
+{
+    const AdminSettings settings = LoadAdminSettings();
+    EonFixed fixed{settings.primaria, settings.judet, workingMonth.mid(3, 4) + workingMonth.left(2), {}};
+    for (const auto& [locality, code] : PostalCodes(workingMonth))
+        fixed.postalCodes.insert(locality, code);
+    const QDir out(folder);
+    return {WriteEonFile(workingMonth, supplier, kElectricity, fixed, out.filePath("Suplimente_Electrica.xlsx"),
+                         QStringLiteral("Creez Raport Suplimente Electrica..."), progress),
+            WriteEonFile(workingMonth, supplier, kGas, fixed, out.filePath("Suplimente_Gaz.xlsx"),
+                         QStringLiteral("Creez Raport Suplimente Gaz..."), progress)};
+}
+
+QList<SupplierReportFile> WriteCezReport(const QString& workingMonth, const QString& supplier, const QString& siruta,
+                                         const QString& folder, const SupplierProgress& progress)
+{
+    const QString heading = QStringLiteral("Raport CEZ");
+    const AdminSettings settings = LoadAdminSettings();
+    SpreadsheetOutput out;
+    const QString copy = OpenFixedTemplate(out, QStringLiteral("CEZ"), QStringLiteral("CEZ"), QStringLiteral(".xls"),
+                                           heading);
+    auto rs = SupplementRows(workingMonth, kElectricity);
+    SupplierReportFile file{QDir(folder).filePath(CezFileName(settings.codjud, siruta, workingMonth)), 0, 0};
+    RowSteps steps(progress, QStringLiteral("Creez Raport CEZ - Suplimente Electrica..."),
+                   CountFromSupplier(*rs, kElectricity, supplier));
+    for (rs->first(); !rs->eof(); rs->next()) {
+        if (!FromSupplier(*rs, kElectricity, supplier))
+            continue;
+        WriteCezRow(out, file.rows, *rs, settings.sirues);
+        file.total += Number(*rs, "SUMAE");
+        ++file.rows;
+        steps.rowDone();
+    }
+    SaveInto(out, copy, file.path, heading);
+    return {file};
+}
+
+QList<SupplierNameSource> EonSupplierSources(const QString& workingMonth)
+{
+    const QString common = MonthCondition(workingMonth) + " AND ((STATUT=\"APROBAT\") OR (STATUT=\"MODIFICAT\"))";
+    return {{"FURNG", common + " AND ((TOTAL>0) OR (SUMAG>0))"}, {"FURNE", common + " AND ((TOTAL>0) OR (SUMAE>0))"}};
+}
+
+QList<SupplierNameSource> CezSupplierSources(const QString& workingMonth)
+{
+    return {{"FURNE", MonthCondition(workingMonth) + " AND (SUMAE>0) AND " + kActive}};
+}
+
+QStringList SupplierNames(const QList<SupplierNameSource>& sources)
+{
+    QStringList names;
+    for (const SupplierNameSource& s : sources)
+        names << DistinctValues(quotedTable("Cereri.dbf"), s.column, s.condition);
+    for (QString& n : names)
+        n = n.trimmed();
+    names.sort();
+    names.removeDuplicates();
+    return names;
+}
+
+QList<QPair<QString, QString>> PostalCodes(const QString& workingMonth)
+{
+    QList<QPair<QString, QString>> codes;
+    const QStringList localities = DistinctValues(quotedTable("Cereri.dbf"), QStringLiteral("LOCALIT"),
+                                                  "LUNACRT=" + QString::number(MonthToSerial(workingMonth)));
+    for (const QString& locality : localities)
+        codes.append({locality, ReadSetting(kPostalSection, locality).trimmed()});
+    return codes;
+}
+
+void StorePostalCodes(const QList<QPair<QString, QString>>& codes)
+{
+    for (const auto& [locality, code] : codes)
+        WriteSetting(kPostalSection, locality, code.trimmed());
+}
+
+QString StoredSiruta()
+{
+    return ReadSetting(QStringLiteral("CONST"), QStringLiteral("SIRUTA")).trimmed();
+}
+
+void StoreSiruta(const QString& siruta)
+{
+    WriteSetting(QStringLiteral("CONST"), QStringLiteral("SIRUTA"), siruta.trimmed());
+}
+
+QString SirutaProblem(const QString& siruta)
+{
+    const QString code = siruta.trimmed();
+    if (code.size() <= 3)
+        return QStringLiteral("Nu ati scris SIRUTA!");
+    const bool digits = std::all_of(code.cbegin(), code.cend(), [](QChar c) { return c >= '0' && c <= '9'; });
+    if (!digits || code.size() > 12)
+        return QStringLiteral("Codul SIRUTA are doar cifre, cel mult 12!");
+    return QString();
+}
+
+} // namespace hestavo
