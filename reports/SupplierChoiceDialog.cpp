@@ -1,10 +1,8 @@
 #include "reports/SupplierChoiceDialog.h"
 
-#include "app/ComboFill.h"
 #include "app/ProblemHint.h"
 #include "applications/DialogFields.h"
 #include "applications/TextInput.h"
-#include "data/Db.h"
 #include "reports/SupplierReports.h"
 
 #include <QComboBox>
@@ -58,20 +56,11 @@ SupplierChoiceDialog::SupplierChoiceDialog(Variant variant, const QString& worki
 
 void SupplierChoiceDialog::load()
 {
+    // The same names hestavo-cli accepts: gas and electricity may name the
+    // same supplier, which is offered once.
     FurnE->clear();
-    const QList<SupplierNameSource> sources =
-        m_variant == Variant::Eon ? EonSupplierSources(m_month) : CezSupplierSources(m_month);
-    for (const SupplierNameSource& s : sources)
-        FillComboDistinct(FurnE, quotedTable("Cereri.dbf"), s.column, s.condition);
-    // Gas and electricity may name the same supplier: each name once, sorted.
-    QStringList names;
-    for (int i = 0; i < FurnE->count(); ++i)
-        names << FurnE->itemText(i).trimmed();
-    names.sort();
-    names.removeDuplicates();
-    FurnE->clear();
-    FurnE->addItems(names);
-    FurnE->setCurrentIndex(m_variant == Variant::Eon || names.isEmpty() ? -1 : 0);
+    FurnE->addItems(SupplierNames(m_variant == Variant::Eon ? EonSupplierSources(m_month) : CezSupplierSources(m_month)));
+    FurnE->setCurrentIndex(m_variant == Variant::Eon || FurnE->count() == 0 ? -1 : 0);
     if (Siruta)
         Siruta->setText(StoredSiruta());
     if (!Grid)

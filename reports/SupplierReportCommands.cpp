@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
+#include <functional>
+
 namespace hestavo {
 
 namespace {

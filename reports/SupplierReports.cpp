@@ -7,12 +7,15 @@
 #include "data/Settings.h"
 #include "documents/SpreadsheetOutput.h"
 #include "documents/TemplateStore.h"
+#include "reports/DecisionReference.h"
 #include "reports/ExportError.h"
 #include "reports/ExportText.h"
+#include "reports/FileNameText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 
 #include <algorithm>
 #include <memory>
@@ -75,12 +78,14 @@ int CountFromSupplier(engine::ResultSet& rs, const Supply& s, const QString& sup
     return count;
 }
 
-// A fixed template written afresh and opened; ExportError when it cannot be.
+// A fixed template written afresh and opened (the supplier layouts ask for the
+// spreadsheet program, the annexes for the built-in engine); ExportError when
+// it cannot be.
 QString OpenFixedTemplate(SpreadsheetOutput& out, const QString& resource, const QString& stem,
-                          const QString& extension, const QString& heading)
+                          const QString& extension, const QString& heading, bool useExcel = true)
 {
     const QString copy = WriteFixedTemplate(resource, stem, extension);
-    if (copy.isEmpty() || !out.OpenWorkbook(copy, true))
+    if (copy.isEmpty() || !out.OpenWorkbook(copy, useExcel))
         throw ExportError(heading, "\nNu pot scrie modelul " + resource + "!");
     return copy;
 }
@@ -205,6 +210,110 @@ void WriteCezRow(SpreadsheetOutput& out, int r, const engine::ResultSet& rs, con
     SetText(out, row, 17, fiscalCode);
 }
 
+// The rows of one supplier's annex, held in memory: the text columns, then the
+// number columns of the "#" markers.
+class AnnexRows : public workbook::RecordSource {
+public:
+    AnnexRows(const QStringList& texts, const QStringList& numbers) : m_texts(texts), m_numbers(numbers) {}
+    void append(const QStringList& texts, const QList<double>& numbers) { m_rows.append({texts, numbers}); }
+    double sum(const QString& column) const
+    {
+        double total = 0;
+        for (const Row& r : m_rows)
+            total += r.numbers.value(m_numbers.indexOf(column));
+        return total;
+    }
+
+    int recordCount() override { return int(m_rows.size()); }
+    int position() override { return m_at; }
+    void restore(int position) override { m_at = position; }
+    void first() override { m_at = 0; }
+    void next() override { ++m_at; }
+    bool eof() override { return m_at >= m_rows.size(); }
+    QStringList columnNames() override { return m_texts + m_numbers; }
+    bool isTextColumn(const QString& column) override { return m_texts.contains(column, Qt::CaseInsensitive); }
+    QString text(const QString& column) override
+    {
+        const qsizetype t = m_texts.indexOf(column.toUpper());
+        return t >= 0 ? m_rows[m_at].texts.value(t) : workbook::generalNumber(number(column).value_or(0));
+    }
+    std::optional<double> number(const QString& column) override
+    {
+        const qsizetype n = m_numbers.indexOf(column.toUpper());
+        if (n < 0)
+            return std::nullopt;
+        return m_rows[m_at].numbers.value(n);
+    }
+
+private:
+    struct Row {
+        QStringList texts;
+        QList<double> numbers;
+    };
+    QStringList m_texts;
+    QStringList m_numbers;
+    QList<Row> m_rows;
+    int m_at = 0;
+};
+
+// The month's rows with this supplement, each supplier's in holder order, the
+// address prefixed by the locality and the decision number made a reference.
+QMap<QString, std::shared_ptr<AnnexRows>> AnnexRowsBySupplier(const QString& workingMonth, const Supply& s)
+{
+    auto rs = Db().open(sqlLines({"SELECT " + s.supplier + ", TITULAR, CNP, LOCALIT+\" \"+ADRESA AS ADRESA, NR_DISP, DATADISP,",
+                                  "NR_MEMBRI, VENITM, " + s.client + ", " + s.place + ", " + s.amount,
+                                  "FROM " + quotedTable("Cereri.dbf"), "WHERE " + MonthCondition(workingMonth),
+                                  "AND " + kActive + " AND " + s.amount + ">0",
+                                  "ORDER BY " + s.supplier + ", TITULAR"}));
+    const QStringList texts{"TITULAR", "CNP", "ADRESA", s.client, s.place, "NR_DISP"};
+    const QStringList numbers{"NR_MEMBRI", "VENITM", s.amount};
+    QMap<QString, std::shared_ptr<AnnexRows>> bySupplier;
+    for (rs->first(); !rs->eof(); rs->next()) {
+        std::shared_ptr<AnnexRows>& rows = bySupplier[Text(*rs, s.supplier)];
+        if (!rows)
+            rows = std::make_shared<AnnexRows>(texts, numbers);
+        const std::optional<engine::Date> date = rs->date("DATADISP");
+        const QDate decided = date && date->isValid() ? QDate(date->year, date->month, date->day) : QDate();
+        rows->append({Text(*rs, "TITULAR"), Text(*rs, "CNP"), Text(*rs, "ADRESA"), Text(*rs, s.client),
+                      Text(*rs, s.place), DecisionReferenceText(Text(*rs, "NR_DISP"), decided)},
+                     {Number(*rs, "NR_MEMBRI"), Number(*rs, "VENITM"), Number(*rs, s.amount)});
+    }
+    return bySupplier;
+}
+
+// One supplier's annex from the shipped form (not the editable copy), first
+// sheet only, moved to target.
+SupplierReportFile WriteAnnex(const Supply& s, AnnexRows& rows, const AdminSettings& settings,
+                              const QString& workingMonth, const QString& target)
+{
+    const QString heading = QStringLiteral("Raport Furnizori");
+    SpreadsheetOutput out;
+    const QString copy = OpenFixedTemplate(out, s.annex, QStringLiteral("RapFur"), QStringLiteral(".xls"), heading, false);
+    out.BlankValue = CellValue::fromNumber(0);
+    out.ReplaceMarker("[JUDET]", CellValue::fromText(settings.codjud + "   " + settings.judet));
+    out.ReplaceMarker("[LOCALIT]", CellValue::fromText(settings.primaria));
+    out.ReplaceMarker("[PRIMAR]", CellValue::fromText(settings.primar));
+    out.ReplaceMarker("[LUNA]", CellValue::fromText(workingMonth.left(2)));
+    out.ReplaceMarker("[ANUL]", CellValue::fromText(workingMonth.mid(3, 4)));
+    out.FillRows(rows);
+    while (out.SheetCount() > 1) {
+        out.SelectSheet(2);
+        out.DeleteActiveSheet();
+    }
+    out.SelectSheet(1);
+    SaveInto(out, copy, target, heading);
+    return {target, rows.recordCount(), rows.sum(s.amount)};
+}
+
+// The folder of a supplier: a name that is blank or only dots would name the
+// output folder itself or its parent, so it is prefixed with "_".
+QString FolderPart(const QString& name)
+{
+    const QString t = name.trimmed();
+    const bool dots = std::all_of(t.cbegin(), t.cend(), [](QChar c) { return c == QLatin1Char('.'); });
+    return dots ? "_" + t : name;
+}
+
 } // namespace
 
 QPair<QString, QString> SurnameFirst(const QString& name)
@@ -219,6 +328,52 @@ QString CezFileName(const QString& countyCode, const QString& siruta, const QStr
 {
     return "S_EE_" + countyCode.trimmed() + "_" + siruta.trimmed() + "_" + workingMonth.left(2) + "_"
            + workingMonth.mid(3, 4) + ".xls";
+}
+
+QList<QPair<QString, QString>> SupplierFolders(const QStringList& supplierNames)
+{
+    QStringList parts;
+    for (const QString& name : supplierNames)
+        parts << FolderPart(name);
+    const QStringList folders = UniqueFileNameParts(parts);
+    QList<QPair<QString, QString>> out;
+    for (qsizetype i = 0; i < supplierNames.size(); ++i)
+        out.append({supplierNames[i], folders[i]});
+    return out;
+}
+
+QList<SupplierReportFile> WriteSupplierAnnexes(const QString& workingMonth, const QString& folder,
+                                               const QStringList& onlySuppliers, const SupplierProgress& progress)
+{
+    if (progress.begin)
+        progress.begin(QStringLiteral("Creez Raport Furnizori..."), 2);
+    const AdminSettings settings = LoadAdminSettings();
+    const QList<QMap<QString, std::shared_ptr<AnnexRows>>> supplies{AnnexRowsBySupplier(workingMonth, kElectricity),
+                                                                   AnnexRowsBySupplier(workingMonth, kGas)};
+    // One folder per name over both supplies, so that a supplier of gas and
+    // electricity gets both annexes in the same folder.
+    QStringList names;
+    for (const auto& bySupplier : supplies)
+        names << bySupplier.keys();
+    names.sort();
+    names.removeDuplicates();
+    QMap<QString, QString> folders;
+    for (const auto& [name, part] : SupplierFolders(names))
+        folders.insert(name, part);
+
+    QList<SupplierReportFile> files;
+    for (int k = 0; k < 2; ++k) {
+        const Supply& s = k == 0 ? kElectricity : kGas;
+        for (auto it = supplies[k].cbegin(); it != supplies[k].cend(); ++it) {
+            if (!onlySuppliers.isEmpty() && !onlySuppliers.contains(it.key()))
+                continue;
+            const QString target = QDir(folder).filePath(folders.value(it.key()) + "/" + s.annex + ".xls");
+            files << WriteAnnex(s, *it.value(), settings, workingMonth, target);
+        }
+        if (progress.step)
+            progress.step();
+    }
+    return files;
 }
 
 QList<SupplierReportFile> WriteEonReport(const QString& workingMonth, const QString& supplier, const QString& folder,

@@ -1,7 +1,7 @@
 // Shared set-up of the supplier report tests: a town hall with county code 04,
 // postal codes for two localities, applications of 03.2024 with electricity and
-// gas supplements from suppliers whose names hold "/" and an apostrophe, a
-// refused application, and applications of 01.2024 supplied by CEZ. Outputs
+// gas supplements from suppliers whose names hold "/" and an apostrophe or are
+// only dots, a refused application, and applications of 01.2024 supplied by CEZ. Outputs
 // are read back by xlrd (.xls) and by python's zipfile and XML parser (.xlsx).
 #pragma once
 
@@ -39,6 +39,9 @@ protected:
         AddApplication(4, "03.2024",
                        {{"TITULAR", q("ZETA ION")}, {"LOCALIT", q("IGHIU")}, {"NR_DISP", q("15")},
                         {"DATADISP", q("05.01.2024")}, {"FURNE", q("ENEL_SUD D_EST")}, {"SUMAE", "20"}});
+        // A gas supplier named only by dots.
+        AddApplication(7, "03.2024",
+                       {{"TITULAR", q("PUNCT")}, {"LOCALIT", q("IGHIU")}, {"FURNG", q("..")}, {"SUMAG", "5"}});
         // Refused, and approved without any supplement: listed nowhere.
         AddApplication(5, "03.2024",
                        {{"STATUT", q("RESPINS")}, {"TITULAR", q("RES PINS")}, {"LOCALIT", q("IGHIU")},

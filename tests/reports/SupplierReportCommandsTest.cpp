@@ -103,7 +103,7 @@ TEST_F(SupplierReportCommandsTest, AnnexesCommandEndsWithTheMessageAndTheFolder)
     EXPECT_EQ(testmode::messages().last().text, "\nRaportul a fost creat!");
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     EXPECT_EQ(QDir(testmode::shellCalls()[0].path), QDir(OutFolder() + "/LEMNE_FURNIZORI"));
-    EXPECT_EQ(Files(OutFolder()).size(), 4);
+    EXPECT_EQ(Files(OutFolder()).size(), 5);
 }
 
 TEST_F(SupplierReportCommandsTest, CezCommandRunsFromTheDialogToTheOpenedFolder)
@@ -138,7 +138,7 @@ TEST_F(SupplierReportCommandsTest, EonCommandCancelledInTheDialogWritesNothing)
     EXPECT_TRUE(Files(OutFolder()).isEmpty());
 
     WhenChoiceShown([](SupplierChoiceDialog& d) {
-        d.FurnE->setCurrentIndex(0);
+        d.FurnE->setCurrentIndex(d.FurnE->findText("E.ON GAZ"));
         d.ChooseButton->click();
     });
     testmode::answerChooser(OutFolder());

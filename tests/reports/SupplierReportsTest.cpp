@@ -45,6 +45,7 @@ const ExpectedCell kCells[] = {
     {"second holder", "ENEL_SUD D_EST/Anexa16.xls!B11", "ION MARIA ANA"},
     {"name cleaning to the same folder gets _2", "ENEL_SUD D_EST_2/Anexa16.xls!B10", "ZETA ION"},
     {"numbered from 1 in its own folder", "ENEL_SUD D_EST_2/Anexa16.xls!A10", "1"},
+    {"a name of dots does not name the parent folder", "_../Anexa15.xls!B10", "PUNCT"},
     // E-On (03.2024, "E.ON GAZ").
     {"header kept", "eon/Suplimente_Electrica.xlsx!AA1", "Luna Ajutor"},
     {"town hall", "eon/Suplimente_Electrica.xlsx!B2", "Comuna Ighiu"},
@@ -105,7 +106,7 @@ TEST_F(SupplierTest, LayoutsHoldTheRightHouseholdsInTheRightCells)
     const QList<SupplierReportFile> annexes = WriteSupplierAnnexes("03.2024", out);
     EXPECT_EQ(Summary(annexes, out),
               QStringList({"E.ON GAZ/Anexa16.xls 1 50", "ENEL_SUD D_EST/Anexa16.xls 2 100",
-                           "ENEL_SUD D_EST_2/Anexa16.xls 1 20", "E.ON GAZ/Anexa15.xls 1 100"}));
+                           "ENEL_SUD D_EST_2/Anexa16.xls 1 20", "_../Anexa15.xls 1 5", "E.ON GAZ/Anexa15.xls 1 100"}));
     EXPECT_EQ(Summary(WriteEonReport("03.2024", "E.ON GAZ", out + "/eon"), out),
               QStringList({"eon/Suplimente_Electrica.xlsx 1 50", "eon/Suplimente_Gaz.xlsx 1 100"}));
     EXPECT_EQ(Summary(WriteEonReport("03.2024", "ENEL/SUD D'EST", out + "/enel"), out),
@@ -118,7 +119,7 @@ TEST_F(SupplierTest, LayoutsHoldTheRightHouseholdsInTheRightCells)
         EXPECT_EQ(cells.value(QString::fromUtf8(e.cell)), QString::fromUtf8(e.value)) << e.why << ": " << e.cell;
     // Nothing but the workbooks: no side files left by the writing.
     for (auto it = cells.cbegin(); it != cells.cend(); ++it)
-        EXPECT_FALSE(it.key().endsWith("!other")) << it.value();
+        EXPECT_FALSE(it.key().endsWith("!other")) << it.value().toStdString();
     // A supplier without gas rows gets no gas annex.
     EXPECT_FALSE(cells.contains("ENEL_SUD D_EST/Anexa15.xls!sheets"));
 }
