@@ -31,13 +31,15 @@ protected:
         m_fresh = SpreadsheetOutput::FreshTempFile;
         m_month = std::make_unique<QLabel>("03.2024");
         BindWorkingMonthLabel(m_month.get());
-        m_main.show();
-        QApplication::setActiveWindow(&m_main);
+        m_mainWindow = std::make_unique<QWidget>();
+        m_mainWindow->show();
+        QApplication::setActiveWindow(m_mainWindow.get());
     }
     void TearDown() override
     {
         SpreadsheetOutput::FreshTempFile = m_fresh;
         BindWorkingMonthLabel(nullptr);
+        m_mainWindow.reset();
         testmode::disable();
         SupplierTest::TearDown();
     }
@@ -65,26 +67,29 @@ protected:
 
     std::function<QString(const QString&, const QString&)> m_fresh;
     std::unique_ptr<QLabel> m_month;
-    QWidget m_main;
+    std::unique_ptr<QWidget> m_mainWindow;
 };
 
 TEST_F(SupplierReportCommandsTest, WorkbookFailureMidRunLeavesOnlyCompleteFiles)
 {
     int opened = 0;
+    bool disabledWhileRunning = false;
     SpreadsheetOutput::FreshTempFile = [&](const QString& stem, const QString& ext) {
+        disabledWhileRunning = !m_mainWindow->isEnabled() && Contor().isVisible();
         if (++opened == 2)
             throw workbook::WorkbookError("Registrul nu poate fi scris (proba)");
         return m_dir.path() + "/Temp/" + stem + QString::number(opened) + ext;
     };
     testmode::answerChooser(OutFolder());
-    SupplierAnnexesCommand(&m_main);
+    SupplierAnnexesCommand(m_mainWindow.get());
 
     ASSERT_FALSE(testmode::messages().isEmpty());
     const testmode::Message& last = testmode::messages().last();
     EXPECT_EQ(last.kind, kKindError);
     EXPECT_TRUE(last.text.contains("Registrul nu poate fi scris (proba)")) << last.text.toStdString();
+    EXPECT_TRUE(disabledWhileRunning);
     EXPECT_FALSE(Contor().isVisible());
-    EXPECT_TRUE(m_main.isEnabled());
+    EXPECT_TRUE(m_mainWindow->isEnabled());
     EXPECT_TRUE(testmode::shellCalls().isEmpty());
     EXPECT_EQ(testmode::progressTexts(), QStringList({"Creez Raport Furnizori..."}));
     // The first supplier's annex is complete; the failing one left nothing.
@@ -95,7 +100,7 @@ TEST_F(SupplierReportCommandsTest, WorkbookFailureMidRunLeavesOnlyCompleteFiles)
 TEST_F(SupplierReportCommandsTest, AnnexesCommandEndsWithTheMessageAndTheFolder)
 {
     testmode::answerChooser(OutFolder());
-    SupplierAnnexesCommand(&m_main);
+    SupplierAnnexesCommand(m_mainWindow.get());
     ASSERT_EQ(testmode::choosers().size(), 1);
     EXPECT_EQ(testmode::choosers()[0].title, "Alegeti directorul unde punem Raportul");
     ASSERT_FALSE(testmode::messages().isEmpty());
@@ -115,7 +120,7 @@ TEST_F(SupplierReportCommandsTest, CezCommandRunsFromTheDialogToTheOpenedFolder)
         d.ChooseButton->click();
     });
     testmode::answerChooser(OutFolder());
-    CezReportCommand(&m_main);
+    CezReportCommand(m_mainWindow.get());
 
     EXPECT_EQ(ReadSetting("CONST", "SIRUTA"), "20297");
     ASSERT_EQ(testmode::choosers().size(), 1);
@@ -127,13 +132,13 @@ TEST_F(SupplierReportCommandsTest, CezCommandRunsFromTheDialogToTheOpenedFolder)
     EXPECT_EQ(Files(OutFolder()), QStringList({"CEZ_RAPORT_LEMNE_SE/S_EE_04_20297_01_2024.xls"}));
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     EXPECT_FALSE(Contor().isVisible());
-    EXPECT_TRUE(m_main.isEnabled());
+    EXPECT_TRUE(m_mainWindow->isEnabled());
 }
 
 TEST_F(SupplierReportCommandsTest, EonCommandCancelledInTheDialogWritesNothing)
 {
     WhenChoiceShown([](SupplierChoiceDialog& d) { d.reject(); });
-    EonReportCommand(&m_main);
+    EonReportCommand(m_mainWindow.get());
     EXPECT_TRUE(testmode::choosers().isEmpty());
     EXPECT_TRUE(Files(OutFolder()).isEmpty());
 
@@ -142,7 +147,7 @@ TEST_F(SupplierReportCommandsTest, EonCommandCancelledInTheDialogWritesNothing)
         d.ChooseButton->click();
     });
     testmode::answerChooser(OutFolder());
-    EonReportCommand(&m_main);
+    EonReportCommand(m_mainWindow.get());
     EXPECT_EQ(Files(OutFolder()), QStringList({"EON_RAPORT_LEMNE/Suplimente_Electrica.xlsx",
                                                "EON_RAPORT_LEMNE/Suplimente_Gaz.xlsx"}));
     ASSERT_FALSE(testmode::messages().isEmpty());
