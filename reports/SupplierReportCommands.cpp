@@ -78,6 +78,23 @@ QString MissingSupplies(const QList<SupplierReportFile>& files)
     return note;
 }
 
+struct SupplierChoice {
+    QString supplier;  // empty when cancelled
+    QString siruta;
+};
+
+// The choice dialog, modal; a failure reading its data is shown as an error.
+SupplierChoice ChooseSupplier(SupplierChoiceDialog::Variant variant, const QString& month, QWidget* parent)
+{
+    SupplierChoice choice;
+    RunCommand([&] {
+        SupplierChoiceDialog dialog(variant, month, parent);
+        if (dialog.Open())
+            choice = {dialog.supplier(), dialog.siruta()};
+    });
+    return choice;
+}
+
 } // namespace
 
 void SupplierAnnexesCommand(QWidget* parent)
@@ -97,18 +114,13 @@ void EonReportCommand(QWidget* parent)
     if (!SettingsComplete())
         return;
     const QString month = WorkingMonthText();
-    QString supplier;
-    if (!RunCommand([&] {
-            SupplierChoiceDialog dialog(SupplierChoiceDialog::Variant::Eon, month, parent);
-            if (dialog.Open())
-                supplier = dialog.supplier();
-        })
-        || supplier.isEmpty())
+    const SupplierChoice choice = ChooseSupplier(SupplierChoiceDialog::Variant::Eon, month, parent);
+    if (choice.supplier.isEmpty())
         return;
     RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul E-On"), QStringLiteral("EON_RAPORT_LEMNE"),
               QStringLiteral("Raport E-ON"), QStringLiteral("Raport E-On Gaz"),
               [&](const QString& folder, const SupplierProgress& progress) {
-                  WriteEonReport(month, supplier, folder, progress);
+                  WriteEonReport(month, choice.supplier, folder, progress);
                   return QString();
               });
 }
@@ -118,20 +130,13 @@ void CezReportCommand(QWidget* parent)
     if (!SettingsComplete())
         return;
     const QString month = WorkingMonthText();
-    QString supplier, siruta;
-    if (!RunCommand([&] {
-            SupplierChoiceDialog dialog(SupplierChoiceDialog::Variant::Cez, month, parent);
-            if (dialog.Open()) {
-                supplier = dialog.supplier();
-                siruta = dialog.siruta();
-            }
-        })
-        || supplier.isEmpty())
+    const SupplierChoice choice = ChooseSupplier(SupplierChoiceDialog::Variant::Cez, month, parent);
+    if (choice.supplier.isEmpty())
         return;
     RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul CEZ"), QStringLiteral("CEZ_RAPORT_LEMNE_SE"),
               QStringLiteral("Raport CEZ"), QStringLiteral("Raport CEZ"),
               [&](const QString& folder, const SupplierProgress& progress) {
-                  WriteCezReport(month, supplier, siruta, folder, progress);
+                  WriteCezReport(month, choice.supplier, choice.siruta, folder, progress);
                   return QString();
               });
 }

@@ -11,6 +11,7 @@
 #include "reports/ExportError.h"
 #include "reports/ExportText.h"
 #include "reports/FileNameText.h"
+#include "reports/MemoryRecords.h"
 
 #include <QDir>
 #include <QFile>
@@ -210,50 +211,35 @@ void WriteCezRow(SpreadsheetOutput& out, int r, const engine::ResultSet& rs, con
     SetText(out, row, 17, fiscalCode);
 }
 
-// The rows of one supplier's annex, held in memory: the text columns, then the
-// number columns of the "#" markers.
-class AnnexRows : public workbook::RecordSource {
+// The rows of one supplier's annex, held in memory as texts; the number
+// columns are read back as numbers.
+class AnnexRows : public MemoryRecords {
 public:
-    AnnexRows(const QStringList& texts, const QStringList& numbers) : m_texts(texts), m_numbers(numbers) {}
-    void append(const QStringList& texts, const QList<double>& numbers) { m_rows.append({texts, numbers}); }
-    double sum(const QString& column) const
+    AnnexRows(const QStringList& texts, const QStringList& numbers) : MemoryRecords(texts + numbers), m_numbers(numbers) {}
+    void append(const QStringList& texts, const QList<double>& numbers)
+    {
+        QStringList row = texts;
+        for (double n : numbers)
+            row << GeneralNumber(n);
+        MemoryRecords::append(row);
+    }
+    double sum(const QString& column)
     {
         double total = 0;
-        for (const Row& r : m_rows)
-            total += r.numbers.value(m_numbers.indexOf(column));
+        for (first(); !eof(); next())
+            total += number(column).value_or(0);
         return total;
     }
-
-    int recordCount() override { return int(m_rows.size()); }
-    int position() override { return m_at; }
-    void restore(int position) override { m_at = position; }
-    void first() override { m_at = 0; }
-    void next() override { ++m_at; }
-    bool eof() override { return m_at >= m_rows.size(); }
-    QStringList columnNames() override { return m_texts + m_numbers; }
-    bool isTextColumn(const QString& column) override { return m_texts.contains(column, Qt::CaseInsensitive); }
-    QString text(const QString& column) override
-    {
-        const qsizetype t = m_texts.indexOf(column.toUpper());
-        return t >= 0 ? m_rows[m_at].texts.value(t) : workbook::generalNumber(number(column).value_or(0));
-    }
+    bool isTextColumn(const QString& column) override { return !m_numbers.contains(column, Qt::CaseInsensitive); }
     std::optional<double> number(const QString& column) override
     {
-        const qsizetype n = m_numbers.indexOf(column.toUpper());
-        if (n < 0)
-            return std::nullopt;
-        return m_rows[m_at].numbers.value(n);
+        bool ok = false;
+        const double value = text(column).toDouble(&ok);
+        return ok ? std::optional<double>(value) : std::nullopt;
     }
 
 private:
-    struct Row {
-        QStringList texts;
-        QList<double> numbers;
-    };
-    QStringList m_texts;
     QStringList m_numbers;
-    QList<Row> m_rows;
-    int m_at = 0;
 };
 
 // The month's rows with this supplement, each supplier's in holder order, the

@@ -109,6 +109,16 @@ TEST_F(SupplierReportCommandsTest, AnnexesCommandEndsWithTheMessageAndTheFolder)
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     EXPECT_EQ(QDir(testmode::shellCalls()[0].path), QDir(OutFolder() + "/LEMNE_FURNIZORI"));
     EXPECT_EQ(Files(OutFolder()).size(), 5);
+
+    // A month without gas supplements: no gas annex, and the message says so.
+    testmode::clear();
+    m_month->setText("01.2024");
+    testmode::answerChooser(OutFolder() + "/ianuarie");
+    SupplierAnnexesCommand(m_mainWindow.get());
+    ASSERT_FALSE(testmode::messages().isEmpty());
+    EXPECT_EQ(testmode::messages().last().text,
+              "\nRaportul a fost creat!\nNu exista suplimente pentru gaze naturale (fara Anexa 15).");
+    EXPECT_EQ(Files(OutFolder() + "/ianuarie"), QStringList({"LEMNE_FURNIZORI/CEZ VANZARE/Anexa16.xls"}));
 }
 
 TEST_F(SupplierReportCommandsTest, CezCommandRunsFromTheDialogToTheOpenedFolder)
