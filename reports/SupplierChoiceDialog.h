@@ -27,6 +27,7 @@ public:
 
     QString supplier() const;
     QString siruta() const;
+    // The localities of the grid with their codes (trimmed, at most 10 characters).
     QList<QPair<QString, QString>> postalCodes() const;
     // The "&Am ales" command: checks, stores the codes, closes as confirmed.
     void choose();

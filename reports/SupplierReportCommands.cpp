@@ -81,6 +81,7 @@ QString MissingSupplies(const QList<SupplierReportFile>& files)
 struct SupplierChoice {
     QString supplier;  // empty when cancelled
     QString siruta;
+    QList<PostalCode> postalCodes;
 };
 
 // The choice dialog, modal; a failure reading its data is shown as an error.
@@ -90,7 +91,7 @@ SupplierChoice ChooseSupplier(SupplierChoiceDialog::Variant variant, const QStri
     RunCommand([&] {
         SupplierChoiceDialog dialog(variant, month, parent);
         if (dialog.Open())
-            choice = {dialog.supplier(), dialog.siruta()};
+            choice = {dialog.supplier(), dialog.siruta(), dialog.postalCodes()};
     });
     return choice;
 }
@@ -120,7 +121,7 @@ void EonReportCommand(QWidget* parent)
     RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul E-On"), QStringLiteral("EON_RAPORT_LEMNE"),
               QStringLiteral("Raport E-ON"), QStringLiteral("Raport E-On Gaz"),
               [&](const QString& folder, const SupplierProgress& progress) {
-                  WriteEonReport(month, choice.supplier, folder, progress);
+                  WriteEonReport(month, choice.supplier, choice.postalCodes, folder, progress);
                   return QString();
               });
 }

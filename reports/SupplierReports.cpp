@@ -30,6 +30,13 @@ using workbook::CellValue;
 const QString kActive = QStringLiteral("(STATUT=\"APROBAT\" OR STATUT=\"MODIFICAT\")");
 const QString kPostalSection = QStringLiteral("CODURIP");
 
+// A text that can stand before the "=" of a settings line.
+bool IsSettingsKey(const QString& name)
+{
+    return !name.contains(QLatin1Char('=')) && !name.startsWith(QLatin1Char('[')) && !name.startsWith(QLatin1Char(';'))
+           && !name.contains(QLatin1Char('\r')) && !name.contains(QLatin1Char('\n'));
+}
+
 // The columns of one kind of supplement.
 struct Supply {
     QString supplier;  // FURNE / FURNG
@@ -362,12 +369,13 @@ QList<SupplierReportFile> WriteSupplierAnnexes(const QString& workingMonth, cons
     return files;
 }
 
-QList<SupplierReportFile> WriteEonReport(const QString& workingMonth, const QString& supplier, const QString& folder,
+QList<SupplierReportFile> WriteEonReport(const QString& workingMonth, const QString& supplier,
+                                         const QList<PostalCode>& postalCodes, const QString& folder,
                                          const SupplierProgress& progress)
 {
     const AdminSettings settings = LoadAdminSettings();
     EonFixed fixed{settings.primaria, settings.judet, workingMonth.mid(3, 4) + workingMonth.left(2), {}};
-    for (const auto& [locality, code] : PostalCodes(workingMonth))
+    for (const auto& [locality, code] : postalCodes)
         fixed.postalCodes.insert(locality, code);
     const QDir out(folder);
     return {WriteEonFile(workingMonth, supplier, kElectricity, fixed, out.filePath("Suplimente_Electrica.xlsx"),
@@ -423,20 +431,21 @@ QStringList SupplierNames(const QList<SupplierNameSource>& sources)
     return names;
 }
 
-QList<QPair<QString, QString>> PostalCodes(const QString& workingMonth)
+QList<PostalCode> PostalCodes(const QString& workingMonth)
 {
-    QList<QPair<QString, QString>> codes;
+    QList<PostalCode> codes;
     const QStringList localities = DistinctValues(quotedTable("Cereri.dbf"), QStringLiteral("LOCALIT"),
                                                   "LUNACRT=" + QString::number(MonthToSerial(workingMonth)));
     for (const QString& locality : localities)
-        codes.append({locality, ReadSetting(kPostalSection, locality).trimmed()});
+        codes.append({locality, IsSettingsKey(locality) ? ReadSetting(kPostalSection, locality).trimmed() : QString()});
     return codes;
 }
 
-void StorePostalCodes(const QList<QPair<QString, QString>>& codes)
+void StorePostalCodes(const QList<PostalCode>& codes)
 {
     for (const auto& [locality, code] : codes)
-        WriteSetting(kPostalSection, locality, code.trimmed());
+        if (IsSettingsKey(locality))
+            WriteSetting(kPostalSection, locality, code.trimmed());
 }
 
 QString StoredSiruta()

@@ -42,9 +42,13 @@ QList<SupplierReportFile> WriteSupplierAnnexes(const QString& workingMonth, cons
                                                const QStringList& onlySuppliers = {},
                                                const SupplierProgress& progress = {});
 
+// A locality and its postal code.
+using PostalCode = QPair<QString, QString>;
+
 // "Format E-On Gaz Tg.Mures" for the supplier name chosen (electricity rows by
-// FURNE, gas rows by FURNG); postal codes from settings section CODURIP.
-QList<SupplierReportFile> WriteEonReport(const QString& workingMonth, const QString& supplier, const QString& folder,
+// FURNE, gas rows by FURNG), with the postal codes of the localities.
+QList<SupplierReportFile> WriteEonReport(const QString& workingMonth, const QString& supplier,
+                                         const QList<PostalCode>& postalCodes, const QString& folder,
                                          const SupplierProgress& progress = {});
 
 // "Format CEZ - Supliment Electrica" for the supplier name and SIRUTA code.
@@ -70,8 +74,11 @@ QStringList SupplierNames(const QList<SupplierNameSource>& sources);
 
 // The distinct localities of the working month's applications (any status)
 // with their postal codes from section CODURIP (empty when none is stored).
-QList<QPair<QString, QString>> PostalCodes(const QString& workingMonth);
-void StorePostalCodes(const QList<QPair<QString, QString>>& codes);
+// A locality name that cannot be a key of the settings file (it holds "=" or
+// begins with "[" or ";") has its code neither read nor stored, so that it
+// cannot break the file; such a code is asked for at every run.
+QList<PostalCode> PostalCodes(const QString& workingMonth);
+void StorePostalCodes(const QList<PostalCode>& codes);
 
 // The SIRUTA code of section CONST, and the refusal of a code: nullopt-like
 // empty text when it is accepted, else the message ("Nu ati scris SIRUTA!").

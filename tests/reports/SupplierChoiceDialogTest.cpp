@@ -7,6 +7,7 @@
 #include "app/ProblemHint.h"
 #include "app/TestMode.h"
 #include "reports/SupplierChoiceDialog.h"
+#include "reports/SupplierReports.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -163,4 +164,31 @@ TEST_F(SupplierChoiceDialogTest, EnterMovesToTheNextControlAndEscapeCancels)
     Press(&dialog, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(SupplierChoiceDialogTest, LocalityThatCannotBeASettingsKeyLeavesTheSettingsIntact)
+{
+    AddApplication(30, "06.2024",
+                   {{"TITULAR", "\"NOU ION\""}, {"LOCALIT", "\"[SAT] NOU\""}, {"FURNE", "\"E.ON GAZ\""}, {"SUMAE", "10"}});
+    AddApplication(31, "06.2024", {{"TITULAR", "\"VECHI ION\""}, {"LOCALIT", "\"IGHIU\""}});
+    SupplierChoiceDialog dialog(SupplierChoiceDialog::Variant::Eon, "06.2024");
+    dialog.load();
+    ASSERT_EQ(dialog.Grid->rowCount(), 2);
+    EXPECT_EQ(dialog.Grid->item(1, 0)->text(), "[SAT] NOU");
+    EXPECT_EQ(dialog.Grid->item(1, 1)->text(), "");
+    dialog.Grid->item(1, 1)->setText("517000");
+    dialog.FurnE->setCurrentIndex(dialog.FurnE->findText("E.ON GAZ"));
+    dialog.ChooseButton->click();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+
+    // The settings file keeps its sections: no line begins with the locality.
+    QFile settings(m_dir.path() + "/Data/Hestavo.set");
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(settings.readAll().contains("\n[SAT] NOU"));
+    EXPECT_EQ(ReadSetting("SETARI", "JUDET"), "BACAU");
+    EXPECT_EQ(ReadSetting("CODURIP", "IGHIU"), "517360");
+
+    // The report uses the code typed in the dialog.
+    hestavo::WriteEonReport("06.2024", dialog.supplier(), dialog.postalCodes(), OutFolder());
+    EXPECT_EQ(Cells(OutFolder()).value("Suplimente_Electrica.xlsx!O2"), "517000");
 }

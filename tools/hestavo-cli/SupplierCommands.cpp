@@ -73,11 +73,12 @@ QString OfferedSupplier(const SupplierOptions& o, const QList<SupplierNameSource
 QList<SupplierReportFile> RunEon(const QString& month, const SupplierOptions& o)
 {
     const QString supplier = OfferedSupplier(o, EonSupplierSources(month));
-    for (const auto& [locality, code] : PostalCodes(month))
+    const QList<PostalCode> codes = PostalCodes(month);
+    for (const auto& [locality, code] : codes)
         if (code.isEmpty())
             throw CliFailure("Nu ati scris Codul postal pentru localitatea " + locality
                              + "! (sectiunea CODURIP a setarilor)");
-    return WriteEonReport(month, supplier, OutputFolder(o.out));
+    return WriteEonReport(month, supplier, codes, OutputFolder(o.out));
 }
 
 QList<SupplierReportFile> RunCez(const QString& month, const SupplierOptions& o)
