@@ -41,14 +41,23 @@ private:
     SupplierProgress m_progress;
 };
 
+// What a report command shows: the folder chooser's prompt, the subfolder it
+// prepares, the heading of its questions and the heading of the closing message.
+struct ReportTexts {
+    QString prompt;
+    QString subfolder;
+    QString heading;
+    QString closingHeading;
+};
+
 // Runs the report into the folder the user prepares; on success says so and
 // opens the folder. A refusal is shown with its own heading, any other
 // failure in the error dialog, after the progress window is gone.
-void RunReport(QWidget* parent, const QString& prompt, const QString& subfolder, const QString& heading,
-               const QString& closingHeading, const std::function<QString(const QString&, const SupplierProgress&)>& report)
+void RunReport(QWidget* parent, const ReportTexts& texts,
+               const std::function<QString(const QString&, const SupplierProgress&)>& report)
 {
     RunCommand([&] {
-        const QString folder = ChooseOutputFolder(parent, prompt, subfolder, heading);
+        const QString folder = ChooseOutputFolder(parent, texts.prompt, texts.subfolder, texts.heading);
         if (folder.isEmpty())
             return;
         QString note;
@@ -59,7 +68,7 @@ void RunReport(QWidget* parent, const QString& prompt, const QString& subfolder,
             MessageDialog::Mesaj(e.heading(), e.message(), kButtonOK, kKindError);
             return;
         }
-        MessageDialog::Mesaj(closingHeading, "\nRaportul a fost creat!" + note, kButtonOK, kKindInformation);
+        MessageDialog::Mesaj(texts.closingHeading, "\nRaportul a fost creat!" + note, kButtonOK, kKindInformation);
         ShellOpen(folder);
     });
 }
@@ -96,6 +105,23 @@ SupplierChoice ChooseSupplier(SupplierChoiceDialog::Variant variant, const QStri
     return choice;
 }
 
+// The settings check, the choice dialog, then the report written for the choice.
+void ChosenSupplierReport(QWidget* parent, SupplierChoiceDialog::Variant variant, const ReportTexts& texts,
+                          const std::function<void(const QString& month, const SupplierChoice& choice,
+                                                   const QString& folder, const SupplierProgress& progress)>& write)
+{
+    if (!SettingsComplete())
+        return;
+    const QString month = WorkingMonthText();
+    const SupplierChoice choice = ChooseSupplier(variant, month, parent);
+    if (choice.supplier.isEmpty())
+        return;
+    RunReport(parent, texts, [&](const QString& folder, const SupplierProgress& progress) {
+        write(month, choice, folder, progress);
+        return QString();
+    });
+}
+
 } // namespace
 
 void SupplierAnnexesCommand(QWidget* parent)
@@ -103,8 +129,9 @@ void SupplierAnnexesCommand(QWidget* parent)
     if (!SettingsComplete())
         return;
     const QString month = WorkingMonthText();
-    RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul"), QStringLiteral("LEMNE_FURNIZORI"),
-              QStringLiteral("Raport Furnizori"), QStringLiteral("Raport Furnizori"),
+    RunReport(parent,
+              {QStringLiteral("Alegeti directorul unde punem Raportul"), QStringLiteral("LEMNE_FURNIZORI"),
+               QStringLiteral("Raport Furnizori"), QStringLiteral("Raport Furnizori")},
               [&month](const QString& folder, const SupplierProgress& progress) {
                   return MissingSupplies(WriteSupplierAnnexes(month, folder, {}, progress));
               });
@@ -112,34 +139,24 @@ void SupplierAnnexesCommand(QWidget* parent)
 
 void EonReportCommand(QWidget* parent)
 {
-    if (!SettingsComplete())
-        return;
-    const QString month = WorkingMonthText();
-    const SupplierChoice choice = ChooseSupplier(SupplierChoiceDialog::Variant::Eon, month, parent);
-    if (choice.supplier.isEmpty())
-        return;
-    RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul E-On"), QStringLiteral("EON_RAPORT_LEMNE"),
-              QStringLiteral("Raport E-ON"), QStringLiteral("Raport E-On Gaz"),
-              [&](const QString& folder, const SupplierProgress& progress) {
-                  WriteEonReport(month, choice.supplier, choice.postalCodes, folder, progress);
-                  return QString();
-              });
+    ChosenSupplierReport(parent, SupplierChoiceDialog::Variant::Eon,
+                         {QStringLiteral("Alegeti directorul unde punem Raportul E-On"), QStringLiteral("EON_RAPORT_LEMNE"),
+                          QStringLiteral("Raport E-ON"), QStringLiteral("Raport E-On Gaz")},
+                         [](const QString& month, const SupplierChoice& choice, const QString& folder,
+                            const SupplierProgress& progress) {
+                             WriteEonReport(month, choice.supplier, choice.postalCodes, folder, progress);
+                         });
 }
 
 void CezReportCommand(QWidget* parent)
 {
-    if (!SettingsComplete())
-        return;
-    const QString month = WorkingMonthText();
-    const SupplierChoice choice = ChooseSupplier(SupplierChoiceDialog::Variant::Cez, month, parent);
-    if (choice.supplier.isEmpty())
-        return;
-    RunReport(parent, QStringLiteral("Alegeti directorul unde punem Raportul CEZ"), QStringLiteral("CEZ_RAPORT_LEMNE_SE"),
-              QStringLiteral("Raport CEZ"), QStringLiteral("Raport CEZ"),
-              [&](const QString& folder, const SupplierProgress& progress) {
-                  WriteCezReport(month, choice.supplier, choice.siruta, folder, progress);
-                  return QString();
-              });
+    ChosenSupplierReport(parent, SupplierChoiceDialog::Variant::Cez,
+                         {QStringLiteral("Alegeti directorul unde punem Raportul CEZ"),
+                          QStringLiteral("CEZ_RAPORT_LEMNE_SE"), QStringLiteral("Raport CEZ"), QStringLiteral("Raport CEZ")},
+                         [](const QString& month, const SupplierChoice& choice, const QString& folder,
+                            const SupplierProgress& progress) {
+                             WriteCezReport(month, choice.supplier, choice.siruta, folder, progress);
+                         });
 }
 
 } // namespace hestavo
