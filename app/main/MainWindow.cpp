@@ -18,6 +18,7 @@
 #include "reports/AjpisReportCommand.h"
 #include "reports/AnnexAdderDialog.h"
 #include "reports/ExportMenuCommands.h"
+#include "reports/SupplierReportCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -238,9 +239,12 @@ void MainWindow::buildMenus()
     connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
             [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
-    suppliers->addAction(QStringLiteral("Format AJPIS"));
-    suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures"));
-    suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica"));
+    connect(suppliers->addAction(QStringLiteral("Format AJPIS")), &QAction::triggered, this,
+            [this] { hestavo::SupplierAnnexesCommand(this); });
+    connect(suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures")), &QAction::triggered, this,
+            [this] { hestavo::EonReportCommand(this); });
+    connect(suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica")), &QAction::triggered, this,
+            [this] { hestavo::CezReportCommand(this); });
     QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
     connect(treasury, &QAction::triggered, this, [this] {
         if (!SettingsComplete())
