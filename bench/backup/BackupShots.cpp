@@ -83,7 +83,6 @@ int main(int argc, char** argv)
     Shoot(window, "backup-window");
     paths().openedArchive = archive;
     BackupWindow opened;
-    opened.RestoreButton->setEnabled(false); // as Open() does for an opened archive
     Shoot(opened, "backup-window-opened-archive");
     paths().openedArchive.clear();
 
