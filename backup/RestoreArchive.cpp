@@ -191,6 +191,8 @@ RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, con
     if (const QString busy = TableInUseMessage(dataFolder); !busy.isEmpty())
         return failed(busy);
 
+    if (!QFileInfo(file).isFile())
+        return failed(QStringLiteral("Nu pot deschide arhiva %1!").arg(native(file)));
     // The archive is unpacked straight into the staging folder, on the data
     // folder's disk, so that the swap is two renames.
     const QString staging = stagingFolder(dataFolder);
