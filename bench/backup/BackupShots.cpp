@@ -7,6 +7,7 @@
 #include "app/TestMode.h"
 #include "backup/Archive.h"
 #include "backup/BackupWindow.h"
+#include "bench/backup/DemoDataFolder.h"
 #include "data/Db.h"
 #include "data/Paths.h"
 #include "tools/demo-db/DemoDatabase.h"
@@ -60,15 +61,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     // Folders as long as an office computer's.
     const QString root = dir.path() + "/Primaria Comunei Sangeorgiu de Padure/Ajutoare incalzire Hestavo";
-    for (const char* sub : {"Data", "Temp", "Sys", "Eng", "Salvari automate", "Other"})
-        QDir(root).mkpath(QString::fromLatin1(sub));
-    AppPaths& p = paths();
-    p.programFolder = p.exeFolder = root;
-    p.dataFolder = p.localDataFolder = root + "/Data";
-    p.tempFolder = root + "/Temp";
-    p.systemFolder = root + "/Sys";
-    p.enginePrivateFolder = root + "/Eng";
-    p.autoSaveFolder = root + "/Salvari automate";
+    benchdata::UseProgramFolder(root, {"Salvari automate", "Other"});
+    paths().autoSaveFolder = root + "/Salvari automate";
     demodb::generate({(root + "/Data").toStdString(), 3, 200, 1});
     demodb::generate({(root + "/Other").toStdString(), 4, 300, 1});
     const QString archive = root + "/Salvare din 01.12.2024.L21";

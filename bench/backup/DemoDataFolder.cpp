@@ -1,5 +1,6 @@
 #include "bench/backup/DemoDataFolder.h"
 
+#include "data/Paths.h"
 #include "tools/demo-db/DemoDatabase.h"
 
 #include <QDir>
@@ -10,6 +11,19 @@
 #include <iterator>
 
 namespace benchdata {
+
+void UseProgramFolder(const QString& root, const QStringList& extraFolders)
+{
+    for (const QString& sub : QStringList{"Data", "Temp", "Sys", "Eng"} + extraFolders)
+        QDir(root).mkpath(sub);
+    AppPaths& p = paths();
+    p = AppPaths();
+    p.programFolder = p.exeFolder = root;
+    p.dataFolder = p.localDataFolder = root + "/Data";
+    p.tempFolder = root + "/Temp";
+    p.systemFolder = root + "/Sys";
+    p.enginePrivateFolder = root + "/Eng";
+}
 
 QByteArray RtfDocument(int targetBytes, quint32 seed)
 {

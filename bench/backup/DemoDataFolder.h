@@ -1,11 +1,17 @@
-// The data folders the backup benchmarks work on: word-processor documents
-// of a given size, and the demo database with its per-application documents.
+// The folders the backup benchmarks work on: a program folder of their own,
+// word-processor documents of a given size, and the demo database with its
+// per-application documents.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace benchdata {
+
+// Makes root a program folder of its own: "Data", "Temp", "Sys", "Eng" and
+// the extra sub-folders are created below it, and paths() point at them.
+void UseProgramFolder(const QString& root, const QStringList& extraFolders = {});
 
 // A decision or application form as a word processor writes it: font and
 // style tables, formatted paragraphs of Romanian text with escaped letters,

@@ -60,14 +60,7 @@ struct Setup {
     Setup()
     {
         const QString root = dir.path();
-        for (const char* sub : {"Data", "Temp", "Eng", "Salvari", "Demo", "Vmg"})
-            QDir(root).mkpath(QString::fromLatin1(sub));
-        AppPaths& p = paths();
-        p.programFolder = p.exeFolder = root;
-        p.dataFolder = p.localDataFolder = root + "/Data";
-        p.tempFolder = root + "/Temp";
-        p.systemFolder = root;
-        p.enginePrivateFolder = root + "/Eng";
+        benchdata::UseProgramFolder(root, {"Salvari", "Demo", "Vmg"});
         benchdata::MakeDemoDataFolder(root + "/Demo");
         archive = root + "/Demo.L21";
         backup::WriteArchive(root + "/Demo", archive);
