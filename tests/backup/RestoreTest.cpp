@@ -89,6 +89,16 @@ TEST_F(RestoreTest, ReferenceArchiveReplacesTheDataAndTheOldDataAreKept)
     // No staging folder or journal is left.
     EXPECT_FALSE(QFileInfo::exists(Data() + ".new"));
     EXPECT_FALSE(QFileInfo::exists(Data() + ".restore.jrn"));
+
+    // The safety archive restored in turn brings the previous data back.
+    std::map<QString, QByteArray> previousRows;
+    for (const char* table : {"Cereri.dbf", "Oameni.dbf"})
+        previousRows[table] = ReaderRows(r.safetyFolder + "/" + table);
+    const RestoreResult back = RestoreArchive(r.safetyArchive, Data(), Saves());
+    ASSERT_TRUE(back.restored) << back.error.toStdString();
+    for (const auto& [table, rows] : previousRows)
+        EXPECT_EQ(ReaderRows(Data() + "/" + table), rows) << table.toStdString();
+    EXPECT_EQ(QDir(Saves()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(RestoreTest, WithoutAWritableAutomaticSaveFolderTheSafetyArchiveGoesBesideTheData)
@@ -219,7 +229,7 @@ TEST_F(RestoreTest, KilledRestoresLeaveTheOldOrTheNewFilesNeverAMixture)
     resetData();
     const int start = timedRun(Root() + "/lipsa.L21", 1);
     const int whole = timedRun(m_archive, 0);
-    const int from = start * 3 / 4;
+    const int from = std::min(start, whole) / 2; // the two runs vary on a busy machine
     const int span = std::max(whole - from, 1) + 1;
     int oldSeen = 0, newSeen = 0;
     for (int run = 0; run < 20; ++run) {
