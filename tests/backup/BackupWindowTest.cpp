@@ -150,7 +150,7 @@ TEST_F(BackupWindowTest, ScreenshotOfTheWindow)
     QCoreApplication::processEvents();
     const QString shots = "/work/coord/shots/backup";
     if (QDir(shots).exists()) {
-        EXPECT_TRUE(window.grab().save(shots + "/backup-window.png"));
+        EXPECT_TRUE(window.grab().save(shots + "/test-backup-window.png"));
     }
     EXPECT_EQ(window.windowTitle(), "Copie - inlocuieste baza de date");
 }
@@ -170,7 +170,7 @@ TEST_F(BackupWindowTest, ScreenshotOfTheRestoreReport)
     QCoreApplication::processEvents();
     const QString shots = "/work/coord/shots/backup";
     if (QDir(shots).exists()) {
-        EXPECT_TRUE(dialog.grab().save(shots + "/backup-restore-report.png"));
+        EXPECT_TRUE(dialog.grab().save(shots + "/test-backup-restore-report.png"));
     }
     EXPECT_EQ(m.kind, kKindInformation);
 }
