@@ -25,6 +25,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 
 namespace {
 
@@ -112,17 +113,16 @@ void BM_Gzip9(benchmark::State& state)
     state.counters["input_bytes"] = double(c.bytes);
 }
 
-void BM_WriteArchive(benchmark::State& state)
+// Runs work once per iteration and reports its best wall time with the CPU
+// time of that run (every thread of the process), the cores used and the
+// speedup over gzip -9 of the corpus.
+void timeAgainstGzip(benchmark::State& state, const Corpus& c, const std::function<void()>& work)
 {
-    Corpora& all = corpora();
-    const Corpus& c = all.corpus[state.range(0)];
-    state.SetLabel(corpusName(int(state.range(0))));
-    const QString archive = all.dir.filePath(QStringLiteral("copie.L21"));
     double best = 0, bestCpu = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const std::clock_t cpuStart = std::clock(); // all threads of the process
-        backup::WriteArchive(c.folder, archive, {}, int(state.range(1)));
+        const std::clock_t cpuStart = std::clock();
+        work();
         const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(seconds);
@@ -131,16 +131,25 @@ void BM_WriteArchive(benchmark::State& state)
             bestCpu = cpu;
         }
     }
-    const qint64 size = QFileInfo(archive).size();
     state.SetBytesProcessed(state.iterations() * c.bytes);
     state.counters["wall_s"] = best;
     state.counters["cpu_s"] = bestCpu;
     state.counters["cores_used"] = bestCpu / best;
-    state.counters["output_bytes"] = double(size);
-    if (c.gzipSeconds > 0) {
+    if (c.gzipSeconds > 0)
         state.counters["speedup_vs_gzip9"] = c.gzipSeconds / best;
+}
+
+void BM_WriteArchive(benchmark::State& state)
+{
+    Corpora& all = corpora();
+    const Corpus& c = all.corpus[state.range(0)];
+    state.SetLabel(corpusName(int(state.range(0))));
+    const QString archive = all.dir.filePath(QStringLiteral("copie.L21"));
+    timeAgainstGzip(state, c, [&] { backup::WriteArchive(c.folder, archive, {}, int(state.range(1))); });
+    const qint64 size = QFileInfo(archive).size();
+    state.counters["output_bytes"] = double(size);
+    if (c.gzipBytes > 0)
         state.counters["size_vs_gzip9"] = double(size) / double(c.gzipBytes);
-    }
 }
 
 // The whole save of the demo database as the save on demand and on exit do
@@ -151,26 +160,11 @@ void BM_SaveDemoDatabase(benchmark::State& state)
     const Corpus& c = all.corpus[kDemo];
     state.SetLabel(corpusName(kDemo));
     const QString archive = all.dir.filePath(QStringLiteral("salvare.L21"));
-    double best = 0, bestCpu = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const std::clock_t cpuStart = std::clock();
+    timeAgainstGzip(state, c, [&] {
         QString error;
         if (!backup::SaveDataToArchive(c.folder, archive, &error))
             state.SkipWithError(error.toStdString().c_str());
-        const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        if (best == 0 || seconds < best) {
-            best = seconds;
-            bestCpu = cpu;
-        }
-    }
-    state.counters["wall_s"] = best;
-    state.counters["cpu_s"] = bestCpu;
-    state.counters["cores_used"] = bestCpu / best;
-    if (c.gzipSeconds > 0)
-        state.counters["speedup_vs_gzip9"] = c.gzipSeconds / best;
+    });
 }
 
 void BM_UnpackArchive(benchmark::State& state)
