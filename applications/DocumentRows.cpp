@@ -26,8 +26,8 @@ QString Salutation(const QString& cnp)
     return cnp.startsWith('1') || cnp.startsWith('5') ? QStringLiteral("domnului") : QStringLiteral("doamnei");
 }
 
-void WritePages(const QString& templateFile, const QString& output, const std::vector<PageTags>& pages,
-                const QString& title)
+void BeginFromTemplate(documents::RtfTemplate& rtf, const QString& templateFile, const QString& output,
+                       const QString& title)
 {
     const EditableTemplate* entry = FindEditableTemplate(templateFile);
     const QString model = entry ? EditableTemplatePath(*entry) : templateFile;
@@ -35,11 +35,17 @@ void WritePages(const QString& templateFile, const QString& output, const std::v
         throw DocumentRefusal(title, "Nu exista modelul " + model + "!");
     if (TemplateIsOpen(output))
         throw DocumentRefusal(title, QStringLiteral("Nu pot scrie pe harddisk!"));
-    documents::RtfTemplate rtf;
     rtf.setRTFSursa(model);
     rtf.setRTFDest(output);
     if (!rtf.BeginDocument())
         throw DocumentRefusal(title, QStringLiteral("Nu pot scrie pe harddisk!"));
+}
+
+void WritePages(const QString& templateFile, const QString& output, const std::vector<PageTags>& pages,
+                const QString& title)
+{
+    documents::RtfTemplate rtf;
+    BeginFromTemplate(rtf, templateFile, output, title);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         rtf.ClearTags();
         for (const auto& [tag, value] : pages[i])

@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace engine { class ResultSet; }
+namespace documents { class RtfTemplate; }
 
 namespace hestavo {
 
@@ -22,6 +23,13 @@ QString RowDate(const engine::ResultSet& rs, const char* column);
 QString RowWhole(const engine::ResultSet& rs, const char* column);
 // "domnului" when the CNP starts with "1" or "5" (men), otherwise "doamnei".
 QString Salutation(const QString& cnp);
+
+// Points `rtf` at the data folder's template `templateFile` and `output`, and
+// writes the document's header. Throws DocumentRefusal titled `title`, writing
+// nothing, when the template is missing or the output is held open by another
+// program or cannot be created.
+void BeginFromTemplate(documents::RtfTemplate& rtf, const QString& templateFile, const QString& output,
+                       const QString& title);
 
 // Writes the pages to `output` from the data folder's template `templateFile`,
 // a page break between pages. Throws DocumentRefusal titled `title`, writing

@@ -4,6 +4,7 @@
 #include "applications/AidMonthsDialog.h"
 #include "applications/ApplicationDateDialog.h"
 #include "applications/ApplicationEditor.h"
+#include "applications/ApplicationFormsActions.h"
 #include "applications/ApplicationStore.h"
 #include "applications/CommandGuard.h"
 #include "applications/DecisionListDialog.h"
@@ -17,7 +18,9 @@
 #include "applications/ReportRangeDialog.h"
 #include "applications/ReportNumberingDialog.h"
 #include "applications/SetAidDialog.h"
+#include "applications/SingleDecisionDialog.h"
 #include "applications/TextInput.h"
+#include "applications/VerificationSheetDialog.h"
 #include "applications/WorkingMonth.h"
 #include "app/MessageDialog.h"
 #include "documents/PaymentListDialog.h"
@@ -165,7 +168,7 @@ void RegisterWindow::buildButtons(QLayout* column)
     auto* numberReports = button("Numeroteaza Referate", "NumberReports");
     auto* listDecisions = button("Listeaza Dispozitii", "ListDecisions");
     auto* decisions = new QMenu(this);
-    connect(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, &RegisterWindow::notAvailable);
+    connect(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, [this] { ListSingleDecision(this); });
     const std::pair<const char*, const char*> separate[] = {{"Dispozitie de Stabilire Separata", "APROBAT"},
                                                             {"Dispozitie de Modificare", "MODIFICAT"},
                                                             {"Dispozitie de Incetare", "INCETAT"},
@@ -177,8 +180,18 @@ void RegisterWindow::buildButtons(QLayout* column)
     auto* listReports = button("Listeaza Re&ferate", "ListReports");
     auto* listForm = button("Listeaza cerere", "ListApplication");
     auto* forms = new QMenu(this);
-    for (const char* item : {"Anexa 26", "Anexa 2 - Forma prescurtata"})
-        connect(forms->addAction(QString::fromLatin1(item)), &QAction::triggered, this, &RegisterWindow::notAvailable);
+    // The commands on the current application's documents.
+    const auto onCurrent = [this](std::function<void(qint64)> command) {
+        return [this, command] {
+            if (const qint64 key = currentKey(); key != kNoKey)
+                command(key);
+        };
+    };
+    const std::pair<const char*, FormKind> formItems[] = {{"Anexa 26", FormKind::Full},
+                                                          {"Anexa 2 - Forma prescurtata", FormKind::Short}};
+    for (const auto& [item, kind] : formItems)
+        connect(forms->addAction(QString::fromLatin1(item)), &QAction::triggered, this,
+                onCurrent([kind](qint64 key) { ListApplicationForm(kind, key); }));
     listForm->setMenu(forms);
     auto* inquiryAdd = button("Adauga", "InquiryAdd");
     auto* inquiryShow = button("Arata", "InquiryShow");
@@ -222,8 +235,11 @@ void RegisterWindow::buildButtons(QLayout* column)
     connect(listReports, &QPushButton::clicked, this, [this] { ListReports(this); });
     connect(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
     connect(payment, &QPushButton::clicked, this, [this] { ShowPaymentList(m_month); });
-    for (QPushButton* later : {inquiryAdd, inquiryShow, inquiryDelete, sheet})
-        connect(later, &QPushButton::clicked, this, &RegisterWindow::notAvailable);
+    connect(inquiryAdd, &QPushButton::clicked, this,
+            onCurrent([](qint64 key) { ListApplicationForm(FormKind::Inquiry, key); }));
+    connect(inquiryShow, &QPushButton::clicked, this, onCurrent(ShowInquiry));
+    connect(inquiryDelete, &QPushButton::clicked, this, onCurrent(AskDeleteInquiry));
+    connect(sheet, &QPushButton::clicked, this, onCurrent([this](qint64 key) { ListVerificationSheet(key, this); }));
 }
 
 std::function<void(QWidget*)> RegisterWindow::ExportPersons;

@@ -37,8 +37,10 @@ protected:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || qobject_cast<QAbstractButton*>(widget))
             return false;
+        // The Tab goes to the window, which moves the focus on: a date field
+        // given the Tab itself would only move between its day, month and year.
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(widget, &tab);
+        QApplication::sendEvent(widget->window(), &tab);
         return true;
     }
 };

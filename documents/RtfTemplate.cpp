@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace documents {
 
 namespace {
@@ -211,11 +213,29 @@ QByteArray RtfTemplate::ReplaceTags(const QByteArray& line)
     return ReplaceTags(line, tags, valuesLeft);
 }
 
-void RtfTemplate::writeWithRepetition(LineWriter& out, const QByteArray& line)
+RtfTemplate::BodyTags RtfTemplate::bodyTags() const
 {
+    BodyTags body;
+    body.tags = tagValues();
+    for (const TagValues& t : body.tags) {
+        const unsigned char first = static_cast<unsigned char>(t.upperTag[0]);
+        body.firstBytes[first] = true;
+        if (first >= 'A' && first <= 'Z')
+            body.firstBytes[first - 'A' + 'a'] = true;
+    }
+    return body;
+}
+
+void RtfTemplate::writeWithRepetition(LineWriter& out, const QByteArray& line, const BodyTags& body)
+{
+    if (std::none_of(line.begin(), line.end(),
+                     [&](char c) { return body.firstBytes[static_cast<unsigned char>(c)]; })) {
+        out.writeLine(line);
+        return;
+    }
     // A line is written again while any of its tags has a value left; every
     // occurrence of a tag takes that tag's next value.
-    std::vector<TagValues> tags = tagValues();
+    std::vector<TagValues> tags = body.tags;
     bool valuesLeft = false;
     do {
         out.writeLine(ReplaceTags(line, tags, valuesLeft));
@@ -243,6 +263,7 @@ void RtfTemplate::AppendBody(int copies)
         ~Clear() { self.ClearTags(); }
     } clear{*this};
     LineWriter out(m_dest);
+    const BodyTags body = bodyTags();
     for (int copy = 1; copy <= copies; ++copy) {
         LineReader in;
         QByteArray current;
@@ -252,7 +273,7 @@ void RtfTemplate::AppendBody(int copies)
         int depth = braceBalance(current) + 1;
         while (!in.atEnd() && depth != 0) {
             if (!current.isEmpty())
-                writeWithRepetition(out, current);
+                writeWithRepetition(out, current, body);
             in.readLine(current);
             depth += braceBalance(current);
         }
@@ -277,9 +298,10 @@ void RtfTemplate::AppendBodyToMarker(const QString& marker)
     LineReader in;
     QByteArray current;
     openTemplateAtBody(in, current);
+    const BodyTags body = bodyTags();
     while (!in.atEnd()) {
         if (!current.isEmpty())
-            writeWithRepetition(out, current);
+            writeWithRepetition(out, current, body);
         in.readLine(current);
         const qsizetype at = mark.isEmpty() ? -1 : current.indexOf(mark);
         if (at >= 0) {

@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -85,10 +86,17 @@ private:
         std::vector<QByteArray> values;
         size_t next = 0;    // the value the next occurrence takes
     };
+    // The tags of a body with the first bytes they can start with, so that a
+    // line holding none of those bytes is copied without searching it.
+    struct BodyTags {
+        std::vector<TagValues> tags;
+        std::array<bool, 256> firstBytes{};
+    };
     std::vector<TagValues> tagValues() const;
+    BodyTags bodyTags() const;
     static QByteArray ReplaceTags(QByteArray line, std::vector<TagValues>& tags, bool& valuesLeft);
     QByteArray ReplaceTags(const QByteArray& line);
-    void writeWithRepetition(LineWriter& out, const QByteArray& line);
+    static void writeWithRepetition(LineWriter& out, const QByteArray& line, const BodyTags& body);
     void openTemplateAtBody(LineReader& in, QByteArray& current) const;
 
     QString m_sursa;

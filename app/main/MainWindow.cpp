@@ -15,6 +15,7 @@
 #include "documents/TemplateStore.h"
 #include "documents/TreasuryReportDialog.h"
 #include "data/Months.h"
+#include "reports/AjpisReportCommand.h"
 #include "reports/AnnexAdderDialog.h"
 #include "reports/ExportMenuCommands.h"
 #include "data/Db.h"
@@ -231,7 +232,8 @@ void MainWindow::buildMenus()
     RegisterWindow::ExportPersons = &hestavo::ExportPersonsDbfCommand;
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
+    connect(PopupMenu1->addAction(QStringLiteral("Raport AJPIS")), &QAction::triggered, this,
+            [this] { hestavo::AjpisReportCommand(this); });
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
     connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
             [this] { hestavo::ExportAnpisCommand(this); });

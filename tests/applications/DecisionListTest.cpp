@@ -2,6 +2,7 @@
 // read back through LibreOffice as plain text: every decision on its own page,
 // in the numeric order of the numbers, with the applicant's values in place.
 #include "RegisterFixture.h"
+#include "OfficeConversion.h"
 
 #include "applications/DecisionList.h"
 #include "applications/DocumentRefusal.h"
@@ -17,34 +18,6 @@ using namespace hestavo;
 namespace {
 
 const QString kMonth = QStringLiteral("11.2024");
-
-bool HaveLibreOffice()
-{
-    QProcess p;
-    p.start(QStringLiteral("soffice"), {QStringLiteral("--version")});
-    return p.waitForFinished(120000) && p.exitCode() == 0;
-}
-
-// LibreOffice's conversion of the document to `format` ("txt:Text (encoded):UTF8", "pdf").
-QString Convert(const QString& rtf, const QString& format, const QString& extension)
-{
-    const QFileInfo info(rtf);
-    const QString profile = QStringLiteral("file:///tmp/lo-decisions-%1").arg(QCoreApplication::applicationPid());
-    QProcess p;
-    p.start(QStringLiteral("soffice"), {"-env:UserInstallation=" + profile, "--headless", "--convert-to", format,
-                                        "--outdir", info.absolutePath(), rtf});
-    p.waitForFinished(600000);
-    return info.absolutePath() + "/" + info.completeBaseName() + "." + extension;
-}
-
-int PdfPages(const QString& pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(60000);
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 class DecisionListTest : public RegisterTest {
 protected:
@@ -94,10 +67,10 @@ TEST_F(DecisionListTest, EachStatusGivesOnePagePerDecisionWithItsValues)
         const QString rtf = out.filePath(QString::fromLatin1(status) + ".rtf");
         DecisionListing listing{QString::fromLatin1(status), 1, 12, QDate(2024, 12, 1)};
         ASSERT_EQ(WriteDecisions(kMonth, listing, settings, rtf), 3);
-        QFile txt(Convert(rtf, QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt")));
+        QFile txt(ConvertDocument(rtf, QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt")));
         ASSERT_TRUE(txt.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(txt.readAll());
-        EXPECT_EQ(PdfPages(Convert(rtf, QStringLiteral("pdf"), QStringLiteral("pdf"))), 3);
+        EXPECT_EQ(PdfPages(ConvertDocument(rtf, QStringLiteral("pdf"), QStringLiteral("pdf"))), 3);
         const auto raw = QRegularExpression(QStringLiteral("\\[[A-Za-z][A-Za-z0-9]+\\]")).match(text);  // "[X]" is a ticked box
         EXPECT_FALSE(raw.hasMatch()) << "raw placeholder " << raw.captured().toStdString();
         // The numeric order of the numbers.
@@ -180,10 +153,10 @@ TEST_F(DecisionListTest, ReportsOfApprovedApplicationsInTheRange)
     QTemporaryDir out;
     const QString rtf = out.filePath("Referat.rtf");
     ASSERT_EQ(WriteReports(kMonth, {7, 10, QDate(2024, 11, 30)}, settings, rtf), 2);
-    QFile txt(Convert(rtf, QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt")));
+    QFile txt(ConvertDocument(rtf, QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt")));
     ASSERT_TRUE(txt.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(txt.readAll());
-    EXPECT_EQ(PdfPages(Convert(rtf, QStringLiteral("pdf"), QStringLiteral("pdf"))), 2);
+    EXPECT_EQ(PdfPages(ConvertDocument(rtf, QStringLiteral("pdf"), QStringLiteral("pdf"))), 2);
     const auto raw = QRegularExpression(QStringLiteral("\\[[A-Za-z][A-Za-z0-9]+\\]")).match(text);
     EXPECT_FALSE(raw.hasMatch()) << "raw placeholder " << raw.captured().toStdString();
     for (const QString& value : {QStringLiteral("ŞTEFAN ŢIGĂNUŞ"), QStringLiteral("POPESCU MARIA"),

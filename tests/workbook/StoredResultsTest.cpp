@@ -110,6 +110,8 @@ TEST(Calculator, SpreadsheetRulesOnSmallCases)
         {"AND(A1,A5,A3:A4)", "TRUE"}, {"OR(A3:A4)", "#VALUE!"}, {"NOT(A4)", "TRUE"},
         {"COUNTIF(A1:A7,\">2\")", "2"}, {"COUNTIF(A1:A7,\"a?c\")", "1"}, {"COUNTIF(A1:A7,\"<>10\")", "6"},
         {"COUNTIF(A1:A7,\"\")", "1"}, {"SUMIF(A1:A7,\"<3\")", "-4.825"}, {"SUMIF(A3:A4,\"abc\",A1:A2)", "10"},
+        {"ISNUMBER(A1)", "TRUE"}, {"ISNUMBER(A6)", "FALSE"}, {"ISNUMBER(A4)", "FALSE"}, {"ISNUMBER(1/A4)", "FALSE"},
+        {"IF(ISNUMBER(A1),A1*A2,\"\")", "26.75"}, {"IF(ISNUMBER(A3),A3*A2,\"\")", ""},
         {"SQRT(4)", "?"}, {"A1:A2 A1", "?"}, {"[1]Foaie!A1", "?"},
     };
     TinyGrid grid;

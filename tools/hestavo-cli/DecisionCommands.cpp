@@ -1,6 +1,6 @@
 // Commands of the numbering and the mayor's decisions: decision and report
-// numbers over an interval of applications, and the document of separate
-// decisions of one status.
+// numbers over an interval of applications, the document of separate
+// decisions of one status, and the single cumulative decision.
 #include "tools/hestavo-cli/CliCommand.h"
 
 #include "applications/AdminSettings.h"
@@ -8,6 +8,7 @@
 #include "applications/DocumentRefusal.h"
 #include "applications/Numbering.h"
 #include "applications/ReportList.h"
+#include "applications/SingleDecision.h"
 #include "data/Months.h"
 #include "documents/TemplateStore.h"
 
@@ -150,6 +151,37 @@ void RunDecisions(CliContext& context, const QStringList& arguments)
     }
 }
 
+// The dialog's texts default to the ones last confirmed and are stored back,
+// as the dialog does.
+void RunSingleDecision(CliContext& context, const QStringList& arguments)
+{
+    const QString month = MonthOf(context);
+    const Options o(arguments, {});
+    SingleDecisionChoice choice = StoredSingleDecisionTexts();
+    choice.number = o.number("--number");
+    choice.start = o.date("--date", QDate::currentDate());
+    if (o.has("--period"))
+        choice.period = o.text("--period");
+    if (o.has("--payment-date"))
+        choice.paymentDate = o.text("--payment-date");
+    if (o.has("--tribunal"))
+        choice.tribunal = o.text("--tribunal");
+    const QString problem = SingleDecisionProblem(choice);
+    if (!problem.isEmpty())
+        throw CliFailure(problem);
+    if (o.text("--out").isEmpty())
+        throw CliFailure(QStringLiteral("Dati fisierul de iesire: --out FISIER.xls"));
+    StoreSingleDecisionTexts(choice);
+    MaterializeTemplates();  // as the program's start-up does
+    try {
+        const SingleDecisionResult result = WriteSingleDecision(month, choice, LoadAdminSettings(), o.text("--out"));
+        PrintLine("anexa 1: " + QString::number(result.annex1Rows));
+        PrintLine("anexa 2: " + QString::number(result.annex2Rows));
+    } catch (const DocumentRefusal& refusal) {
+        throw CliFailure(refusal.text().trimmed());
+    }
+}
+
 void RunReports(CliContext& context, const QStringList& arguments)
 {
     const QString month = MonthOf(context);
@@ -177,6 +209,10 @@ const CliRegistration numberReports{{"number reports", "(--same-as-application |
 const CliRegistration decisions{{"decisions", "APROBAT|MODIFICAT|INCETAT|RESPINS --from A --to B "
                                               "[--aid-start zz.LL.AAAA] --out FISIER.rtf",
                                  "listeaza dispozitiile separate ale unui statut", RunDecisions}};
+const CliRegistration singleDecision{{"decisions single",
+                                      "--number N [--date zz.LL.AAAA] [--period TEXT] [--payment-date TEXT] "
+                                      "[--tribunal TEXT] --out FISIER.xls",
+                                      "listeaza dispozitia unica de stabilire cu anexele ei", RunSingleDecision}};
 const CliRegistration reports{{"reports", "--from A --to B [--date zz.LL.AAAA] --out FISIER.rtf",
                                "listeaza referatele catre primar", RunReports}};
 

@@ -24,7 +24,8 @@ const std::map<uint16_t, FunctionInfo>& functions()
     static const std::map<uint16_t, FunctionInfo> table = {
         {0, {"COUNT", -1}}, {1, {"IF", -1}}, {4, {"SUM", -1}}, {5, {"AVERAGE", -1}}, {6, {"MIN", -1}},
         {7, {"MAX", -1}}, {24, {"ABS", 1}}, {25, {"INT", 1}}, {27, {"ROUND", 2}}, {34, {"TRUE", 0}},
-        {35, {"FALSE", 0}}, {36, {"AND", -1}}, {37, {"OR", -1}}, {38, {"NOT", 1}}, {169, {"COUNTA", -1}},
+        {35, {"FALSE", 0}}, {36, {"AND", -1}}, {37, {"OR", -1}}, {38, {"NOT", 1}}, {128, {"ISNUMBER", 1}},
+        {169, {"COUNTA", -1}},
         {212, {"ROUNDUP", 2}}, {213, {"ROUNDDOWN", 2}}, {345, {"SUMIF", -1}}, {346, {"COUNTIF", 2}},
     };
     return table;

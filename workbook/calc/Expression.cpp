@@ -74,7 +74,7 @@ bool isKnownFunction(const QString& name)
         QStringLiteral("MAX"), QStringLiteral("AVERAGE"), QStringLiteral("IF"), QStringLiteral("AND"),
         QStringLiteral("OR"), QStringLiteral("NOT"), QStringLiteral("ROUND"), QStringLiteral("ROUNDUP"),
         QStringLiteral("ROUNDDOWN"), QStringLiteral("INT"), QStringLiteral("ABS"), QStringLiteral("SUMIF"),
-        QStringLiteral("COUNTIF"), QStringLiteral("TRUE"), QStringLiteral("FALSE")};
+        QStringLiteral("COUNTIF"), QStringLiteral("TRUE"), QStringLiteral("FALSE"), QStringLiteral("ISNUMBER")};
     return known.contains(name);
 }
 

@@ -217,6 +217,11 @@ CellValue callFunction(Evaluator& ev, const Expression& call)
     if (f == QLatin1String("ABS")) return single(ev, call, [](double x) { return std::fabs(x); });
     if (f == QLatin1String("SUMIF")) return conditional(ev, call, true);
     if (f == QLatin1String("COUNTIF")) return conditional(ev, call, false);
+    if (f == QLatin1String("ISNUMBER")) {
+        // An error or a number written as text is not a number; no error is passed on.
+        if (call.args.size() != 1) return errorValue("#VALUE!");
+        return boolValue(ev.scalar(ev.operand(*call.args[0])).type == CellValue::Type::Number);
+    }
     if (f == QLatin1String("TRUE")) return boolValue(true);
     if (f == QLatin1String("FALSE")) return boolValue(false);
     throw NotUnderstood();
