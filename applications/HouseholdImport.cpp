@@ -202,7 +202,7 @@ QString memberValues(const SourceMember& m, qint64 key, qint64 application)
 void insertRows(const QString& table, const char* columns, const QStringList& rows,
                 const std::function<void(int done)>& progress)
 {
-    constexpr int kRowsPerStatement = 500;
+    constexpr int kRowsPerStatement = 2000;
     for (int first = 0; first < rows.size(); first += kRowsPerStatement) {
         const QStringList chunk = rows.mid(first, kRowsPerStatement);
         Db().exec(sqlLines({"INSERT INTO " + quotedTable(table), QString::fromLatin1(columns), "VALUES " + chunk.join(",\n")}));

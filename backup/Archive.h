@@ -1,5 +1,5 @@
 // The ".L21" backup archive: a count, then for every file its name length, its
-// Windows-1250 name, its size and its content as one zlib stream at level 9.
+// Windows-1250 name, its size and its content as one zlib stream (level 9).
 // Writing throws ArchiveError; unpacking reports failure through its result.
 // All error texts are Romanian and name the archive.
 #pragma once
@@ -31,14 +31,22 @@ using ArchiveProgress = std::function<void(int position, int maximum)>;
 // files above zero bytes; sub-folders, symbolic links and empty files are left out.
 QStringList ArchiveFileList(const QString& folder);
 
+// Compression level of the archives saved on demand, on exit and sent away.
+inline constexpr int kArchiveLevel = 9;
+// The fast level of the safety archive a restore makes of the data it is
+// about to replace: written while the user waits, read back only if needed.
+inline constexpr int kSafetyArchiveLevel = 1;
+
 // Writes every file of ArchiveFileList(folder) into a new archive at file
-// (an existing file is replaced). Files are compressed by up to `threads`
-// workers at once (0: one per processor core) into temporary files beside the
-// archive; entries are written in listing order, so the bytes do not depend
-// on the number of workers, and at most `threads` compressed files exist at
-// a time. On failure the partial archive is deleted and ArchiveError thrown.
-void WriteArchive(const QString& folder, const QString& file,
-                  const ArchiveProgress& progress = {}, int threads = 0);
+// (an existing file is replaced), each as one zlib stream at `level`. Every
+// file is compressed in blocks of 1 MB by up to `threads` workers at once
+// (0: one per processor core); the blocks are joined in order, so the bytes
+// do not depend on the number of workers, and a file of one block is exactly
+// what a single zlib compression gives. At most two blocks per worker are
+// held in memory; no temporary file is made. On failure the partial archive
+// is deleted and ArchiveError thrown.
+void WriteArchive(const QString& folder, const QString& file, const ArchiveProgress& progress = {},
+                  int threads = 0, int level = kArchiveLevel);
 
 // Writes every entry of the archive at file into folder (existing files are
 // replaced). Returns true when the archive FAILED: it could not be opened, or

@@ -1,6 +1,10 @@
-// Writing ".L21" archives: several files are compressed at once by worker
-// threads, each into its own temporary file, while the calling thread appends
-// the finished ones to the archive strictly in listing order.
+// Writing ".L21" archives. Every file is cut into blocks of kBlockSize bytes
+// that worker threads compress at once, each block as raw deflate data primed
+// with the 32 KB before it and ended on a byte boundary (a sync flush); the
+// calling thread joins a file's blocks, in order, into one zlib stream: the
+// two-byte header, the blocks, the Adler-32 of the whole file. A file of one
+// block is thus exactly what a single zlib compression gives, and a large
+// file (a table of tens of megabytes) keeps every core busy too.
 #include "backup/Archive.h"
 #include "backup/ArchiveIO.h"
 #include "data/Cp1250.h"
@@ -8,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <zlib.h>
 
@@ -25,77 +28,105 @@ namespace backup {
 
 namespace {
 
-struct Job {
-    QString source;       // the file to compress
-    QString compressed;   // temporary file that receives its zlib stream
-    qint64 size = 0;      // bytes actually read from the source
+// Input bytes per block; fixed, so that the archive's bytes do not depend on
+// the number of workers.
+constexpr qint64 kBlockSize = 1024 * 1024;
+// The deflate window: a block is primed with this many bytes before it.
+constexpr qint64 kWindow = 32 * 1024;
+
+struct Block {
+    int file = 0;         // index in the listing
+    qint64 offset = 0;    // where the block starts in the file
+    qint64 length = 0;
+    bool last = false;    // the file's final block
+    QByteArray packed;    // raw deflate data
+    uLong adler = 1;      // Adler-32 of the block's input
     bool done = false;
     QString error;
 };
 
-// Compresses source into target as one zlib stream at level 9, reading and
-// writing 64 KB at a time. Returns an empty text or the reason of failure.
-QString compressFile(const QString& archive, Job& job)
+// The zlib header zlib itself writes for a level (32 KB window, default strategy).
+QByteArray zlibHeader(int level)
 {
-    QFile in(job.source);
-    if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("Nu pot citi fisierul %1 pentru arhiva %2!").arg(job.source, archive);
-    QFile out(job.compressed);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QStringLiteral("Nu pot scrie fisierul temporar %1 pentru arhiva %2!").arg(job.compressed, archive);
+    const int levelFlags = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+    int header = (0x78 << 8) | (levelFlags << 6);
+    header += 31 - header % 31;
+    const char bytes[] = {char(header >> 8), char(header & 0xFF)};
+    return QByteArray(bytes, 2);
+}
 
+QByteArray bigEndian32(uLong value)
+{
+    const char bytes[] = {char((value >> 24) & 0xFF), char((value >> 16) & 0xFF), char((value >> 8) & 0xFF),
+                          char(value & 0xFF)};
+    return QByteArray(bytes, 4);
+}
+
+// Compresses one block of source at the level. Returns an empty text or the
+// reason of failure.
+QString compressBlock(const QString& archive, const QString& source, int level, Block& block)
+{
+    const QString unreadable = QStringLiteral("Nu pot citi fisierul %1 pentru arhiva %2!").arg(source, archive);
+    QFile in(source);
+    const qint64 primer = std::min(block.offset, kWindow);
+    if (!in.open(QIODevice::ReadOnly) || !in.seek(block.offset - primer))
+        return unreadable;
+    const QByteArray input = in.read(primer + block.length);
+    if (input.size() != primer + block.length)
+        return unreadable;
+
+    const QString failed = QStringLiteral("Nu pot comprima fisierul %1 pentru arhiva %2!").arg(source, archive);
     z_stream zs{};
-    if (deflateInit(&zs, 9) != Z_OK)
-        return QStringLiteral("Nu pot comprima fisierul %1 pentru arhiva %2!").arg(job.source, archive);
+    // Raw deflate with zlib's own window and memory settings: the data are
+    // those a zlib stream of the level carries.
+    if (deflateInit2(&zs, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return failed;
     std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&zs, deflateEnd);
-
-    std::vector<char> inBuf(kBufferSize), outBuf(kBufferSize);
-    qint64 total = 0;
-    bool atEnd = false;
+    const auto* data = reinterpret_cast<const Bytef*>(input.constData());
+    if (primer > 0 && deflateSetDictionary(&zs, data, uInt(primer)) != Z_OK)
+        return failed;
+    zs.next_in = const_cast<Bytef*>(data + primer);
+    zs.avail_in = uInt(block.length);
+    // Room for the worst case plus the sync flush marker; grown if ever short.
+    block.packed.resize(qsizetype(deflateBound(&zs, uLong(block.length)) + 16));
+    zs.next_out = reinterpret_cast<Bytef*>(block.packed.data());
+    zs.avail_out = uInt(block.packed.size());
+    const int flush = block.last ? Z_FINISH : Z_SYNC_FLUSH;
     while (true) {
-        if (zs.avail_in == 0 && !atEnd) {
-            const qint64 got = in.read(inBuf.data(), kBufferSize);
-            if (got < 0)
-                return QStringLiteral("Nu pot citi fisierul %1 pentru arhiva %2!").arg(job.source, archive);
-            total += got;
-            if (total > std::numeric_limits<std::int32_t>::max())
-                return QStringLiteral("Fisierul %1 este prea mare pentru arhiva %2!").arg(job.source, archive);
-            atEnd = got == 0;
-            zs.next_in = reinterpret_cast<Bytef*>(inBuf.data());
-            zs.avail_in = static_cast<uInt>(got);
-        }
-        zs.next_out = reinterpret_cast<Bytef*>(outBuf.data());
-        zs.avail_out = kBufferSize;
-        const int rc = deflate(&zs, atEnd ? Z_FINISH : Z_NO_FLUSH);
+        const int rc = deflate(&zs, flush);
         if (rc == Z_STREAM_ERROR)
-            return QStringLiteral("Nu pot comprima fisierul %1 pentru arhiva %2!").arg(job.source, archive);
-        const qint64 produced = kBufferSize - zs.avail_out;
-        if (produced > 0 && out.write(outBuf.data(), produced) != produced)
-            return QStringLiteral("Nu pot scrie fisierul temporar %1 pentru arhiva %2!").arg(job.compressed, archive);
-        if (rc == Z_STREAM_END)
+            return failed;
+        if (block.last ? rc == Z_STREAM_END : zs.avail_out > 0)
             break;
+        if (zs.avail_out > 0)
+            return failed; // no progress with room to spare: cannot happen with sound input
+        const qsizetype used = qsizetype(zs.total_out);
+        block.packed.resize(2 * block.packed.size());
+        zs.next_out = reinterpret_cast<Bytef*>(block.packed.data()) + used;
+        zs.avail_out = uInt(block.packed.size() - used);
     }
-    if (!out.flush())
-        return QStringLiteral("Nu pot scrie fisierul temporar %1 pentru arhiva %2!").arg(job.compressed, archive);
-    job.size = total;
+    if (zs.avail_in != 0)
+        return failed;
+    block.packed.resize(qsizetype(zs.total_out));
+    block.adler = adler32(adler32(0L, Z_NULL, 0), data + primer, uInt(block.length));
     return {};
 }
 
-// Hands out the files to the workers and lets the writer wait for them. A
-// worker starts file j only when j < written + window, so at most `window`
-// compressed temporaries exist; slot j % window is free again by then.
-class JobQueue {
+// Hands out the blocks to the workers and lets the writer wait for them. A
+// worker starts block j only when j < written + window, so at most `window`
+// compressed blocks are held in memory.
+class BlockQueue {
 public:
-    JobQueue(std::vector<Job>& jobs, int window) : m_jobs(jobs), m_window(window) {}
+    BlockQueue(std::vector<Block>& blocks, int window) : m_blocks(blocks), m_window(window) {}
 
-    // Next file for a worker, or -1 when there is nothing left (or we stop).
+    // Next block for a worker, or -1 when there is nothing left (or we stop).
     int take()
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] {
-            return m_stop || m_next >= int(m_jobs.size()) || m_next < m_written + m_window;
+            return m_stop || m_next >= int(m_blocks.size()) || m_next < m_written + m_window;
         });
-        if (m_stop || m_next >= int(m_jobs.size()))
+        if (m_stop || m_next >= int(m_blocks.size()))
             return -1;
         return m_next++;
     }
@@ -103,15 +134,15 @@ public:
     {
         {
             std::lock_guard lock(m_mutex);
-            m_jobs[j].error = error;
-            m_jobs[j].done = true;
+            m_blocks[j].error = error;
+            m_blocks[j].done = true;
         }
         m_changed.notify_all();
     }
     void waitFor(int j)
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_jobs[j].done; });
+        m_changed.wait(lock, [&] { return m_blocks[j].done; });
     }
     void written(int count)
     {
@@ -131,7 +162,7 @@ public:
     }
 
 private:
-    std::vector<Job>& m_jobs;
+    std::vector<Block>& m_blocks;
     const int m_window;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -140,53 +171,55 @@ private:
     bool m_stop = false;
 };
 
-void appendFile(QFile& archive, const QString& archivePath, const QString& compressed)
+// The blocks of every file, in listing order; throws when a file cannot be
+// read or is too large for the format's 32-bit size.
+std::vector<Block> planBlocks(const QString& file, const QString& folder, const QStringList& names,
+                              std::vector<qint64>& sizes)
 {
-    QFile in(compressed);
-    if (!in.open(QIODevice::ReadOnly))
-        throw ArchiveError(QStringLiteral("Nu pot citi fisierul temporar %1 pentru arhiva %2!").arg(compressed, archivePath));
-    std::vector<char> buf(kBufferSize);
-    while (true) {
-        const qint64 got = in.read(buf.data(), kBufferSize);
-        if (got < 0)
-            throw ArchiveError(QStringLiteral("Nu pot citi fisierul temporar %1 pentru arhiva %2!").arg(compressed, archivePath));
-        if (got == 0)
-            break;
-        if (archive.write(buf.data(), got) != got)
-            throw ArchiveError(QStringLiteral("Nu pot scrie arhiva %1!").arg(archivePath));
+    std::vector<Block> blocks;
+    for (int f = 0; f < int(names.size()); ++f) {
+        const QString source = QDir(folder).filePath(names[f]);
+        const qint64 size = QFileInfo(source).size();
+        if (size > std::numeric_limits<std::int32_t>::max())
+            throw ArchiveError(QStringLiteral("Fisierul %1 este prea mare pentru arhiva %2!").arg(source, file));
+        sizes.push_back(size);
+        qint64 offset = 0;
+        do { // one block at least: a file emptied since the listing still gets its stream
+            Block b;
+            b.file = f;
+            b.offset = offset;
+            b.length = std::min(kBlockSize, size - offset);
+            b.last = offset + kBlockSize >= size;
+            blocks.push_back(std::move(b));
+            offset += kBlockSize;
+        } while (offset < size);
     }
+    return blocks;
 }
 
-void writeEntries(QFile& archive, const QString& file, const QString& folder,
-                  const QStringList& names, const ArchiveProgress& progress, int threads)
+void writeBytes(QFile& archive, const QString& file, const QByteArray& bytes)
 {
-    const int count = int(names.size());
-    const int window = std::max(1, std::min(threads, count));
+    if (archive.write(bytes) != bytes.size())
+        throw ArchiveError(QStringLiteral("Nu pot scrie arhiva %1!").arg(file));
+}
 
-    // One reserved temporary name per slot, beside the archive; removed at the end.
-    std::vector<std::unique_ptr<QTemporaryFile>> tempSlots;
-    for (int s = 0; s < window; ++s) {
-        auto tmp = std::make_unique<QTemporaryFile>(file + QStringLiteral(".XXXXXX.tmp"));
-        if (!tmp->open())
-            throw ArchiveError(QStringLiteral("Nu pot crea un fisier temporar langa arhiva %1!").arg(file));
-        tmp->close();
-        tempSlots.push_back(std::move(tmp));
-    }
-
-    std::vector<Job> jobs(count);
-    for (int j = 0; j < count; ++j) {
-        jobs[j].source = QDir(folder).filePath(names[j]);
-        jobs[j].compressed = tempSlots[j % window]->fileName();
-    }
-    JobQueue queue(jobs, window);
+void writeEntries(QFile& archive, const QString& file, const QString& folder, const QStringList& names,
+                  const ArchiveProgress& progress, int threads, int level)
+{
+    std::vector<qint64> sizes;
+    std::vector<Block> blocks = planBlocks(file, folder, names, sizes);
+    const int workersWanted = std::max(1, std::min(threads, int(blocks.size())));
+    BlockQueue queue(blocks, 2 * workersWanted);
     std::vector<std::thread> workers;
-    for (int w = 0; w < window; ++w)
+    for (int w = 0; w < workersWanted; ++w)
         workers.emplace_back([&] {
-            for (int j = queue.take(); j >= 0; j = queue.take())
-                queue.finish(j, compressFile(file, jobs[j]));
+            for (int j = queue.take(); j >= 0; j = queue.take()) {
+                Block& b = blocks[j];
+                queue.finish(j, compressBlock(file, QDir(folder).filePath(names[b.file]), level, b));
+            }
         });
     struct Joiner {
-        JobQueue& queue;
+        BlockQueue& queue;
         std::vector<std::thread>& workers;
         ~Joiner()
         {
@@ -196,27 +229,37 @@ void writeEntries(QFile& archive, const QString& file, const QString& folder,
         }
     } joiner{queue, workers};
 
-    for (int j = 0; j < count; ++j) {
-        if (progress)
-            progress(j, count);
+    const int count = int(names.size());
+    uLong adler = 1;
+    for (int j = 0; j < int(blocks.size()); ++j) {
+        Block& b = blocks[j];
+        if (b.offset == 0) {
+            if (progress)
+                progress(b.file, count);
+            const QByteArray name = toCp1250(names[b.file]);
+            QByteArray header;
+            appendInt32(header, std::int32_t(name.size()));
+            header.append(name);
+            appendInt32(header, std::int32_t(sizes[b.file]));
+            writeBytes(archive, file, header + zlibHeader(level));
+            adler = adler32(0L, Z_NULL, 0);
+        }
         queue.waitFor(j);
-        if (!jobs[j].error.isEmpty())
-            throw ArchiveError(jobs[j].error);
-        const QByteArray name = toCp1250(names[j]);
-        QByteArray header;
-        appendInt32(header, std::int32_t(name.size()));
-        header.append(name);
-        appendInt32(header, std::int32_t(jobs[j].size));
-        if (archive.write(header) != header.size())
-            throw ArchiveError(QStringLiteral("Nu pot scrie arhiva %1!").arg(file));
-        appendFile(archive, file, jobs[j].compressed);
+        if (!b.error.isEmpty())
+            throw ArchiveError(b.error);
+        writeBytes(archive, file, b.packed);
+        adler = adler32_combine(adler, b.adler, z_off_t(b.length));
+        b.packed = QByteArray(); // the memory goes back before the next block is started
+        if (b.last)
+            writeBytes(archive, file, bigEndian32(adler));
         queue.written(j + 1);
     }
 }
 
 } // namespace
 
-void WriteArchive(const QString& folder, const QString& file, const ArchiveProgress& progress, int threads)
+void WriteArchive(const QString& folder, const QString& file, const ArchiveProgress& progress, int threads,
+                  int level)
 {
     if (threads <= 0)
         threads = int(std::max(1u, std::thread::hardware_concurrency()));
@@ -233,9 +276,8 @@ void WriteArchive(const QString& folder, const QString& file, const ArchiveProgr
     try {
         QByteArray count;
         appendInt32(count, std::int32_t(names.size()));
-        if (archive.write(count) != count.size())
-            throw ArchiveError(QStringLiteral("Nu pot scrie arhiva %1!").arg(file));
-        writeEntries(archive, file, folder, names, progress, threads);
+        writeBytes(archive, file, count);
+        writeEntries(archive, file, folder, names, progress, threads, level);
         if (!archive.flush())
             throw ArchiveError(QStringLiteral("Nu pot scrie arhiva %1!").arg(file));
         archive.close();

@@ -22,7 +22,7 @@ QString DatedArchiveName(const QString& folder, const QDate& date)
 }
 
 bool SaveDataToArchive(const QString& dataFolder, const QString& file, QString* error,
-                       const ArchiveProgress& progress)
+                       const ArchiveProgress& progress, int level)
 {
     QFile::remove(file);
     QString why;
@@ -35,7 +35,7 @@ bool SaveDataToArchive(const QString& dataFolder, const QString& file, QString* 
     bool ok = true;
     try {
         ClearTableIndexFlags(snapshot);
-        WriteArchive(snapshot, file, progress);
+        WriteArchive(snapshot, file, progress, 0, level);
     } catch (const ArchiveError& e) {
         ok = false;
         if (error)

@@ -16,11 +16,12 @@ namespace backup {
 QString DatedArchiveName(const QString& folder, const QDate& date);
 
 // Snapshots the data folder, clears the index flags of its table copies and
-// writes them as an archive at file (replaced). The snapshot is deleted in
-// every case. False with the reason in *error when nothing could be written
-// ("Nu pot scrie pe harddisk!!" when the data folder has nothing to save).
+// writes them as an archive at file (replaced) at the compression level. The
+// snapshot is deleted in every case. False with the reason in *error when
+// nothing could be written ("Nu pot scrie pe harddisk!!" when the data folder
+// has nothing to save). Safe to run on a worker thread.
 bool SaveDataToArchive(const QString& dataFolder, const QString& file, QString* error,
-                       const ArchiveProgress& progress = {});
+                       const ArchiveProgress& progress = {}, int level = kArchiveLevel);
 
 struct ExitSaveResult {
     bool saved = false;

@@ -79,9 +79,13 @@ BackupWindow::BackupWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("BackupWindow"));
     setWindowTitle(QStringLiteral("Copie - inlocuieste baza de date"));
+    // A fixed width: a long data folder is shortened in the middle rather
+    // than widening the window past the screen.
+    setFixedWidth(480);
     auto* layout = new QVBoxLayout(this);
-    auto* where = new QLabel(QStringLiteral("Datele: ") + QDir::toNativeSeparators(paths().dataFolder), this);
+    auto* where = new QLabel(this);
     where->setObjectName(QStringLiteral("DataFolder"));
+    m_where = where;
     SaveButton = bigButton(this, QStringLiteral("Salveaza o copie a datelor"), "SaveButton");
     RestoreButton = bigButton(this, QStringLiteral("Incarca o salvare anterioara"), "RestoreButton");
     RemoteButton = bigButton(this, QStringLiteral("Copie / Recupereaza date la Distanta"), "RemoteButton");
@@ -96,12 +100,28 @@ BackupWindow::BackupWindow(QWidget* parent) : QDialog(parent)
     connect(RestoreButton, &QPushButton::clicked, this, &BackupWindow::RestoreClicked);
     connect(RemoteButton, &QPushButton::clicked, this, &BackupWindow::RemoteClicked);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    ShowWhatIsWorkedOn();
+}
+
+void BackupWindow::ShowWhatIsWorkedOn()
+{
+    const bool opened = !paths().openedArchive.isEmpty();
+    const QString shown = opened ? QStringLiteral("Lucrati pe salvarea ") + QDir::toNativeSeparators(paths().openedArchive)
+                                 : QStringLiteral("Datele: ") + QDir::toNativeSeparators(paths().dataFolder);
+    const QMargins margins = layout()->contentsMargins();
+    m_where->setText(m_where->fontMetrics().elidedText(shown, Qt::ElideMiddle,
+                                                       width() - margins.left() - margins.right()));
+    m_where->setToolTip(shown);
+    RestoreButton->setEnabled(!opened);
+    RestoreButton->setToolTip(opened ? QStringLiteral("O salvare deschisa nu poate fi inlocuita; "
+                                                      "porniti programul fara salvare ca sa incarcati alta.")
+                                     : QString());
 }
 
 bool BackupWindow::Open()
 {
     m_restored = false;
-    RestoreButton->setEnabled(paths().openedArchive.isEmpty());
+    ShowWhatIsWorkedOn();
     exec();
     return m_restored;
 }

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QPushButton;
 
 class BackupWindow : public QDialog {
@@ -24,6 +25,10 @@ public:
 
     bool restored() const { return m_restored; }
 
+    // Shows the data folder (or the archive opened from the command line) and
+    // turns "Incarca o salvare anterioara" off while such an archive is open.
+    void ShowWhatIsWorkedOn();
+
     // Restores an archive over the data folder and reports the result (with
     // where the safety copies are); true on success.
     static bool RestoreWithReport(const QString& file);
@@ -33,6 +38,7 @@ public:
     QPushButton* RemoteButton;
 
 private:
+    QLabel* m_where;
     bool m_restored = false;
 };
 

@@ -1,4 +1,4 @@
-// The restore: safety archive, unpack and verify, staging folder, folder swap.
+// The restore: unpack and verify beside the safety archive, then the folder swap.
 #include "backup/RestoreArchive.h"
 
 #include "backup/AutomaticSave.h"
@@ -13,7 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
+#include <thread>
 
 namespace backup {
 
@@ -49,39 +49,69 @@ QString verifyUnpacked(const QString& folder)
     return {};
 }
 
-// Copies the archive's files into a fresh staging folder beside the data folder.
-QString fillStaging(const QString& unpacked, const QString& staging)
-{
-    if (!DeleteFolderTree(staging) || !QDir().mkpath(staging))
-        return QStringLiteral("Nu pot crea folderul %1!").arg(native(staging));
-    for (const QString& name : ArchiveFileList(unpacked)) {
-        std::error_code ec;
-        std::filesystem::copy_file(std::filesystem::path(QDir(unpacked).filePath(name).toStdU16String()),
-                                   std::filesystem::path(QDir(staging).filePath(name).toStdU16String()), ec);
-        if (ec)
-            return QStringLiteral("Nu pot copia %1 in %2!").arg(name, native(staging));
+// The safety archive of the current data, written on a thread of its own
+// while the new archive is unpacked and verified: into a side file of the
+// automatic-save folder when that can be written, else beside the data
+// folder; given its dated name only once the restore goes ahead.
+class SafetyArchive {
+public:
+    SafetyArchive(const QString& dataFolder, const QString& autoSaveFolder)
+    {
+        if (ArchiveFileList(dataFolder).isEmpty())
+            return; // nothing to keep
+        m_folder = autoSaveFolder != QLatin1String("-") && CanWriteIn(autoSaveFolder) ? autoSaveFolder
+                                                                                       : parentOf(dataFolder);
+        m_partial = DatedArchiveName(m_folder, QDate::currentDate()) + QStringLiteral(".tmp");
+        m_thread = std::thread([this, dataFolder] {
+            m_ok = SaveDataToArchive(dataFolder, m_partial, &m_error, {}, kSafetyArchiveLevel);
+        });
     }
-    return {};
-}
+    ~SafetyArchive()
+    {
+        finish();
+        if (!m_partial.isEmpty())
+            QFile::remove(m_partial); // not kept: the restore did not go ahead
+    }
 
-// The safety archive of the current data: the automatic-save folder when it
-// can be written, else beside the data folder. Empty file name when the data
-// folder holds nothing to save.
-QString writeSafetyArchive(const QString& dataFolder, const QString& autoSaveFolder, QString* error)
-{
-    if (ArchiveFileList(dataFolder).isEmpty())
-        return {};
-    const QString folder = autoSaveFolder != QLatin1String("-") && CanWriteIn(autoSaveFolder) ? autoSaveFolder
-                                                                                               : parentOf(dataFolder);
-    const QString target = DatedArchiveName(folder, QDate::currentDate());
-    const QString temporary = FreshTempFile(QStringLiteral("SaveTmp"), QStringLiteral(".tmp"));
-    if (temporary.isEmpty() || !SaveDataToArchive(dataFolder, temporary, error)
-        || !MoveFileByCopy(temporary, target, error)) {
-        QFile::remove(temporary);
-        *error = QStringLiteral("Nu pot face copia de siguranta a datelor curente in %1!\r%2").arg(native(folder), *error);
-        return {};
+    // Waits for the archive and gives it its dated name. Returns the name
+    // (empty when there was nothing to save) or sets *error.
+    QString keep(QString* error)
+    {
+        finish();
+        if (m_partial.isEmpty())
+            return {};
+        const QString target = DatedArchiveName(m_folder, QDate::currentDate());
+        if (!m_ok || !QFile::rename(m_partial, target)) {
+            *error = QStringLiteral("Nu pot face copia de siguranta a datelor curente in %1!\r%2")
+                         .arg(native(m_folder), m_error);
+            return {};
+        }
+        m_partial.clear();
+        return target;
     }
-    return target;
+
+private:
+    void finish()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    QString m_folder;
+    QString m_partial;
+    bool m_ok = false;
+    QString m_error;
+    std::thread m_thread;
+};
+
+// Unpacks the archive into a fresh staging folder beside the data folder and
+// verifies it. Returns why it cannot replace the data, or an empty text.
+QString unpackIntoStaging(const QString& file, const QString& staging, const ArchiveProgress& progress)
+{
+    QString why;
+    if (UnpackArchive(file, staging, &why, progress))
+        return QStringLiteral("Arhiva este defecta!\r") + why;
+    return verifyUnpacked(staging);
 }
 
 bool writeJournal(const QString& dataFolder)
@@ -161,24 +191,26 @@ RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, con
     if (const QString busy = TableInUseMessage(dataFolder); !busy.isEmpty())
         return failed(busy);
 
-    const QString unpacked = FreshTempFolder(QStringLiteral("GMT"));
-    if (unpacked.isEmpty()) {
-        result.error = QStringLiteral("Nu pot scrie pe harddisk!");
+    if (!QFileInfo(file).isFile())
+        return failed(QStringLiteral("Nu pot deschide arhiva %1!").arg(native(file)));
+    // The archive is unpacked straight into the staging folder, on the data
+    // folder's disk, so that the swap is two renames.
+    const QString staging = stagingFolder(dataFolder);
+    if (!DeleteFolderTree(staging) || !QDir().mkpath(staging)) {
+        DeleteFolderTree(staging);
+        result.error = QStringLiteral("Nu pot scrie pe harddisk!\rNu pot crea folderul %1!").arg(native(staging));
         return result;
     }
     QString why;
-    if (UnpackArchive(file, unpacked, &why, progress))
-        why = QStringLiteral("Arhiva este defecta!\r") + why;
-    else
-        why = verifyUnpacked(unpacked);
-    const QString staging = stagingFolder(dataFolder);
-    if (why.isEmpty())
-        result.safetyArchive = writeSafetyArchive(dataFolder, autoSaveFolder, &why);
-    if (why.isEmpty())
-        why = fillStaging(unpacked, staging);
+    {
+        SafetyArchive safety(dataFolder, autoSaveFolder);
+        why = unpackIntoStaging(file, staging, progress);
+        // The safety archive is complete before any file of the data is touched.
+        if (why.isEmpty())
+            result.safetyArchive = safety.keep(&why);
+    }
     if (why.isEmpty())
         why = swapFolders(dataFolder, staging, result.safetyFolder);
-    DeleteFolderTree(unpacked);
     if (!why.isEmpty()) {
         DeleteFolderTree(staging);
         return failed(why);

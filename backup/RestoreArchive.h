@@ -1,12 +1,13 @@
 // The restore of a backup archive over the data folder, built so that the
-// current data are never lost: the current data are first archived to a
-// dated safety archive; the archive is unpacked into a temporary folder and
-// verified (every table opens, "Cereri.dbf" and "Oameni.dbf" present); the
-// verified files are copied into a staging folder beside the data folder;
-// then two renames swap the folders (data folder -> "DataBAK", staging ->
-// data folder), with a journal file beside them while the swap is under way.
-// A failure at any step leaves or puts the previous files back; a process
-// killed during the swap is repaired by RecoverInterruptedRestore().
+// current data are never lost: while the archive is unpacked into a staging
+// folder beside the data folder and verified there (every table opens,
+// "Cereri.dbf" and "Oameni.dbf" present), a second thread archives the
+// current data to a dated safety archive (at a fast compression level); only
+// when both are done do two renames swap the folders (data folder ->
+// "DataBAK", staging -> data folder), with a journal file beside them while
+// the swap is under way. A failure at any step leaves or puts the previous
+// files back; a process killed during the swap is repaired by
+// RecoverInterruptedRestore().
 #pragma once
 
 #include "backup/Archive.h"

@@ -7,6 +7,17 @@
 
 #include <stdexcept>
 
+void DropTemporaryTable(const QString& path)
+{
+    if (path.isEmpty() || !QFile::exists(path))
+        return;
+    try {
+        Db().exec(sqlLines({"DROP TABLE " + quotedPath(path)}));
+    } catch (const std::exception&) {
+        QFile::remove(path);
+    }
+}
+
 QString DecisionReferenceText(const QString& number, const QDate& date)
 {
     const QString dateText = date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
@@ -32,25 +43,12 @@ DecisionReferenceTable::DecisionReferenceTable()
         Db().exec(sqlLines({"UPDATE " + table, "SET NR_DISP=\"\"", "WHERE NR_DISP=\"/\""}));
         transaction.commit();
     } catch (...) {
-        remove();
+        DropTemporaryTable(m_path);
         throw;
     }
 }
 
 DecisionReferenceTable::~DecisionReferenceTable()
 {
-    remove();
-}
-
-// DROP TABLE lets the engine close its handle on the file first; when the
-// engine refuses (the table was never created), the file is simply removed.
-void DecisionReferenceTable::remove()
-{
-    if (!QFile::exists(m_path))
-        return;
-    try {
-        Db().exec(sqlLines({"DROP TABLE " + quotedPath(m_path)}));
-    } catch (const std::exception&) {
-        QFile::remove(m_path);
-    }
+    DropTemporaryTable(m_path);
 }

@@ -6,6 +6,10 @@
 #include <QDate>
 #include <QString>
 
+// Drops a temporary table of one run: the engine closes the file first; a
+// file the engine never opened is simply removed. Never throws.
+void DropTemporaryTable(const QString& path);
+
 // Number + "/" + date as "dd.MM.yyyy"; empty when both are missing.
 QString DecisionReferenceText(const QString& number, const QDate& date);
 
@@ -23,6 +27,5 @@ public:
     const QString& path() const { return m_path; }
 
 private:
-    void remove();
     QString m_path;
 };

@@ -15,9 +15,11 @@
 #include "documents/TemplateStore.h"
 #include "documents/TreasuryReportDialog.h"
 #include "data/Months.h"
+#include "reports/AjpisReportCommand.h"
 #include "reports/AnnexAdderDialog.h"
 #include "reports/CountyReportCommand.h"
 #include "reports/ExportMenuCommands.h"
+#include "reports/SupplierReportCommands.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
@@ -232,15 +234,19 @@ void MainWindow::buildMenus()
     RegisterWindow::ExportPersons = &hestavo::ExportPersonsDbfCommand;
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(QStringLiteral("Raport AJPIS"));
+    connect(PopupMenu1->addAction(QStringLiteral("Raport AJPIS")), &QAction::triggered, this,
+            [this] { hestavo::AjpisReportCommand(this); });
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
     connect(BacauItem, &QAction::triggered, this, [this] { hestavo::CountyReportCommand(this); });
     connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
             [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
-    suppliers->addAction(QStringLiteral("Format AJPIS"));
-    suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures"));
-    suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica"));
+    connect(suppliers->addAction(QStringLiteral("Format AJPIS")), &QAction::triggered, this,
+            [this] { hestavo::SupplierAnnexesCommand(this); });
+    connect(suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures")), &QAction::triggered, this,
+            [this] { hestavo::EonReportCommand(this); });
+    connect(suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica")), &QAction::triggered, this,
+            [this] { hestavo::CezReportCommand(this); });
     QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
     connect(treasury, &QAction::triggered, this, [this] {
         if (!SettingsComplete())

@@ -1,31 +1,55 @@
 // The restore of the demo database (25,000 applications, their members, the
 // log and 40 per-application RTF documents), safety archive included, and the
-// import of 5,000 minimum-income households. Each prints its ratio to
-// unpacking the same archive (restore) or to reading the source tables
-// (import), measured in the same run.
+// import of 5,000 minimum-income households. Each prints its wall and CPU
+// seconds (CPU of every thread of the process) and ratio_to_budget: wall time
+// over the time allowed (1 s for the restore, 2 s for the import); at most 1
+// is the goal. For scale it also prints the ratio to unpacking the same
+// archive (restore) or to reading the source tables (import), measured in the
+// same run. On a busy machine the CPU seconds say more than the wall time.
 #include "applications/HouseholdImport.h"
 #include "backup/Archive.h"
 #include "backup/RestoreArchive.h"
+#include "bench/backup/DemoDataFolder.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
-#include "tools/demo-db/DemoDatabase.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <ctime>
 
 namespace {
 
-double secondsOf(const std::function<void()>& work)
+constexpr double kRestoreBudget = 1.0; // seconds
+constexpr double kImportBudget = 2.0;
+
+struct Timing {
+    double wall = 0;
+    double cpu = 0; // every thread of the process
+};
+
+Timing timeOf(const std::function<void()>& work)
 {
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
     work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            double(std::clock() - cpuStart) / CLOCKS_PER_SEC};
+}
+
+void report(benchmark::State& state, const Timing& total, double budget, const char* reference, double referenceSeconds)
+{
+    const double n = double(state.iterations());
+    state.counters["wall_s"] = total.wall / n;
+    state.counters["cpu_s"] = total.cpu / n;
+    state.counters["ratio_to_budget"] = total.wall / n / budget;
+    state.counters[reference] = total.wall / n / referenceSeconds;
 }
 
 struct Setup {
@@ -36,23 +60,8 @@ struct Setup {
     Setup()
     {
         const QString root = dir.path();
-        for (const char* sub : {"Data", "Temp", "Eng", "Salvari", "Demo", "Vmg"})
-            QDir(root).mkpath(QString::fromLatin1(sub));
-        AppPaths& p = paths();
-        p.programFolder = p.exeFolder = root;
-        p.dataFolder = p.localDataFolder = root + "/Data";
-        p.tempFolder = root + "/Temp";
-        p.systemFolder = root;
-        p.enginePrivateFolder = root + "/Eng";
-        demodb::generate({(root + "/Demo").toStdString(), 7, 5000, 5});
-        for (int i = 0; i < 40; ++i) {
-            QFile doc(root + "/Demo/C" + QString::number(1000 + i) + ".rtf");
-            doc.open(QIODevice::WriteOnly);
-            QByteArray text = "{\\rtf1\\ansi\\ansicpg1250 ";
-            while (text.size() < 150000)
-                text += "Cerere pentru ajutorul de incalzire a locuintei nr. " + QByteArray::number(text.size()) + "\\par\r\n";
-            doc.write(text + "}");
-        }
+        benchdata::UseProgramFolder(root, {"Salvari", "Demo", "Vmg"});
+        benchdata::MakeDemoDataFolder(root + "/Demo");
         archive = root + "/Demo.L21";
         backup::WriteArchive(root + "/Demo", archive);
         makeVmg(root + "/Vmg");
@@ -102,43 +111,53 @@ void BM_RestoreDemoDatabase(benchmark::State& state)
 {
     Setup& s = setup();
     const QString unpack = s.dir.path() + "/Unpack";
-    const double reference = secondsOf([&] {
+    const double reference = timeOf([&] {
         QDir(unpack).removeRecursively();
         QDir().mkpath(unpack);
         backup::UnpackArchive(s.archive, unpack);
-    });
-    double total = 0;
+    }).wall;
+    const QString saves = s.dir.path() + "/Salvari";
+    auto restore = [&] {
+        const backup::RestoreResult r = backup::RestoreArchive(s.archive, paths().dataFolder, saves);
+        if (!r.restored)
+            state.SkipWithError(r.error.toStdString().c_str());
+        return r;
+    };
+    restore(); // untimed: from now on there is a whole database to keep in the safety archive
+    Timing total;
     for (auto _ : state) {
-        QDir(s.dir.path() + "/Salvari").removeRecursively();
-        total += secondsOf([&] {
-            const backup::RestoreResult r = backup::RestoreArchive(s.archive, paths().dataFolder, s.dir.path() + "/Salvari");
-            if (!r.restored)
-                state.SkipWithError(r.error.toStdString().c_str());
+        QDir(saves).removeRecursively();
+        QDir().mkpath(saves);
+        const Timing t = timeOf([&] {
+            if (restore().safetyArchive.isEmpty())
+                state.SkipWithError("no safety archive");
         });
+        total.wall += t.wall;
+        total.cpu += t.cpu;
     }
-    state.counters["seconds"] = total / double(state.iterations());
-    state.counters["ratio_to_unpack"] = total / double(state.iterations()) / reference;
+    report(state, total, kRestoreBudget, "ratio_to_unpack", reference);
 }
 
 void BM_ImportVmg5000(benchmark::State& state)
 {
     Setup& s = setup();
-    const double reference = secondsOf([&] {
+    const double reference = timeOf([&] {
         auto rs = Db().open(sqlLines({"SELECT *", "FROM " + quotedPath(s.dir.path() + "/Vmg/Cereri.dbf")}));
         auto rm = Db().open(sqlLines({"SELECT *", "FROM " + quotedPath(s.dir.path() + "/Vmg/Oameni.dbf")}));
         benchmark::DoNotOptimize(rs->recordCount() + rm->recordCount());
-    });
+    }).wall;
     resetDb();
-    double total = 0;
+    Timing total;
     for (auto _ : state) {
-        total += secondsOf([&] {
+        const Timing t = timeOf([&] {
             const hestavo::ImportResult r = hestavo::ImportHouseholds(hestavo::ImportKind::Vmg, s.vmgArchive, 24300);
             if (!r.imported || r.applications != 5000)
                 state.SkipWithError(r.error.toStdString().c_str());
         });
+        total.wall += t.wall;
+        total.cpu += t.cpu;
     }
-    state.counters["seconds"] = total / double(state.iterations());
-    state.counters["ratio_to_reading_source"] = total / double(state.iterations()) / reference;
+    report(state, total, kImportBudget, "ratio_to_reading_source", reference);
 }
 
 } // namespace

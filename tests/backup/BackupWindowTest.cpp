@@ -119,10 +119,28 @@ TEST_F(BackupWindowTest, RestoreIsOffWhileAnOpenedArchiveIsWorkedOn)
     BackupWindow window;
     QTimer::singleShot(0, &window, [&] {
         EXPECT_FALSE(window.RestoreButton->isEnabled());
+        EXPECT_FALSE(window.RestoreButton->toolTip().isEmpty()); // says why
         EXPECT_TRUE(window.SaveButton->isEnabled());
+        EXPECT_EQ(window.findChild<QLabel*>("DataFolder")->toolTip(), "Lucrati pe salvarea " + Root() + "/Lucru.L21");
         window.reject();
     });
     EXPECT_FALSE(window.Open());
+}
+
+TEST_F(BackupWindowTest, ALongDataFolderIsShortenedNotWideningTheWindow)
+{
+    const QString data = Root() + "/" + QString("Primaria Comunei Sangeorgiu de Padure/").repeated(8) + "Data";
+    QDir().mkpath(data);
+    paths().dataFolder = data;
+    BackupWindow window;
+    window.show();
+    QCoreApplication::processEvents();
+    const QLabel* where = window.findChild<QLabel*>("DataFolder");
+    EXPECT_EQ(where->toolTip(), "Datele: " + data);
+    EXPECT_NE(where->text(), where->toolTip());
+    EXPECT_TRUE(where->text().endsWith("/Data"));
+    EXPECT_LE(window.width(), 1366);
+    EXPECT_LE(where->sizeHint().width(), window.width());
 }
 
 TEST_F(BackupWindowTest, ScreenshotOfTheWindow)
@@ -130,9 +148,10 @@ TEST_F(BackupWindowTest, ScreenshotOfTheWindow)
     BackupWindow window;
     window.show();
     QCoreApplication::processEvents();
-    const QString shots = "/work/coord/shots";
-    if (QDir(shots).exists())
-        EXPECT_TRUE(window.grab().save(shots + "/backup-window.png"));
+    const QString shots = "/work/coord/shots/backup";
+    if (QDir(shots).exists()) {
+        EXPECT_TRUE(window.grab().save(shots + "/test-backup-window.png"));
+    }
     EXPECT_EQ(window.windowTitle(), "Copie - inlocuieste baza de date");
 }
 
@@ -149,9 +168,10 @@ TEST_F(BackupWindowTest, ScreenshotOfTheRestoreReport)
     MessageDialog dialog(m.title, m.text, m.buttons, m.kind);
     dialog.show();
     QCoreApplication::processEvents();
-    const QString shots = "/work/coord/shots";
-    if (QDir(shots).exists())
-        EXPECT_TRUE(dialog.grab().save(shots + "/backup-restore-report.png"));
+    const QString shots = "/work/coord/shots/backup";
+    if (QDir(shots).exists()) {
+        EXPECT_TRUE(dialog.grab().save(shots + "/test-backup-restore-report.png"));
+    }
     EXPECT_EQ(m.kind, kKindInformation);
 }
 

@@ -89,6 +89,16 @@ TEST_F(RestoreTest, ReferenceArchiveReplacesTheDataAndTheOldDataAreKept)
     // No staging folder or journal is left.
     EXPECT_FALSE(QFileInfo::exists(Data() + ".new"));
     EXPECT_FALSE(QFileInfo::exists(Data() + ".restore.jrn"));
+
+    // The safety archive restored in turn brings the previous data back.
+    std::map<QString, QByteArray> previousRows;
+    for (const char* table : {"Cereri.dbf", "Oameni.dbf"})
+        previousRows[table] = ReaderRows(r.safetyFolder + "/" + table);
+    const RestoreResult back = RestoreArchive(r.safetyArchive, Data(), Saves());
+    ASSERT_TRUE(back.restored) << back.error.toStdString();
+    for (const auto& [table, rows] : previousRows)
+        EXPECT_EQ(ReaderRows(Data() + "/" + table), rows) << table.toStdString();
+    EXPECT_EQ(QDir(Saves()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(RestoreTest, WithoutAWritableAutomaticSaveFolderTheSafetyArchiveGoesBesideTheData)
@@ -127,6 +137,8 @@ TEST_F(RestoreTest, BadArchivesChangeNothing)
         EXPECT_FALSE(QFileInfo::exists(Root() + "/Cereri.dbf")) << c.name;
         EXPECT_FALSE(QFileInfo::exists(Data() + ".new")) << c.name;
         EXPECT_FALSE(QFileInfo::exists(Root() + "/DataBAK")) << c.name;
+        // The safety archive made meanwhile is not kept, nor its side file.
+        EXPECT_EQ(QDir(Saves()).entryList(QDir::Files), QStringList()) << c.name;
     }
 }
 
@@ -161,8 +173,27 @@ TEST_F(RestoreTest, RecoveryPutsThePreviousFilesBackAfterAKillBetweenTheRenames)
 }
 
 #ifdef HESTAVO_CLI
+// Text of about `bytes` bytes that compresses like a document.
+QByteArray DocumentText(int bytes, int seed)
+{
+    QByteArray text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += "Cerere " + QByteArray::number(seed * 100000 + i) + " pentru ajutorul de incalzire, venit "
+                + QByteArray::number((i * 7919 + seed) % 5000) + " lei\\par\r\n";
+    return text;
+}
+
 TEST_F(RestoreTest, KilledRestoresLeaveTheOldOrTheNewFilesNeverAMixture)
 {
+    // Documents of a few megabytes on both sides, so that unpacking and the
+    // safety archive take long enough to be interrupted.
+    WriteFile(Data() + "/C1.rtf", DocumentText(4000000, 1));
+    m_before = FolderContents(Data());
+    WriteFile(m_other + "/C2.rtf", DocumentText(4000000, 2));
+    QStringList files;
+    for (const QString& name : QDir(m_other).entryList(QDir::Files))
+        files << m_other + "/" + name;
+    ASSERT_EQ(ReferenceArchive(QStringList{"pack", m_archive} + files).exitCode, 0);
     std::map<QString, QByteArray> fresh; // the files as a completed restore leaves them
     {
         QTemporaryDir probe;
@@ -176,30 +207,36 @@ TEST_F(RestoreTest, KilledRestoresLeaveTheOldOrTheNewFilesNeverAMixture)
         for (const auto& [name, bytes] : m_before)
             WriteFile(Data() + "/" + name, bytes);
     };
-    auto startRestore = [&](QProcess& cli) {
+    auto startRestore = [&](QProcess& cli, const QString& archive) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HESTAVO_SYSTEM_DIR", Root() + "/Sys");
         cli.setProcessEnvironment(env);
-        cli.start(HESTAVO_CLI, {"--program-dir", Root(), "backup", "restore", m_archive});
+        cli.start(HESTAVO_CLI, {"--program-dir", Root(), "backup", "restore", archive});
         return cli.waitForStarted();
     };
-    // One whole run gives the span over which the kills are spread.
-    resetData();
-    QElapsedTimer clock;
-    clock.start();
-    {
+    auto timedRun = [&](const QString& archive, int expectedExit) {
+        QElapsedTimer clock;
+        clock.start();
         QProcess cli;
-        ASSERT_TRUE(startRestore(cli));
-        ASSERT_TRUE(cli.waitForFinished(120000));
-        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    }
-    const int span = int(clock.elapsed()) + 1;
+        EXPECT_TRUE(startRestore(cli, archive));
+        EXPECT_TRUE(cli.waitForFinished(120000));
+        EXPECT_EQ(cli.exitCode(), expectedExit) << cli.readAllStandardError().toStdString();
+        return int(clock.elapsed());
+    };
+    // The program's start alone (a missing archive is refused at once), and
+    // one whole restore: the kills are spread from a little before the
+    // restore begins to its end.
+    resetData();
+    const int start = timedRun(Root() + "/lipsa.L21", 1);
+    const int whole = timedRun(m_archive, 0);
+    const int from = std::min(start, whole) / 2; // the two runs vary on a busy machine
+    const int span = std::max(whole - from, 1) + 1;
     int oldSeen = 0, newSeen = 0;
     for (int run = 0; run < 20; ++run) {
         resetData();
         QProcess cli;
-        ASSERT_TRUE(startRestore(cli));
-        QThread::msleep(QRandomGenerator::global()->bounded(span));
+        ASSERT_TRUE(startRestore(cli, m_archive));
+        QThread::msleep(from + QRandomGenerator::global()->bounded(span));
         cli.kill();
         cli.waitForFinished();
         backup::RecoverInterruptedRestore(Data());
@@ -211,11 +248,16 @@ TEST_F(RestoreTest, KilledRestoresLeaveTheOldOrTheNewFilesNeverAMixture)
             EXPECT_EQ(now, fresh) << "run " << run;
             // A completed swap always has its safety copy.
             EXPECT_EQ(FolderContents(Root() + "/DataBAK"), m_before) << "run " << run;
-            EXPECT_FALSE(QDir(Root()).entryList({"*_*.L21"}, QDir::Files).isEmpty()) << "run " << run;
+            const QStringList safety = QDir(Root()).entryList({"*_*.L21"}, QDir::Files);
+            ASSERT_FALSE(safety.isEmpty()) << "run " << run;
+            EXPECT_EQ(ReferenceArchive({"list", Root() + "/" + safety.first()}).exitCode, 0) << "run " << run;
         }
         EXPECT_FALSE(QFileInfo::exists(Data() + ".new")) << "run " << run;
+        for (const QString& name : QDir(Root()).entryList({"*_*.L21"}, QDir::Files))
+            QFile::remove(Root() + "/" + name);
     }
-    std::cout << "killed restores: " << oldSeen << " old, " << newSeen << " new\n";
+    std::cout << "killed restores (start " << start << " ms, whole " << whole << " ms): " << oldSeen << " old, "
+              << newSeen << " new\n";
 }
 #endif
 

@@ -1,0 +1,111 @@
+// Screenshots of the backup window and of what it shows around a restore
+// (the warning, the progress window, the report of a restore and of a
+// damaged archive) and a save, on a small demo database, at 1366x768:
+// backup_shots OUTPUT-FOLDER (offscreen).
+#include "app/MessageDialog.h"
+#include "app/ProgressWindow.h"
+#include "app/TestMode.h"
+#include "backup/Archive.h"
+#include "backup/BackupWindow.h"
+#include "bench/backup/DemoDataFolder.h"
+#include "data/Db.h"
+#include "data/Paths.h"
+#include "tools/demo-db/DemoDatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+QString g_out;
+
+void Shoot(QWidget& w, const QString& name)
+{
+    w.show();
+    QApplication::processEvents();
+    const QString file = g_out + "/" + name + ".png";
+    w.grab().save(file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+// Every message the last action showed, as the dialog draws it.
+void ShootMessages(const QString& stem)
+{
+    int n = 0;
+    for (const testmode::Message& m : testmode::messages()) {
+        MessageDialog dialog(m.title, m.text, m.buttons, m.kind);
+        Shoot(dialog, stem + "-" + QString::number(++n));
+    }
+    testmode::enable(); // clears the records
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen:size=1366x768");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "backup_shots OUTPUT-FOLDER\n");
+        return 1;
+    }
+    g_out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(g_out);
+    QTemporaryDir dir;
+    // Folders as long as an office computer's.
+    const QString root = dir.path() + "/Primaria Comunei Sangeorgiu de Padure/Ajutoare incalzire Hestavo";
+    benchdata::UseProgramFolder(root, {"Salvari automate", "Other"});
+    paths().autoSaveFolder = root + "/Salvari automate";
+    demodb::generate({(root + "/Data").toStdString(), 3, 200, 1});
+    demodb::generate({(root + "/Other").toStdString(), 4, 300, 1});
+    const QString archive = root + "/Salvare din 01.12.2024.L21";
+    backup::WriteArchive(root + "/Other", archive);
+    QFile::copy(archive, root + "/Salvare defecta.L21");
+    QFile damaged(root + "/Salvare defecta.L21");
+    damaged.resize(damaged.size() - 100);
+    resetDb();
+    testmode::enable();
+
+    BackupWindow window;
+    Shoot(window, "backup-window");
+    paths().openedArchive = archive;
+    BackupWindow opened;
+    Shoot(opened, "backup-window-opened-archive");
+    paths().openedArchive.clear();
+
+    Contor().Descr->setText("Desfac baza de date...");
+    Contor().Bar->setMaximum(5);
+    Contor().Bar->setValue(2);
+    Shoot(Contor(), "backup-progress");
+    Contor().hide();
+
+    testmode::answerMessage(kResultYes);
+    testmode::answerChooser(archive);
+    window.RestoreClicked();
+    ShootMessages("backup-restore");
+
+    testmode::answerMessage(kResultYes);
+    testmode::answerChooser(root + "/Salvare defecta.L21");
+    BackupWindow again;
+    again.RestoreClicked();
+    ShootMessages("backup-restore-damaged");
+
+    testmode::answerChooser(root + "/Copie.L21");
+    BackupWindow save;
+    save.SaveCopyClicked();
+    ShootMessages("backup-save");
+
+    testmode::answerChooser(root + "/Data/Aici.L21");
+    BackupWindow here;
+    here.SaveCopyClicked();
+    ShootMessages("backup-save-refused");
+    testmode::disable();
+    return 0;
+}
