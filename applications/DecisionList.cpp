@@ -61,7 +61,9 @@ Tags DecisionTags(const engine::ResultSet& rs, const AdminSettings& s, const QDa
         {"[LITERA]", QString(QChar::fromLatin1(BracketLetter(s.brackets, int(amount))))},
         {"[PERIOADA]", RowWhole(rs, "NR_LUNI")},
         {"[TOTAL]", RowWhole(rs, "TOTAL")},
-        {"[CUAJUT]", RowText(rs, "CUAJUT")},
+        // A tick box: a blank one when no heating aid is granted, as the
+        // supplement boxes, not the ten dots that stand for a missing value.
+        {"[CUAJUT]", RowText(rs, "CUAJUT").trimmed().isEmpty() ? QStringLiteral(" ") : RowText(rs, "CUAJUT")},
     };
     AddSupplement(tags, rs, "[SL]", "SUMAL");
     AddSupplement(tags, rs, "[SG]", "SUMAG");

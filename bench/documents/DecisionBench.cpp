@@ -7,6 +7,7 @@
 #include "applications/DecisionList.h"
 #include "applications/Numbering.h"
 #include "applications/SingleDecision.h"
+#include "bench/MedianTime.h"
 #include "bench/applications/DemoTown.h"
 #include "data/Months.h"
 #include "documents/TemplateStore.h"
@@ -27,19 +28,6 @@ using namespace hestavo;
 namespace {
 
 const QString kMonth = QStringLiteral("11.2024");
-
-double MedianMs(int reps, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 void Report(const char* what, double ms, double budgetMs, int rows)
 {

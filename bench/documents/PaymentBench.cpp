@@ -5,6 +5,7 @@
 // the month's Cereri.dbf.
 #include "applications/AdminCommands.h"
 #include "applications/AdminSettings.h"
+#include "bench/MedianTime.h"
 #include "bench/applications/DemoTown.h"
 #include "data/Months.h"
 #include "documents/PaymentList.h"
@@ -20,23 +21,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-namespace {
-
-double MedianMs(int reps, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -42,7 +42,7 @@ protected:
         AddRow({key, kMonth, name, cnp, status, 2, 400, 100 + key});
         Exec("UPDATE " + quotedTable("Cereri.dbf") + " SET NR_DISP=\"" + number + "\", DATADISP=\"2" + QString::number(key % 8)
              + ".11.2024\", CUANTUM=" + QString::number(amount) + ", TOTAL=" + QString::number(amount * 5)
-             + ", SUMAL=" + QString::number(wood) + ", ADRESA=\"STR. MARE NR. " + QString::number(key)
+             + ", CUAJUT=\"" + (amount > 0 ? "X" : "") + "\", SUMAL=" + QString::number(wood) + ", ADRESA=\"STR. MARE NR. " + QString::number(key)
              + "\", MOTIVR=\"VENIT PESTE LIMITA\" WHERE NRCRT=" + QString::number(key));
     }
     AdminSettings settings;
@@ -88,6 +88,7 @@ TEST_F(DecisionListTest, EachStatusGivesOnePagePerDecisionWithItsValues)
         if (QString::fromLatin1(status) == "APROBAT" || QString::fromLatin1(status) == "MODIFICAT") {
             EXPECT_TRUE(text.contains(QStringLiteral("256"))) << "amount";
             EXPECT_TRUE(text.contains(QStringLiteral("01.12.2024"))) << "aid start";
+            EXPECT_FALSE(text.contains(QStringLiteral("[..........]"))) << "an unticked box printed as dots";
         }
         if (QString::fromLatin1(status) == "INCETAT" || QString::fromLatin1(status) == "RESPINS")
             EXPECT_TRUE(text.contains(QStringLiteral("VENIT PESTE LIMITA"))) << "reason";
