@@ -4,9 +4,11 @@
 #pragma once
 
 #include "data/Db.h"
+#include "data/Files.h"
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "documents/SpreadsheetOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +51,13 @@ protected:
         WriteSetting("SETARI", "PRIMARIA", "Comuna Ighiu");
         WriteSetting("SETARI", "Cu1", "320");
     }
-    void TearDown() override { resetDb(); }
+    void TearDown() override
+    {
+        // Fixtures that send workbook files into their own folder must not
+        // leave the next test pointing at a folder that is gone.
+        SpreadsheetOutput::FreshTempFile = [](const QString& stem, const QString& ext) { return ::FreshTempFile(stem, ext); };
+        resetDb();
+    }
 
     QString OutFolder() const { return m_dir.path() + "/Out"; }
 
