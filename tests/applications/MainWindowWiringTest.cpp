@@ -101,3 +101,27 @@ TEST_F(MainWindowWiring, PerioadaSetsTheMainWindowsMonth)
     EXPECT_EQ(ReadSetting("VARIABILE", "LUNA_LUCRU"), "11.2024");
     EXPECT_EQ(ReadMonthList(), QStringList({"11.2024"}));
 }
+
+TEST_F(MainWindowWiring, ReportItemsCheckTheSettingsFirst)
+{
+    // With no working month chosen every report item stops at the settings
+    // check: one error message and no dialog, no folder chooser, no file.
+    MainWindow main;
+    main.Unlock();
+    const QStringList items{"Raport AJPIS", "Raport AJPIS - BACAU", "Format AJPIS", "Format E-On Gaz Tg.Mures",
+                            "Format CEZ - Supliment Electrica"};
+    for (const QString& caption : items) {
+        SCOPED_TRACE(caption.toStdString());
+        QAction* item = nullptr;
+        for (QAction* a : main.findChildren<QAction*>())
+            if (a->text() == caption)
+                item = a;
+        ASSERT_NE(item, nullptr);
+        testmode::clear();
+        item->trigger();
+        ASSERT_EQ(testmode::messages().size(), 1);
+        EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");
+        EXPECT_NE(testmode::messages()[0].text, "Comanda nu este inca disponibila.");
+        EXPECT_TRUE(testmode::choosers().empty());
+    }
+}
