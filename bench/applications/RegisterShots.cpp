@@ -17,6 +17,7 @@
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "bench/ScreenshotProgram.h"
 #include "bench/applications/DemoTown.h"
 
 #include <QApplication>
@@ -32,25 +33,15 @@
 
 namespace {
 
-void Shoot(QWidget& w, const QString& file)
-{
-    w.show();
-    QApplication::processEvents();
-    w.grab().save(file);
-    std::printf("%s\n", qPrintable(file));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen:size=1366x768");
+    UseOffscreenScreen();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "register_shots OUTPUT-FOLDER\n");
+    const QString out = ScreenshotFolder(argc, argv, "register_shots");
+    if (out.isEmpty())
         return 1;
-    }
-    const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir dir;
     const demodb::Summary town = MakeDemoTown(dir.path(), 400, 2);
     testmode::enable();
@@ -59,36 +50,36 @@ int main(int argc, char** argv)
     RegisterWindow window;
     window.setGeometry(0, 0, 1366, 768);
     window.openList();
-    Shoot(window, out + "/register-window.png");
+    SaveShot(window, out + "/register-window.png");
     window.grid->horizontalScrollBar()->setValue(window.grid->horizontalScrollBar()->maximum());
-    Shoot(window, out + "/register-window-right.png");
+    SaveShot(window, out + "/register-window-right.png");
 
     ApplicationEditor& editor = ApplicationEditor::instance();
     editor.beginModify(window.model->keyAt(3));
     editor.adjustSize();
-    Shoot(editor, out + "/register-editor.png");
+    SaveShot(editor, out + "/register-editor.png");
 
     MemberDialog& member = editor.memberDialog();
     member.setWindowTitle("Adauga membru");
     member.nameField->setText("POPESCU MARIA-MAGDALENA");
     member.cnpField->setText("2800229123459");
     member.incomeField->setText("1250.50");
-    Shoot(member, out + "/register-member.png");
+    SaveShot(member, out + "/register-member.png");
 
     SupplementDialog& supplement = editor.supplementDialog();
     supplement.prepare('E', editor.electricity, editor.applicant->text(), editor.cnpField->text(), false,
                        editor.memberKey());
-    Shoot(supplement, out + "/register-supplement.png");
+    SaveShot(supplement, out + "/register-supplement.png");
     editor.finish();
 
     DecisionNumberingDialog decisionNumbering(&window);
-    Shoot(decisionNumbering, out + "/register-decision-numbering.png");
+    SaveShot(decisionNumbering, out + "/register-decision-numbering.png");
     ReportNumberingDialog reportNumbering(&window);
-    Shoot(reportNumbering, out + "/register-report-numbering.png");
+    SaveShot(reportNumbering, out + "/register-report-numbering.png");
     DecisionListDialog decisionList(&window);
-    Shoot(decisionList, out + "/register-decision-list.png");
+    SaveShot(decisionList, out + "/register-decision-list.png");
     ReportRangeDialog reportRange(&window);
-    Shoot(reportRange, out + "/register-report-range.png");
+    SaveShot(reportRange, out + "/register-report-range.png");
     testmode::disable();
     return 0;
 }

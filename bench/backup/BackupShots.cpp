@@ -7,6 +7,7 @@
 #include "app/TestMode.h"
 #include "backup/Archive.h"
 #include "backup/BackupWindow.h"
+#include "bench/ScreenshotProgram.h"
 #include "bench/backup/DemoDataFolder.h"
 #include "data/Db.h"
 #include "data/Paths.h"
@@ -28,11 +29,7 @@ QString g_out;
 
 void Shoot(QWidget& w, const QString& name)
 {
-    w.show();
-    QApplication::processEvents();
-    const QString file = g_out + "/" + name + ".png";
-    w.grab().save(file);
-    std::printf("%s\n", qPrintable(file));
+    SaveShot(w, g_out + "/" + name + ".png");
 }
 
 // Every message the last action showed, as the dialog draws it.
@@ -50,14 +47,11 @@ void ShootMessages(const QString& stem)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen:size=1366x768");
+    UseOffscreenScreen();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "backup_shots OUTPUT-FOLDER\n");
+    g_out = ScreenshotFolder(argc, argv, "backup_shots");
+    if (g_out.isEmpty())
         return 1;
-    }
-    g_out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(g_out);
     QTemporaryDir dir;
     // Folders as long as an office computer's.
     const QString root = dir.path() + "/Primaria Comunei Sangeorgiu de Padure/Ajutoare incalzire Hestavo";
