@@ -34,19 +34,6 @@ QDate DateOption(const QStringList& arguments, const QString& option)
     return date;
 }
 
-// The output folder: created when missing; one that holds files is refused,
-// so that the report's files are the only ones in it.
-QString EmptyFolder(const QString& folder)
-{
-    QDir dir(folder);
-    if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-        throw CliFailure("Directorul " + QDir::toNativeSeparators(folder)
-                         + " nu este gol! Alegeti un director nou sau gol pentru raport.");
-    if (!QDir().mkpath(folder))
-        throw CliFailure("Directorul " + QDir::toNativeSeparators(folder) + " nu poate fi creat!");
-    return QDir(folder).absolutePath();
-}
-
 class CliProgress : public AjpisProgress {
 public:
     explicit CliProgress(const CliContext& context) : m_context(context) {}
@@ -71,7 +58,7 @@ void RunAjpis(CliContext& context, const QStringList& arguments)
     const AdminSettings settings = LoadAdminSettings();
     if (const std::optional<QString> problem = SettingsProblem(month, settings))
         throw CliFailure(problem->trimmed());
-    const QString folder = EmptyFolder(OptionValue(arguments, QStringLiteral("--out")));
+    const QString folder = EmptyOutputFolder(OptionValue(arguments, QStringLiteral("--out")));
     CliProgress progress(context);
     const AjpisOutcome outcome = WriteAjpisReport({month, Serial(from), Serial(to), folder}, settings, &progress);
     for (const AjpisFile& file : outcome.files)

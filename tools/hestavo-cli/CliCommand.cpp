@@ -2,6 +2,8 @@
 
 #include "data/Settings.h"
 
+#include <QDir>
+
 #include <cstdio>
 
 namespace cli {
@@ -49,6 +51,17 @@ void ExpectArguments(const CliCommand& command, const QStringList& arguments, in
 {
     if (arguments.size() < minimum || (maximum >= 0 && arguments.size() > maximum))
         throw CliFailure("Utilizare: hestavo-cli " + command.name + (command.usage.isEmpty() ? QString() : " " + command.usage));
+}
+
+QString EmptyOutputFolder(const QString& folder)
+{
+    const QDir dir(folder);
+    if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        throw CliFailure("Directorul " + QDir::toNativeSeparators(folder)
+                         + " nu este gol! Alegeti un director nou sau gol pentru raport.");
+    if (!QDir().mkpath(folder))
+        throw CliFailure("Directorul " + QDir::toNativeSeparators(folder) + " nu poate fi creat!");
+    return dir.absolutePath();
 }
 
 } // namespace cli

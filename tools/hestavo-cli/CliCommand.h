@@ -71,4 +71,9 @@ void PrintLine(const QString& line);
 // within [minimum, maximum] (a maximum below 0: no upper limit).
 void ExpectArguments(const CliCommand& command, const QStringList& arguments, int minimum, int maximum);
 
+// The folder a report writes into, as an absolute path: created when missing;
+// one that already holds something is refused (CliFailure), so that the files
+// of an earlier run never mix with this one's.
+QString EmptyOutputFolder(const QString& folder);
+
 } // namespace cli

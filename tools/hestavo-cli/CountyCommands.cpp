@@ -39,17 +39,6 @@ PaymentMonth PaymentMonthOf(const QString& text)
     return {CalendarMonths().at(serial % 12), serial / 12};
 }
 
-// The folder that receives the files: created when missing, refused when it
-// already holds something (the files of an earlier run would mix with these).
-void EmptyFolder(const QString& folder)
-{
-    const QDir dir(folder);
-    if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-        throw CliFailure("Directorul " + folder + " nu este gol! Alegeti un director nou sau gol.");
-    if (!QDir().mkpath(folder))
-        throw CliFailure("Nu pot crea directorul " + folder + "!");
-}
-
 void RunCounty(CliContext& context, const QStringList& arguments)
 {
     const QMap<QString, QString> options = CountyOptions(arguments);
@@ -63,7 +52,7 @@ void RunCounty(CliContext& context, const QStringList& arguments)
     try {
         CheckPaymentMonth(month);
         const bool created = !QFileInfo::exists(folder);
-        EmptyFolder(folder);
+        EmptyOutputFolder(folder);
         try {
             outcome = WriteCountyReport(workingMonth, month, folder, settings,
                                         [&context](const QString& text, bool) { context.progress(text.trimmed()); });

@@ -46,18 +46,6 @@ SupplierOptions ParseOptions(const QStringList& words)
     return o;
 }
 
-// The output folder: created when missing; an existing folder must be empty,
-// so that no earlier report is mixed with this one.
-QString OutputFolder(const QString& path)
-{
-    const QDir dir(path);
-    if (dir.exists() && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-        throw CliFailure("Directorul " + QDir::toNativeSeparators(path) + " exista si nu este gol! Alegeti unul nou sau gol.");
-    if (!QDir().mkpath(path))
-        throw CliFailure("Directorul " + QDir::toNativeSeparators(path) + " nu poate fi creat!");
-    return dir.absolutePath();
-}
-
 // The one supplier name an E-ON or CEZ report needs, among those its dialog offers.
 QString OfferedSupplier(const SupplierOptions& o, const QList<SupplierNameSource>& sources)
 {
@@ -78,7 +66,7 @@ QList<SupplierReportFile> RunEon(const QString& month, const SupplierOptions& o)
         if (code.isEmpty())
             throw CliFailure("Nu ati scris Codul postal pentru localitatea " + locality
                              + "! (sectiunea CODURIP a setarilor)");
-    return WriteEonReport(month, supplier, codes, OutputFolder(o.out));
+    return WriteEonReport(month, supplier, codes, EmptyOutputFolder(o.out));
 }
 
 QList<SupplierReportFile> RunCez(const QString& month, const SupplierOptions& o)
@@ -88,7 +76,7 @@ QList<SupplierReportFile> RunCez(const QString& month, const SupplierOptions& o)
     if (const QString problem = SirutaProblem(siruta); !problem.isEmpty())
         throw CliFailure(problem);
     StoreSiruta(siruta);
-    return WriteCezReport(month, supplier, siruta, OutputFolder(o.out));
+    return WriteCezReport(month, supplier, siruta, EmptyOutputFolder(o.out));
 }
 
 void RunSuppliers(CliContext& context, const QStringList& words)
@@ -100,7 +88,7 @@ void RunSuppliers(CliContext& context, const QStringList& words)
     QList<SupplierReportFile> files;
     try {
         if (o.kind == QLatin1String("ajpis"))
-            files = WriteSupplierAnnexes(month, OutputFolder(o.out), o.suppliers);
+            files = WriteSupplierAnnexes(month, EmptyOutputFolder(o.out), o.suppliers);
         else if (o.kind == QLatin1String("eon"))
             files = RunEon(month, o);
         else
