@@ -1,7 +1,5 @@
 #include "backup/NetworkFolder.h"
 
-#include "app/MessageDialog.h"
-#include "app/ProblemHint.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
 
@@ -49,36 +47,4 @@ NetworkFolderRefusal CheckNetworkFolder(const QString& chosen)
 void StoreNetworkFolder(const QString& chosen)
 {
     WriteMachineSetting(QStringLiteral("SERVER"), QDir::toNativeSeparators(trimmedFolder(chosen)));
-}
-
-bool ConnectNetworkFolder(const QString& chosen)
-{
-    if (trimmedFolder(chosen).isEmpty())
-        return false;
-    if (const NetworkFolderRefusal refusal = CheckNetworkFolder(chosen); !refusal.text.isEmpty()) {
-        MessageDialog::Mesaj(refusal.title, refusal.text, kButtonOK, kKindError);
-        return false;
-    }
-    StoreNetworkFolder(chosen);
-    MessageDialog::Mesaj(QStringLiteral("Conectat la server"),
-                         QStringLiteral("Conectarea la server a reusit!\rPorniti programul din nou !"), kButtonOK,
-                         kKindInformation);
-    return true;
-}
-
-bool DisconnectNetworkFolder(const QString& shownFolder, QWidget* control)
-{
-    if (shownFolder.trimmed().size() < 2) {
-        ShowProblemHint(QStringLiteral("Nu aveti ce sterge."), control);
-        return false;
-    }
-    if (MessageDialog::Mesaj(QStringLiteral("Stergere cale server"), QStringLiteral("Doriti sa va deconectati de la server?"),
-                             kButtonsYesNo, kKindConfirmation)
-        != kResultYes)
-        return false;
-    StoreNetworkFolder(QString());
-    MessageDialog::Mesaj(QStringLiteral("Deconectat de la server"),
-                         QStringLiteral("Sunteti deconectat de la server!\rPorniti programul din nou !"), kButtonOK,
-                         kKindInformation);
-    return true;
 }

@@ -1,12 +1,11 @@
 // Network database mode: this computer works on the tables of a shared
 // folder (machine setting SERVER) instead of its own "Data" folder. Connecting
 // and disconnecting only change the setting; the program ends and the new
-// mode starts with the next run.
+// mode starts with the next run. The commands that connect and disconnect,
+// with their messages, are in ui/backup/NetworkFolderCommands.h.
 #pragma once
 
 #include <QString>
-
-class QWidget;
 
 // The data folder of this run differs from the local data folder.
 bool IsNetworkMode();
@@ -24,15 +23,3 @@ NetworkFolderRefusal CheckNetworkFolder(const QString& chosen);
 // Writes the machine setting SERVER: the folder (trimmed, without trailing
 // separators, in native form), or empty for local work.
 void StoreNetworkFolder(const QString& chosen);
-
-// Connects to the chosen folder: refuses the current or the local data folder
-// ("Nu puteti salva aici!") and a folder without "Cereri.dbf", "Oameni.dbf" and
-// "Log.dbf" ("NU este corecta!"); otherwise writes SERVER and says to start
-// again. True when SERVER was written (the program must end).
-bool ConnectNetworkFolder(const QString& chosen);
-
-// Returns to local work: with no shared folder shown (shownFolder shorter than
-// 2 characters after trimming) the balloon "Nu aveti ce sterge." points at
-// the control; otherwise asks, empties SERVER and says to start again. True
-// when SERVER was emptied (the program must end).
-bool DisconnectNetworkFolder(const QString& shownFolder, QWidget* control);

@@ -1,10 +1,7 @@
 #include "backup/Passwords.h"
 
-#include "app/MessageDialog.h"
 #include "data/Cp1250.h"
 #include "data/Settings.h"
-
-#include <QApplication>
 
 #include <cstdint>
 
@@ -58,44 +55,21 @@ QByteArray PasswordDigest(const QByteArray& password)
 
 QByteArray PasswordDigest(const QString& password) { return PasswordDigest(toCp1250(password)); }
 
-bool AdministratorUnlock(const std::function<std::optional<QString>()>& askPassword)
+bool HasAdminPassword()
 {
-    const QByteArray stored = ReadSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"));
-    if (stored.isEmpty()) {
-        MessageDialog::Mesaj(QStringLiteral("Administrare"), QStringLiteral("\rATENTIE!\rNu aveti nicio parola!"), kButtonOK,
-                      kKindWarning);
-        return true;
-    }
-    const std::optional<QString> entry = askPassword();
-    if (!entry)
-        return false;
-    // An empty entry is a wrong password: it must not open the commands of a
-    // database that has one.
-    if (!entry->isEmpty() && PasswordDigest(*entry) == stored)
-        return true;
-    MessageDialog::Mesaj(QStringLiteral("Greseala!"), QStringLiteral("PAROLA INCORECTA !"), kButtonOK, kKindError);
-    return false;
+    return !ReadSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN")).isEmpty();
 }
 
-bool ChangeAdminPassword(const QString& newPassword, const QString& repeated)
+bool AdminPasswordMatches(const QString& entry)
 {
-    if (newPassword != repeated) {
-        QApplication::beep();
-        MessageDialog::Mesaj(QStringLiteral("Eroare la completare"),
-                      QStringLiteral("Nu ati scris parola noua la fel in cele doua casute !"), kButtonOK, kKindError);
-        return false;
-    }
-    if (!newPassword.isEmpty()) {
-        WriteSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"), PasswordDigest(newPassword));
-        MessageDialog::Mesaj(QStringLiteral("Confirmare"), QStringLiteral("\rParola a fost schimbata cu succes!"), kButtonOK,
-                      kKindInformation);
-        return true;
-    }
-    if (MessageDialog::Mesaj(QStringLiteral("Eroare la completare"),
-                      QStringLiteral("ATENTIE !\rDoriti sa dezactivati parola de administrator?"), kButtonsYesNo,
-                      kKindWarning)
-        != kResultYes)
-        return false;
-    WriteSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"), QByteArray());
-    return true;
+    // An empty entry is a wrong password: it must not open the commands of a
+    // database that has one.
+    const QByteArray stored = ReadSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"));
+    return !entry.isEmpty() && !stored.isEmpty() && PasswordDigest(entry) == stored;
+}
+
+void StoreAdminPassword(const QString& password)
+{
+    WriteSettingBytes(QStringLiteral("INIT"), QStringLiteral("WIN"),
+                      password.isEmpty() ? QByteArray() : PasswordDigest(password));
 }

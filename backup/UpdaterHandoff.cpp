@@ -1,8 +1,8 @@
 #include "backup/UpdaterHandoff.h"
 
-#include "app/Shell.h"
 #include "data/Files.h"
 #include "data/Settings.h"
+#include "data/Shell.h"
 
 #include <QDir>
 #include <QFile>

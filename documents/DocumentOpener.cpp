@@ -1,7 +1,7 @@
 // Finding and starting the desktop's word processor.
 #include "documents/DocumentOpener.h"
 
-#include "app/Shell.h"
+#include "data/Shell.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

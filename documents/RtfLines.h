@@ -3,7 +3,7 @@
 // output written with CR LF line ends. Failures throw RTFError.
 #pragma once
 
-#include "documents/RtfTemplate.h"
+#include "documents/RtfError.h"
 
 #include <QFile>
 

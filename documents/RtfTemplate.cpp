@@ -3,7 +3,7 @@
 #include "documents/RtfTemplate.h"
 
 #include "data/Cp1250.h"
-#include "app/Shell.h"
+#include "data/Shell.h"
 #include "documents/DocumentOpener.h"
 #include "documents/RtfLines.h"
 

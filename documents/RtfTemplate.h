@@ -12,6 +12,8 @@
 // Texts are Windows-1250 bytes; the QString overloads convert.
 #pragma once
 
+#include "documents/RtfError.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,17 +22,6 @@
 #include <vector>
 
 namespace documents {
-
-// An input/output failure of a write operation; message() is shown to the user.
-class RTFError : public std::runtime_error {
-public:
-    explicit RTFError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 class LineReader;
 class LineWriter;

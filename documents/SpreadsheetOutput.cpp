@@ -1,7 +1,7 @@
 #include "documents/SpreadsheetOutput.h"
 
-#include "app/Shell.h"
 #include "data/Files.h"
+#include "data/Shell.h"
 
 #include <QFileInfo>
 

@@ -1,20 +1,7 @@
 #include "documents/TemplateCommands.h"
 
-#include "app/MessageDialog.h"
-#include "app/Shell.h"
-
 #include <QFile>
 #include <QFileInfo>
-
-void EditTemplate(const EditableTemplate& t)
-{
-    MessageDialog::Mesaj(QStringLiteral("Modificare formulare"),
-                         QStringLiteral("Dupa modificare, apasati SAVE!\r"
-                                        "Nu modificati textul dintre parantezele patrate!\r"
-                                        "Parantezele patrate vor fi inlocuite cu valori la listare!"),
-                         kButtonOK, kKindWarning);
-    ShellOpen(EditableTemplatePath(t));
-}
 
 RestoreResult RestoreTemplateFile(const EditableTemplate& t)
 {
@@ -30,25 +17,6 @@ RestoreResult RestoreTemplateFile(const EditableTemplate& t)
         return RestoreResult::Open;
     MaterializeTemplates();
     return RestoreResult::Restored;
-}
-
-bool RestoreTemplate(const EditableTemplate& t)
-{
-    const int answer = MessageDialog::Mesaj(QStringLiteral("Refacere model"),
-                                            "\rDoriti readucerea modelului de " + t.displayName
-                                                + " la forma initiala?\r( Acesta trebuie sa fie inchis! )",
-                                            kButtonsYesNo, kKindConfirmation);
-    if (answer != kResultYes)
-        return false;
-    if (RestoreTemplateFile(t) == RestoreResult::Open) {
-        MessageDialog::Mesaj(QStringLiteral("Initializare model"),
-                             "\rModelul de " + t.displayName + " este deschis!\rInchideti-l si mai incercati odata!",
-                             kButtonOK, kKindError);
-        return false;
-    }
-    MessageDialog::Mesaj(QStringLiteral("Refacere Model"), "\rModelul de " + t.displayName + " a fost refacut!",
-                         kButtonOK, kKindInformation);
-    return true;
 }
 
 const std::vector<TemplateMenuEntry>& TemplateMenuEntries()

@@ -1,6 +1,6 @@
-// The administrator's commands on the editable templates: edit one with the
-// desktop's program for its type, or bring it back to its shipped form; and
-// the menu under "Modifica modele de listare" that offers them.
+// The work of the administrator's commands on the editable templates: bring
+// one back to its shipped form, and the menu under "Modifica modele de
+// listare" that offers the commands (their messages: ui/documents/TemplateMenu.h).
 #pragma once
 
 #include "documents/TemplateStore.h"
@@ -9,20 +9,12 @@
 #include <QStringList>
 #include <vector>
 
-// Shows the editing advice and hands the template file to the desktop (also
-// when it does not exist; the desktop's answer is not examined).
-void EditTemplate(const EditableTemplate& t);
-
 enum class RestoreResult { Restored, Open };
 
 // Deletes the data-folder copy and writes the shipped form again (with every
 // other missing editable template). Open, with nothing changed, when another
 // program holds the file.
 RestoreResult RestoreTemplateFile(const EditableTemplate& t);
-
-// The restore command: asks for confirmation, restores and reports the
-// outcome in the program's messages. True when the template was restored.
-bool RestoreTemplate(const EditableTemplate& t);
 
 // One leaf of the templates menu: its captions from the top level down and
 // the data-folder file it works on. In menu order.

@@ -11,7 +11,7 @@
 // engine::Error, workbook::WorkbookError (a template or an output file).
 #pragma once
 
-#include "applications/AdminSettings.h"
+#include "register/AdminSettings.h"
 
 #include <QList>
 #include <QString>

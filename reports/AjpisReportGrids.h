@@ -10,7 +10,7 @@
 // column matches no condition, as in the engine's filters.
 #pragma once
 
-#include "applications/AidCalculation.h"
+#include "register/AidCalculation.h"
 
 #include <map>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "reports/AnnexAdder.h"
 
-#include "applications/Cnp.h"
 #include "documents/SpreadsheetOutput.h"
+#include "register/Cnp.h"
 #include "reports/ExportError.h"
 #include "workbook/Workbook.h"
 

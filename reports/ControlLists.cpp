@@ -1,10 +1,10 @@
 #include "reports/ControlLists.h"
 
-#include "applications/AdminSettings.h"
 #include "data/Db.h"
 #include "data/Months.h"
 #include "documents/SpreadsheetOutput.h"
 #include "documents/TemplateStore.h"
+#include "register/AdminSettings.h"
 #include "reports/ExportError.h"
 #include "reports/ExportText.h"
 #include "reports/MemoryRecords.h"

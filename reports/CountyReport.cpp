@@ -1,11 +1,11 @@
 #include "reports/CountyReport.h"
 
-#include "applications/WorkingMonths.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Months.h"
 #include "documents/SpreadsheetOutput.h"
 #include "documents/TemplateStore.h"
+#include "register/WorkingMonths.h"
 #include "reports/CsvText.h"
 #include "reports/DecisionReference.h"
 #include "reports/ExportError.h"

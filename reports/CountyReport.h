@@ -4,7 +4,7 @@
 // The window command and hestavo-cli both call WriteCountyReport.
 #pragma once
 
-#include "applications/AdminSettings.h"
+#include "register/AdminSettings.h"
 
 #include <QList>
 #include <QString>

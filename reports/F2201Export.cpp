@@ -1,9 +1,9 @@
 #include "reports/F2201Export.h"
 
-#include "applications/Cnp.h"
 #include "data/Db.h"
 #include "data/Months.h"
 #include "data/Settings.h"
+#include "register/Cnp.h"
 #include "reports/XmlText.h"
 
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "reports/SupplierReports.h"
 
-#include "applications/AdminSettings.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Settings.h"
 #include "documents/SpreadsheetOutput.h"
 #include "documents/TemplateStore.h"
+#include "register/AdminSettings.h"
 #include "reports/DecisionReference.h"
 #include "reports/ExportError.h"
 #include "reports/ExportText.h"

@@ -2,16 +2,16 @@
 // (the warning, the progress window, the report of a restore and of a
 // damaged archive) and a save, on a small demo database, at 1366x768:
 // backup_shots OUTPUT-FOLDER (offscreen).
-#include "app/MessageDialog.h"
-#include "app/ProgressWindow.h"
-#include "app/TestMode.h"
 #include "backup/Archive.h"
-#include "backup/BackupWindow.h"
 #include "bench/ScreenshotProgram.h"
 #include "bench/backup/DemoDataFolder.h"
 #include "data/Db.h"
 #include "data/Paths.h"
+#include "data/TestMode.h"
 #include "tools/demo-db/DemoDatabase.h"
+#include "ui/backup/BackupWindow.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/ProgressWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,12 +80,12 @@ int main(int argc, char** argv)
     Shoot(Contor(), "backup-progress");
     Contor().hide();
 
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     testmode::answerChooser(archive);
     window.RestoreClicked();
     ShootMessages("backup-restore");
 
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     testmode::answerChooser(root + "/Salvare defecta.L21");
     BackupWindow again;
     again.RestoreClicked();

@@ -6,13 +6,13 @@
 // is the goal. For scale it also prints the ratio to unpacking the same
 // archive (restore) or to reading the source tables (import), measured in the
 // same run. On a busy machine the CPU seconds say more than the wall time.
-#include "applications/HouseholdImport.h"
 #include "backup/Archive.h"
 #include "backup/RestoreArchive.h"
 #include "bench/backup/DemoDataFolder.h"
 #include "data/Db.h"
 #include "data/Files.h"
 #include "data/Paths.h"
+#include "register/HouseholdImport.h"
 
 #include <benchmark/benchmark.h>
 

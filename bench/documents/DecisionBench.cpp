@@ -3,15 +3,15 @@
 // decisions (budget 3 s) and the single cumulative decision's workbook with
 // 5,000 rows on its first annex (budget 2 s). Each line gives the median time
 // and its ratio to the budget (below 1 is within it).
-#include "applications/AdminSettings.h"
-#include "applications/DecisionList.h"
-#include "applications/Numbering.h"
-#include "applications/SingleDecision.h"
 #include "bench/MedianTime.h"
-#include "bench/applications/DemoTown.h"
+#include "bench/register/DemoTown.h"
 #include "data/Months.h"
 #include "documents/TemplateStore.h"
 #include "engine/ResultSet.h"
+#include "register/AdminSettings.h"
+#include "register/DecisionList.h"
+#include "register/Numbering.h"
+#include "register/SingleDecision.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

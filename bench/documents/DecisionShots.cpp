@@ -1,9 +1,9 @@
 // Screenshots of the single decision's dialog, for looking at them:
 // decision_shots OUTPUT-FOLDER (offscreen). One as it opens with the texts
 // stored last time, one filled in.
-#include "applications/SingleDecisionDialog.h"
 #include "bench/ScreenshotProgram.h"
-#include "bench/applications/DemoTown.h"
+#include "bench/register/DemoTown.h"
+#include "ui/documents/SingleDecisionDialog.h"
 
 #include <QApplication>
 #include <QDateEdit>

@@ -3,14 +3,14 @@
 // (budget 1 s). Each line gives the median time, its ratio to the budget and
 // its ratio to a reference measured in the same run: reading the bytes of
 // the month's Cereri.dbf.
-#include "applications/AdminCommands.h"
-#include "applications/AdminSettings.h"
 #include "bench/MedianTime.h"
-#include "bench/applications/DemoTown.h"
+#include "bench/register/DemoTown.h"
 #include "data/Months.h"
 #include "documents/PaymentList.h"
 #include "documents/TemplateStore.h"
 #include "documents/TreasuryReport.h"
+#include "register/AdminSettings.h"
+#include "register/AdminValues.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

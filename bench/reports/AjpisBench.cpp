@@ -3,7 +3,7 @@
 // applications), and the whole report for 1,000, 5,000 and 20,000 households
 // a month (budget 3 s for 5,000), with the time per 1,000 households to show
 // how the cost grows with the rows.
-#include "bench/applications/DemoTown.h"
+#include "bench/register/DemoTown.h"
 #include "data/Months.h"
 #include "documents/TemplateStore.h"
 #include "reports/AjpisReport.h"

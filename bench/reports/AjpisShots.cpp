@@ -2,7 +2,7 @@
 // refusing an end before the start with its balloon (a window of its own, so
 // the second picture is of the whole screen).
 #include "bench/ScreenshotProgram.h"
-#include "reports/PeriodDialog.h"
+#include "ui/reports/PeriodDialog.h"
 
 #include <QApplication>
 #include <QDateEdit>

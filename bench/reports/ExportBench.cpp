@@ -3,7 +3,7 @@
 // F2201 files, the three list workbooks and the persons dBase file. Each line
 // gives the median wall time and its ratio to the 1 s budget (below 1 is
 // within it).
-#include "bench/applications/DemoTown.h"
+#include "bench/register/DemoTown.h"
 #include "data/Months.h"
 #include "reports/AnpisExport.h"
 #include "reports/ControlLists.h"

@@ -4,9 +4,9 @@
 // independent archive reader and table reader.
 #pragma once
 
-#include "app/TestMode.h"
 #include "data/Db.h"
 #include "data/Paths.h"
+#include "data/TestMode.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // through the test mode of the dialogs and choosers.
 #include "BackupFixture.h"
 
-#include "app/MessageDialog.h"
-#include "backup/BackupWindow.h"
-#include "backup/RemoteBackupWindow.h"
-#include "backup/SaveFolderButtons.h"
 #include "data/Settings.h"
+#include "ui/backup/BackupWindow.h"
+#include "ui/backup/RemoteBackupWindow.h"
+#include "ui/backup/SaveFolderButtons.h"
+#include "ui/common/MessageDialog.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -32,21 +32,21 @@ TEST_F(BackupWindowTest, SaveOnDemand)
     const struct {
         const char* name;
         QString chosen;
-        QList<int> answers;
+        QList<Answer> answers;
         QString firstTitle;
         bool written;
     } cases[] = {
         {"into the data folder", Data() + "/Copie.L21", {}, "Salvare date: \rNu puteti salva aici!", false},
-        {"a new file", target, {kResultNo}, "Informatie: \rSalvare incheiata cu succes !", true},
-        {"replace refused", target, {kResultNo}, "Atentionare: \rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?", false},
-        {"replace accepted", target, {kResultYes, kResultOK, kResultNo}, "Atentionare: \rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?", true},
+        {"a new file", target, {Answer::No}, "Informatie: \rSalvare incheiata cu succes !", true},
+        {"replace refused", target, {Answer::No}, "Atentionare: \rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?", false},
+        {"replace accepted", target, {Answer::Yes, Answer::OK, Answer::No}, "Atentionare: \rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?", true},
     };
     for (const auto& c : cases) {
         if (QFileInfo::exists(target))
             WriteFile(target, "old");
         testmode::clear();
         testmode::answerChooser(c.chosen);
-        for (int a : c.answers)
+        for (Answer a : c.answers)
             testmode::answerMessage(a);
         BackupWindow window;
         window.SaveCopyClicked();
@@ -66,7 +66,7 @@ TEST_F(BackupWindowTest, RestoreFromTheWindowReportsTheSafetyCopy)
 {
     const QString archive = Root() + "/Copie.L21";
     ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     testmode::answerChooser(archive);
     BackupWindow window;
     window.RestoreClicked();
@@ -159,7 +159,7 @@ TEST_F(BackupWindowTest, ScreenshotOfTheRestoreReport)
 {
     const QString archive = Root() + "/Copie.L21";
     ASSERT_EQ(ReferenceArchive({"pack", archive, Data() + "/Cereri.dbf", Data() + "/Oameni.dbf"}).exitCode, 0);
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     testmode::answerChooser(archive);
     BackupWindow window;
     window.RestoreClicked();
@@ -212,10 +212,10 @@ TEST_F(BackupWindowTest, AutomaticSaveFolderButtons)
 
     // Clearing: "Nu" keeps it, "Da" turns it off, and then the balloon says so.
     testmode::clear();
-    testmode::answerMessage(kResultNo);
+    testmode::answerMessage(Answer::No);
     backup::ClearSaveFolderClicked(&shown);
     EXPECT_EQ(shown.text(), QDir::toNativeSeparators(folder));
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     backup::ClearSaveFolderClicked(&shown);
     EXPECT_EQ(shown.text(), "-");
     EXPECT_EQ(ReadMachineSetting("CALESALVARI"), "-");

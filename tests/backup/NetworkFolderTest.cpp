@@ -1,11 +1,12 @@
 // Connecting this computer to a shared database folder and back to local
 // work: the refusals, the messages and the machine setting SERVER.
-#include "app/MessageDialog.h"
-#include "app/TestMode.h"
 #include "backup/NetworkFolder.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "data/TestMode.h"
 #include "tests/backup/ProgramFolderFixture.h"
+#include "ui/backup/NetworkFolderCommands.h"
+#include "ui/common/MessageDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -91,11 +92,11 @@ TEST_F(NetworkFolder, DisconnectAsksAndEmptiesTheSetting)
     EXPECT_EQ(testmode::hints()[0].control, "ServerPath");
     EXPECT_TRUE(testmode::messages().isEmpty());
 
-    testmode::answerMessage(kResultNo);
+    testmode::answerMessage(Answer::No);
     EXPECT_FALSE(DisconnectNetworkFolder("/srv/share", &label));
     EXPECT_EQ(ReadMachineSetting("SERVER"), "/srv/share");
 
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     EXPECT_TRUE(DisconnectNetworkFolder("/srv/share", &label));
     EXPECT_EQ(ReadMachineSetting("SERVER"), "");
     ASSERT_EQ(testmode::messages().size(), 3);

@@ -1,13 +1,14 @@
 // The administrator password: digest, unlock, change, and the two small
 // password windows.
-#include "app/ProblemHint.h"
-#include "app/TestMode.h"
-#include "app/MessageDialog.h"
-#include "backup/PasswordEditor.h"
 #include "backup/Passwords.h"
-#include "backup/LoginDialog.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "data/TestMode.h"
+#include "ui/backup/LoginDialog.h"
+#include "ui/backup/PasswordCommands.h"
+#include "ui/backup/PasswordEditor.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/ProblemHint.h"
 
 #include <QApplication>
 #include <QDir>
@@ -123,11 +124,11 @@ TEST_F(Passwords, ChangeCases)
     EXPECT_TRUE(AdministratorUnlock([] { return QString("ABC"); }));
 
     // Both empty, answered Nu: the password stays.
-    testmode::answerMessage(kResultNo);
+    testmode::answerMessage(Answer::No);
     EXPECT_FALSE(ChangeAdminPassword("", ""));
     EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("ABC")));
     // Both empty, answered Da: no password, the next unlock asks nothing.
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     EXPECT_TRUE(ChangeAdminPassword("", ""));
     EXPECT_TRUE(ReadSettingBytes("INIT", "WIN").isEmpty());
     EXPECT_TRUE(ReadSettingBytes("init", "win").isEmpty());

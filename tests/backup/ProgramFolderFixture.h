@@ -37,8 +37,8 @@ protected:
 };
 
 #ifdef HESTAVO_WITH_SERVER
-#include "app/TestMode.h"
 #include "data/Settings.h"
+#include "data/TestMode.h"
 #include "tests/server/ServerThread.h"
 
 #include <memory>

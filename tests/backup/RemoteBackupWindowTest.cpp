@@ -3,13 +3,13 @@
 // sending a copy of the data folder, the list with delete, the remembered
 // credentials, and the entry with an archive to send.
 #ifdef HESTAVO_WITH_SERVER
-#include "app/MessageDialog.h"
-#include "app/TestMode.h"
-#include "backup/RemoteBackupWindow.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "data/TestMode.h"
 #include "tests/backup/ProgramFolderFixture.h"
 #include "tests/server/ServerThread.h"
+#include "ui/backup/RemoteBackupWindow.h"
+#include "ui/common/MessageDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -126,7 +126,7 @@ TEST_F(RemoteWindow, CodeSendListAndDeleteLikeAUser)
     shot(w, "list");
 
     const int before = testmode::messages().size();
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     w.deleteSelected();
     ASSERT_EQ(testmode::messages().size(), before + 1);
     EXPECT_EQ(testmode::messages().last().title, "Stergere Salvare");

@@ -1,14 +1,14 @@
 // The suggestion sender: the checks of its fields, the query, and a send to
 // the service's web endpoint with characters that a raw query would cut.
 #ifdef HESTAVO_WITH_SERVER
-#include "app/MessageDialog.h"
-#include "app/TestMode.h"
 #include "backup/Suggestion.h"
-#include "backup/SuggestionWindow.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "data/TestMode.h"
 #include "tests/backup/ProgramFolderFixture.h"
 #include "tests/server/ServerThread.h"
+#include "ui/backup/SuggestionWindow.h"
+#include "ui/common/MessageDialog.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // Hand-off to the installer left by the updater.
-#include "app/TestMode.h"
 #include "backup/UpdaterHandoff.h"
 #include "data/Files.h"
 #include "data/Settings.h"
+#include "data/TestMode.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The RTF placeholder engine: filling rules as one table of template, tags and
 // expected output; document assembly, output names, opening the result.
-#include "app/TestMode.h"
+#include "data/TestMode.h"
 #include "documents/RtfTemplate.h"
 
 #include <gtest/gtest.h>

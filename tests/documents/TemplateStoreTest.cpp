@@ -2,12 +2,12 @@
 // user's copies are kept, restore refuses a template open in another program
 // and brings back the shipped form otherwise; editing hands the file to the
 // desktop after the advice.
-#include "app/MessageDialog.h"
-#include "app/TestMode.h"
 #include "data/Files.h"
 #include "data/Paths.h"
-#include "documents/TemplateCommands.h"
+#include "data/TestMode.h"
 #include "documents/TemplateStore.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/documents/TemplateMenu.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,16 +105,16 @@ TEST_F(TemplateStore, RestoreRefusesATemplateOpenElsewhereAndRestoresOtherwise)
 
     struct Case {
         const char* name;
-        int answer;          // to the confirmation
+        Answer answer;          // to the confirmation
         bool lockFile;       // a word processor holds the file
         QByteArray expected; // Referat.rtf afterwards
         QStringList titles;  // messages shown, in order
     };
     const QByteArray original = shipped(entry("Referat.rtf"));
     const Case cases[] = {
-        {"answered Nu", kResultNo, false, edited, {"Refacere model"}},
-        {"open in LibreOffice", kResultYes, true, edited, {"Refacere model", "Initializare model"}},
-        {"restored", kResultYes, false, original, {"Refacere model", "Refacere Model"}},
+        {"answered Nu", Answer::No, false, edited, {"Refacere model"}},
+        {"open in LibreOffice", Answer::Yes, true, edited, {"Refacere model", "Initializare model"}},
+        {"restored", Answer::Yes, false, original, {"Refacere model", "Refacere Model"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,7 +145,7 @@ TEST_F(TemplateStore, RestoreRefusesATemplateOpenElsewhereAndRestoresOtherwise)
 
     testmode::clear();
     putFile(paths().dataFolder + "/.~lock.Stat.xls#", "x");
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     EXPECT_FALSE(RestoreTemplate(entry("Stat.xls")));
     ASSERT_EQ(testmode::messages().size(), 2);
     EXPECT_EQ(testmode::messages()[1].text, QString("\rModelul de Stat de plata este deschis!\rInchideti-l si mai incercati odata!"));

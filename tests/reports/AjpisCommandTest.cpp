@@ -2,13 +2,13 @@
 // message dialog, the choosers and the shell scripted.
 #include "AjpisFixture.h"
 
-#include "app/MessageDialog.h"
-#include "app/ProblemHint.h"
-#include "app/ProgressWindow.h"
-#include "app/TestMode.h"
-#include "applications/WorkingMonth.h"
-#include "reports/AjpisReportCommand.h"
-#include "reports/PeriodDialog.h"
+#include "data/TestMode.h"
+#include "register/WorkingMonth.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/ProblemHint.h"
+#include "ui/common/ProgressWindow.h"
+#include "ui/reports/AjpisReportCommand.h"
+#include "ui/reports/PeriodDialog.h"
 
 #include <QDateEdit>
 #include <QFile>
@@ -137,7 +137,7 @@ TEST_F(AjpisCommandTest, BacauAsksFirstAndNoStopsBeforeThePeriod)
 {
     WriteSetting("SETARI", "JUDET", "BACAU");
     SetAdminValues(LoadAdminSettings());
-    testmode::answerMessage(kResultNo);
+    testmode::answerMessage(Answer::No);
     AjpisReportCommand(&Main());
     ASSERT_EQ(testmode::messages().size(), 1);
     EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "ReportsFixture.h"
-#include "applications/AdminCommands.h"
 #include "documents/TemplateStore.h"
+#include "register/AdminValues.h"
 #include "reports/AjpisReport.h"
 
 #include <QDir>

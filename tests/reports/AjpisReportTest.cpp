@@ -3,7 +3,7 @@
 // annexes as one table of cases, and a failure in the middle of a run.
 #include "AjpisFixture.h"
 
-#include "applications/AidCalculation.h"
+#include "register/AidCalculation.h"
 #include "reports/AjpisReportGrids.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 // independent xlrd script), inputs never written.
 #include "ReportsFixture.h"
 
-#include "applications/Cnp.h"
 #include "documents/SpreadsheetOutput.h"
+#include "register/Cnp.h"
 #include "reports/AnnexAdder.h"
 #include "reports/ExportError.h"
 #include "reports/MemoryRecords.h"

@@ -2,7 +2,7 @@
 // validated by xmllint against a schema written from the file's description.
 #include "ReportsFixture.h"
 
-#include "applications/Cnp.h"
+#include "register/Cnp.h"
 #include "reports/AnpisExport.h"
 #include "reports/ExportError.h"
 #include "reports/ExportText.h"

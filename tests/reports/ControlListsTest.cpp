@@ -2,8 +2,8 @@
 // xlrd and dbfread.
 #include "ReportsFixture.h"
 
-#include "applications/Cnp.h"
 #include "documents/SpreadsheetOutput.h"
+#include "register/Cnp.h"
 #include "reports/ControlLists.h"
 #include "reports/ExportError.h"
 #include "reports/PersonsDbfExport.h"

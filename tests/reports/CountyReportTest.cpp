@@ -4,7 +4,7 @@
 // csv module and xlrd), and the outputs left by a failing run.
 #include "CountyFixture.h"
 
-#include "applications/AdminSettings.h"
+#include "register/AdminSettings.h"
 #include "reports/CountyReport.h"
 #include "reports/ExportError.h"
 

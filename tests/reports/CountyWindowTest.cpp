@@ -4,14 +4,15 @@
 // county rule that shows the menu item.
 #include "CountyFixture.h"
 
-#include "app/MessageDialog.h"
-#include "app/ProgressWindow.h"
-#include "app/TestMode.h"
-#include "applications/AdminCommands.h"
-#include "applications/AdministrationWindow.h"
-#include "applications/ReportMonthPicker.h"
-#include "applications/WorkingMonth.h"
-#include "reports/CountyReportCommand.h"
+#include "data/TestMode.h"
+#include "register/AdminValues.h"
+#include "register/WorkingMonth.h"
+#include "ui/admin/AdministrationWindow.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/ProgressWindow.h"
+#include "ui/common/WorkingMonthLabel.h"
+#include "ui/documents/ReportMonthPicker.h"
+#include "ui/reports/CountyReportCommand.h"
 
 #include <QAction>
 #include <QComboBox>

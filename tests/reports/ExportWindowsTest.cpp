@@ -2,13 +2,14 @@
 // message, and the annex adder dialog's refusals, button state and result.
 #include "ReportsFixture.h"
 
-#include "app/MessageDialog.h"
-#include "app/TestMode.h"
-#include "applications/Cnp.h"
-#include "applications/WorkingMonth.h"
+#include "data/TestMode.h"
 #include "documents/SpreadsheetOutput.h"
-#include "reports/AnnexAdderDialog.h"
-#include "reports/ExportMenuCommands.h"
+#include "register/Cnp.h"
+#include "register/WorkingMonth.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/WorkingMonthLabel.h"
+#include "ui/reports/AnnexAdderDialog.h"
+#include "ui/reports/ExportMenuCommands.h"
 
 #include <QFile>
 #include <QLabel>
@@ -53,7 +54,7 @@ TEST_F(ExportWindowsTest, AnpisAsksBeforeReplacingAndNamesTheFile)
     existing.close();
 
     testmode::answerChooser(OutFolder());
-    testmode::answerMessage(kButtonNo);
+    testmode::answerMessage(Answer::No);
     ExportAnpisCommand(nullptr);
     ASSERT_EQ(testmode::messages().size(), 1);
     EXPECT_EQ(testmode::messages()[0].title, "Extragere date ANPIS-XML");
@@ -64,7 +65,7 @@ TEST_F(ExportWindowsTest, AnpisAsksBeforeReplacingAndNamesTheFile)
 
     testmode::clear();
     testmode::answerChooser(OutFolder());
-    testmode::answerMessage(kButtonYes);
+    testmode::answerMessage(Answer::Yes);
     ExportAnpisCommand(nullptr);
     ASSERT_EQ(testmode::messages().size(), 2);
     EXPECT_EQ(testmode::messages()[1].title, "Export Date ANPIS");

@@ -3,7 +3,7 @@
 // every file validated by xmllint against a schema of the form.
 #include "ReportsFixture.h"
 
-#include "applications/Cnp.h"
+#include "register/Cnp.h"
 #include "reports/F2201Export.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
 // The output folder of the reports: created with its parents, replaced only
 // after "&Da", kept on "&Nu", and a folder that cannot be emptied reported.
-#include "reports/OutputFolder.h"
+#include "ui/reports/OutputFolder.h"
 
 #include "ReportsFixture.h"
-#include "app/MessageDialog.h"
-#include "app/TestMode.h"
+#include "data/TestMode.h"
+#include "ui/common/MessageDialog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -43,9 +43,9 @@ TEST_F(OutputFolderTest, MissingFolderIsCreatedWithItsParents)
 TEST_F(OutputFolderTest, ExistingFolderIsReplacedOnlyAfterYes)
 {
     const struct {
-        int answer;
+        Answer answer;
         bool replaced;
-    } cases[] = {{kResultYes, true}, {kResultNo, false}};
+    } cases[] = {{Answer::Yes, true}, {Answer::No, false}};
     for (const auto& c : cases) {
         testmode::clear();
         MakeOldFolder();
@@ -70,7 +70,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeEmptiedIsReported)
     const QString held = Folder() + "/vechi.xls";
     if (QProcess::execute("chattr", {"+i", held}) != 0)
         GTEST_SKIP() << "chattr +i is not available here";
-    testmode::answerMessage(kResultYes);
+    testmode::answerMessage(Answer::Yes);
     const QString result = PrepareOutputFolder(Parent(), "LEMNE_AJPIS", "Raport Furnizori");
     QProcess::execute("chattr", {"-i", held});
     EXPECT_TRUE(result.isEmpty());

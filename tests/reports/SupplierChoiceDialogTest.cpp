@@ -4,10 +4,10 @@
 // <temp>/hestavo-shots.
 #include "SupplierFixture.h"
 
-#include "app/ProblemHint.h"
-#include "app/TestMode.h"
-#include "reports/SupplierChoiceDialog.h"
+#include "data/TestMode.h"
 #include "reports/SupplierReports.h"
+#include "ui/common/ProblemHint.h"
+#include "ui/reports/SupplierChoiceDialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,13 +3,14 @@
 // folder opened; and a workbook failure in the middle of a run.
 #include "SupplierFixture.h"
 
-#include "app/MessageDialog.h"
-#include "app/ProgressWindow.h"
-#include "app/TestMode.h"
-#include "applications/WorkingMonth.h"
+#include "data/TestMode.h"
 #include "documents/SpreadsheetOutput.h"
-#include "reports/SupplierChoiceDialog.h"
-#include "reports/SupplierReportCommands.h"
+#include "register/WorkingMonth.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/ProgressWindow.h"
+#include "ui/common/WorkingMonthLabel.h"
+#include "ui/reports/SupplierChoiceDialog.h"
+#include "ui/reports/SupplierReportCommands.h"
 
 #include <QComboBox>
 #include <QDirIterator>

@@ -41,7 +41,7 @@ cat >"$d/asf.json" <<'JSON'
            [200, "OS ANA", "", 50, 0, 1]]}}
 JSON
 for kind in vmg asf; do
-    mkdir "$d/$kind" && "$python" "$src/tests/applications/register_fixture.py" "$d/$kind.json" "$d/$kind" || fail "$kind tables"
+    mkdir "$d/$kind" && "$python" "$src/tests/register/register_fixture.py" "$d/$kind.json" "$d/$kind" || fail "$kind tables"
 done
 "$python" "$src/tests/backup/archive_reference.py" pack "$d/vmg.416" "$d/vmg/Cereri.dbf" "$d/vmg/Oameni.dbf" || fail "vmg archive"
 "$python" "$src/tests/backup/archive_reference.py" pack "$d/asf.as2" "$d/asf/Cereri.dbf" "$d/asf/Anchete.dbf" "$d/asf/Oameni.dbf" || fail "asf archive"

@@ -5,11 +5,11 @@
 
 #include "workbook/export/GridExport.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace workbook;
 
@@ -178,14 +178,7 @@ p = P(); p.feed(open(sys.argv[1], encoding="utf-8").read()); print(json.dumps(p.
     EXPECT_EQ(lines[3].indexOf(QStringLiteral("Sânmartin")), titleCol);
 
     // Clipboard: tab-separated text and HTML.
-    static int argc = 1;
-    static char arg0[] = "test";
-    static char* argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
-    copyGridToClipboard(grid);
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    const std::unique_ptr<QMimeData> mime(gridToMimeData(grid));
     ASSERT_NE(mime, nullptr);
     QStringList clipLines = mime->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(clipLines.size(), expected.size());

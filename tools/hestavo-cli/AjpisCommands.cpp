@@ -3,7 +3,7 @@
 // as options. Each workbook written is printed with its rows and its total.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminSettings.h"
+#include "register/AdminSettings.h"
 #include "reports/AjpisReport.h"
 
 #include <QDate>

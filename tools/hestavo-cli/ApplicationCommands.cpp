@@ -4,12 +4,12 @@
 // workstations on one network folder may run it at the same time.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/ApplicationRecord.h"
-#include "applications/ApplicationStore.h"
-#include "applications/Cnp.h"
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Settings.h"
+#include "register/ApplicationRecord.h"
+#include "register/ApplicationStore.h"
+#include "register/Cnp.h"
 
 #include <QDate>
 #include <QMap>

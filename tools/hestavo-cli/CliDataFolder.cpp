@@ -1,7 +1,7 @@
 #include "tools/hestavo-cli/CliDataFolder.h"
 
-#include "app/DataFolderStartup.h"
 #include "backup/RestoreArchive.h"
+#include "data/DataFolderStartup.h"
 #include "data/Paths.h"
 #include "documents/TemplateStore.h"
 

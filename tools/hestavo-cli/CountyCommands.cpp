@@ -2,9 +2,9 @@
 // the window's "Raport AJPIS - BACAU", written straight into the folder given.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminSettings.h"
-#include "applications/WorkingMonths.h"
 #include "data/Months.h"
+#include "register/AdminSettings.h"
+#include "register/WorkingMonths.h"
 #include "reports/CountyReport.h"
 #include "reports/ExportError.h"
 

@@ -3,14 +3,14 @@
 // decisions of one status, and the single cumulative decision.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminSettings.h"
-#include "applications/DecisionList.h"
-#include "applications/DocumentRefusal.h"
-#include "applications/Numbering.h"
-#include "applications/ReportList.h"
-#include "applications/SingleDecision.h"
 #include "data/Months.h"
 #include "documents/TemplateStore.h"
+#include "register/AdminSettings.h"
+#include "register/DecisionList.h"
+#include "register/DocumentRefusal.h"
+#include "register/Numbering.h"
+#include "register/ReportList.h"
+#include "register/SingleDecision.h"
 
 #include <QDate>
 #include <QHash>

@@ -3,14 +3,14 @@
 // and the annex adder. Each runs the same function as its window.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminSettings.h"
 #include "data/Files.h"
+#include "register/AdminSettings.h"
 #include "reports/AnnexAdder.h"
 #include "reports/AnpisExport.h"
 #include "reports/ControlLists.h"
-#include "reports/PersonsDbfExport.h"
 #include "reports/ExportError.h"
 #include "reports/F2201Export.h"
+#include "reports/PersonsDbfExport.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,12 +3,12 @@
 // afterwards only reported), and the field verification sheet.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminSettings.h"
-#include "applications/ApplicationForms.h"
-#include "applications/DocumentRefusal.h"
-#include "applications/SocialInquiry.h"
-#include "applications/VerificationSheet.h"
 #include "documents/TemplateStore.h"
+#include "register/AdminSettings.h"
+#include "register/ApplicationForms.h"
+#include "register/DocumentRefusal.h"
+#include "register/SocialInquiry.h"
+#include "register/VerificationSheet.h"
 
 #include <QDate>
 #include <QFile>

@@ -2,9 +2,9 @@
 // family-allowance (ASF) databases into the working month.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/HouseholdImport.h"
 #include "data/Db.h"
 #include "data/Months.h"
+#include "register/HouseholdImport.h"
 
 namespace {
 

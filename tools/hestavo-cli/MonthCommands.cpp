@@ -2,11 +2,11 @@
 // month, and the recalculation of a month's applications.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminCommands.h"
-#include "applications/AdminSettings.h"
-#include "applications/MonthList.h"
-#include "applications/Recalculation.h"
 #include "data/Months.h"
+#include "register/AdminSettings.h"
+#include "register/AdminValues.h"
+#include "register/MonthList.h"
+#include "register/Recalculation.h"
 
 #include <QDate>
 

@@ -2,8 +2,6 @@
 // treasury report, with the choices of their dialogs as options.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminCommands.h"
-#include "applications/AdminSettings.h"
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Settings.h"
@@ -11,6 +9,8 @@
 #include "documents/PaymentList.h"
 #include "documents/TemplateStore.h"
 #include "documents/TreasuryReport.h"
+#include "register/AdminSettings.h"
+#include "register/AdminValues.h"
 
 #include <QDate>
 #include <QFile>

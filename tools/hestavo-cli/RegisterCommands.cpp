@@ -3,11 +3,11 @@
 // application date, the number of aid months, setting or clearing the aid).
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminCommands.h"
-#include "applications/Cnp.h"
-#include "applications/MonthCorrections.h"
-#include "applications/MonthTransfer.h"
 #include "data/Months.h"
+#include "register/AdminValues.h"
+#include "register/Cnp.h"
+#include "register/MonthCorrections.h"
+#include "register/MonthTransfer.h"
 
 #include <QDate>
 

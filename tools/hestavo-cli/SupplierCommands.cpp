@@ -3,7 +3,7 @@
 // "Raport Furnizori" items into a folder that is new or empty.
 #include "tools/hestavo-cli/CliCommand.h"
 
-#include "applications/AdminSettings.h"
+#include "register/AdminSettings.h"
 #include "reports/ExportError.h"
 #include "reports/ExportText.h"
 #include "reports/SupplierReports.h"

@@ -3,9 +3,7 @@
 #include "workbook/Workbook.h"
 #include "workbook/biff8/XlsWorkbook.h"
 
-#include <QClipboard>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QStringConverter>
 
@@ -305,12 +303,12 @@ void exportGrid(const GridData& grid, GridFormat format, const QString& path)
     book.save(path);
 }
 
-void copyGridToClipboard(const GridData& grid)
+QMimeData* gridToMimeData(const GridData& grid)
 {
     auto* mime = new QMimeData;
     mime->setText(separated(grid, QLatin1Char('\t')));
     mime->setHtml(html(grid));
-    QGuiApplication::clipboard()->setMimeData(mime);
+    return mime;
 }
 
 } // namespace workbook

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <vector>
 
+class QMimeData;
+
 namespace workbook {
 
 struct GridValue {
@@ -40,8 +42,8 @@ QString gridFormatExtension(GridFormat format);
 QByteArray gridToBytes(const GridData& grid, GridFormat format);
 // Writes the file (Excel: a BIFF8 workbook made from the built-in blank one).
 void exportGrid(const GridData& grid, GridFormat format, const QString& path);
-// Puts the grid on the clipboard as text/plain (tab-separated) and text/html.
-// Needs a QGuiApplication.
-void copyGridToClipboard(const GridData& grid);
+// The grid as the clipboard takes it: text/plain (tab-separated) and
+// text/html. The caller owns the result (the clipboard, once given it).
+QMimeData* gridToMimeData(const GridData& grid);
 
 } // namespace workbook

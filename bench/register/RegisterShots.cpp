@@ -1,0 +1,85 @@
+// Screenshots of the register, the editor with members and supplements, and
+// the member and supplement dialogs, the numbering and listing dialogs, on a
+// demo month, at 1366x768.
+#include "bench/ScreenshotProgram.h"
+#include "bench/register/DemoTown.h"
+#include "data/Db.h"
+#include "data/Months.h"
+#include "data/Paths.h"
+#include "data/Settings.h"
+#include "data/TestMode.h"
+#include "register/RegisterModel.h"
+#include "register/WorkingMonth.h"
+#include "ui/documents/DecisionListDialog.h"
+#include "ui/documents/DecisionNumberingDialog.h"
+#include "ui/documents/ReportNumberingDialog.h"
+#include "ui/documents/ReportRangeDialog.h"
+#include "ui/register/ApplicationEditor.h"
+#include "ui/register/CnpEdit.h"
+#include "ui/register/MemberDialog.h"
+#include "ui/register/RegisterWindow.h"
+#include "ui/register/SupplementDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    UseOffscreenScreen();
+    QApplication app(argc, argv);
+    const QString out = ScreenshotFolder(argc, argv, "register_shots");
+    if (out.isEmpty())
+        return 1;
+    QTemporaryDir dir;
+    const demodb::Summary town = MakeDemoTown(dir.path(), 400, 2);
+    testmode::enable();
+    hestavo::SetWorkingMonth(SerialToMonth(town.monthSerials.back()));
+
+    RegisterWindow window;
+    window.setGeometry(0, 0, 1366, 768);
+    window.openList();
+    SaveShot(window, out + "/register-window.png");
+    window.grid->horizontalScrollBar()->setValue(window.grid->horizontalScrollBar()->maximum());
+    SaveShot(window, out + "/register-window-right.png");
+
+    ApplicationEditor& editor = ApplicationEditor::instance();
+    editor.beginModify(window.model->keyAt(3));
+    editor.adjustSize();
+    SaveShot(editor, out + "/register-editor.png");
+
+    MemberDialog& member = editor.memberDialog();
+    member.setWindowTitle("Adauga membru");
+    member.nameField->setText("POPESCU MARIA-MAGDALENA");
+    member.cnpField->setText("2800229123459");
+    member.incomeField->setText("1250.50");
+    SaveShot(member, out + "/register-member.png");
+
+    SupplementDialog& supplement = editor.supplementDialog();
+    supplement.prepare('E', editor.electricity, editor.applicant->text(), editor.cnpField->text(), false,
+                       editor.memberKey());
+    SaveShot(supplement, out + "/register-supplement.png");
+    editor.finish();
+
+    DecisionNumberingDialog decisionNumbering(&window);
+    SaveShot(decisionNumbering, out + "/register-decision-numbering.png");
+    ReportNumberingDialog reportNumbering(&window);
+    SaveShot(reportNumbering, out + "/register-report-numbering.png");
+    DecisionListDialog decisionList(&window);
+    SaveShot(decisionList, out + "/register-decision-list.png");
+    ReportRangeDialog reportRange(&window);
+    SaveShot(reportRange, out + "/register-report-range.png");
+    testmode::disable();
+    return 0;
+}

@@ -1,0 +1,44 @@
+// Moving whole sets of applications between working months: copying the
+// active applications of another month (with their members, under new keys)
+// into the working month, and purging the working month's applications whose
+// CNP also occurs in another month. Each runs in one engine transaction.
+#pragma once
+
+#include "register/Recalculation.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace hestavo {
+
+// Heating-season months left from the working month's month number (its first
+// two characters, 11 when they are not a number): 10, 11 give 5; 12 gives 4;
+// 1 gives 3; 2 gives 2; 3 gives 1; any other 0.
+int SeasonMonthsLeft(const QString& workingMonth);
+
+struct CopyOutcome {
+    int applications = 0;       // rows copied into Cereri
+    int members = 0;            // rows copied into Oameni
+    QStringList duplicates;     // "TITULAR CNP: cnp" of source rows already in the month; nothing copied then
+};
+
+// Copies the applications of sourceMonth whose status is neither "INCETAT"
+// nor "RESPINS" into workingMonth, their members with them. Keys come from
+// NextKey with a count (one block for the applications, one for the members,
+// in the source's order). The copies lose their aid (CUAJUT empty, CUANTUM
+// and TOTAL 0) and get NR_LUNI = SeasonMonthsLeft. When any copied CNP is
+// already in the working month nothing is copied and the duplicates are
+// returned. Logs the copy when it happened. Throws engine::Error, leaving the
+// tables as they were.
+CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workingMonth, WorkProgress* progress);
+
+// Writes the duplicates' list of a refused copy to a fresh temporary text file
+// and returns its path.
+QString WriteDuplicateList(const QString& workingMonth, const QStringList& duplicates);
+
+// Deletes the working month's applications whose CNP occurs in otherMonth,
+// then every member row whose application no longer exists. Logs the purge.
+// Returns the number of applications deleted.
+int PurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth, WorkProgress* progress);
+
+} // namespace hestavo

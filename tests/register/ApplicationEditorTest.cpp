@@ -1,0 +1,337 @@
+// The application editor: its refusals in order, the values it hands to the
+// register, the CNP look-up, the child counts and the cancelled new application.
+#include "RegisterFixture.h"
+
+#include "register/WorkingMonth.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/register/ApplicationEditor.h"
+#include "ui/register/CnpEdit.h"
+#include "ui/register/MemberDialog.h"
+#include "ui/register/SupplementDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
+
+using namespace hestavo;
+
+namespace {
+
+class EditorTest : public RegisterTest {
+protected:
+    void SetUp() override
+    {
+        RegisterTest::SetUp();
+        SetWorkingMonth("12.2024");
+    }
+    // A new application that passes every check.
+    ApplicationEditor& NewApplication()
+    {
+        ApplicationEditor& e = ApplicationEditor::instance();
+        e.beginAdd();
+        e.newNumbering->setChecked(false);
+        e.status->setCurrentText("APROBAT");
+        e.dateField->setDate(QDate(2024, 12, 2));
+        e.cnpField->setText("1800101123450");
+        e.applicant->setText("POP ION");
+        e.locality->setEditText("SAT");
+        e.members->setText("2");
+        e.income->setText("400");
+        e.startYear->setText("2024");
+        e.period->setText("4");
+        e.numberField->setText("7");
+        return e;
+    }
+    static QString LastHint() { return testmode::hints().isEmpty() ? QString() : testmode::hints().last().text; }
+};
+
+struct Refusal {
+    const char* rule;
+    std::function<void(ApplicationEditor&)> change;
+    const char* hint;      // "" = accepted
+    const char* control;
+};
+
+} // namespace
+
+TEST_F(EditorTest, ChecksRefuseInTheirOrder)
+{
+    const Refusal cases[] = {
+        {"number 0", [](ApplicationEditor& e) { e.numberField->setText("0"); }, "Numar de cerere incorect!", "Number"},
+        {"year 2020", [](ApplicationEditor& e) { e.startYear->setText("2020"); }, "Anul este incorect!", "StartYear"},
+        {"year 2301", [](ApplicationEditor& e) { e.startYear->setText("2301"); }, "Anul este incorect!", "StartYear"},
+        {"year 2021", [](ApplicationEditor& e) { e.startYear->setText("2021"); }, "", ""},
+        {"year 2300", [](ApplicationEditor& e) { e.startYear->setText("2300"); }, "", ""},
+        {"period 0 with aid", [](ApplicationEditor& e) { e.period->setText("0"); }, "Perioada incorecta pentru Ajutor!", "Period"},
+        {"period 6 with aid", [](ApplicationEditor& e) { e.period->setText("6"); }, "Perioada incorecta pentru Ajutor!", "Period"},
+        {"period 0 without aid",
+         [](ApplicationEditor& e) {
+             e.period->setText("0");
+             e.heatingAid->setChecked(false);
+         },
+         "", ""},
+        {"no name", [](ApplicationEditor& e) { e.applicant->setText(" \" "); }, "Lipseste numele si prenumele titularului!", "Applicant"},
+        {"no locality", [](ApplicationEditor& e) { e.locality->setEditText(" "); }, "Lipseste Localitatea titularului!", "Locality"},
+        {"no members", [](ApplicationEditor& e) { e.members->setText("0"); }, "Numar de membri incorect!", "Members"},
+        {"refused without a reason", [](ApplicationEditor& e) { e.status->setCurrentText("RESPINS"); }, "Nu ati scris motivul!", "Reason"},
+        {"2 + 1 children in a household of 3",
+         [](ApplicationEditor& e) {
+             e.members->setText("3");
+             e.children14->setText("2");
+             e.children18->setText("1");
+         },
+         "Mai multi copii decat membri!", "Children14"},
+        {"1 + 1 children in a household of 3",
+         [](ApplicationEditor& e) {
+             e.members->setText("3");
+             e.income->setText("600");
+             e.children14->setText("1");
+             e.children18->setText("1");
+         },
+         "", ""},
+        {"active, income above every limit, aid box off",
+         [](ApplicationEditor& e) {
+             e.income->setText("5000");
+             e.heatingAid->setChecked(false);
+         },
+         "Cererea NU poate fi APROBATA!", "Status"},
+        {"same income refused with a reason",
+         [](ApplicationEditor& e) {
+             e.income->setText("5000");
+             e.status->setCurrentText("RESPINS");
+             e.reason->setEditText("venit peste limita");
+         },
+         "", ""},
+        {"number already in the month",
+         [](ApplicationEditor& e) { e.numberField->setText("3"); },
+         "Mai exista acest numar de cerere in luna aceasta!", "Number"},
+    };
+    AddRow({1, "12.2024", "ALT OM", "1900101000006", "APROBAT", 2, 400, 3});
+    for (const Refusal& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = NewApplication();
+        c.change(e);
+        e.saveApplication();
+        EXPECT_EQ(LastHint(), QString::fromLatin1(c.hint)) << c.rule;
+        if (*c.hint) {
+            EXPECT_EQ(testmode::hints().last().control, QString::fromLatin1(c.control)) << c.rule;
+        }
+        EXPECT_EQ(e.isSaved(), *c.hint == 0) << c.rule;
+        e.finish();
+    }
+}
+
+TEST_F(EditorTest, AcceptedValuesAndCounter)
+{
+    SetKey("NR_CERE", 20);
+    ApplicationEditor& e = NewApplication();
+    e.income->setText("400.02");   // average 200.01: second bracket
+    e.saveApplication();
+    ASSERT_TRUE(e.isSaved());
+    const ApplicationRecord r = e.record();
+    EXPECT_EQ(r.monthlyAid, 288);
+    EXPECT_EQ(r.totalAid, 4 * 288);
+    EXPECT_EQ(r.averageIncome, 2000100);
+    EXPECT_EQ(r.firstAidMonth, 2024 * 12 + 10);   // default start month "11"
+    EXPECT_EQ(r.number, 7);
+    EXPECT_EQ(PeekKey("NR_CERE"), 8) << "the counter follows the accepted number, even downwards";
+    const QString temp = e.membersTable();
+    e.finish();
+    EXPECT_TRUE(QFileInfo::exists(temp)) << "the register still needs the accepted members";
+}
+
+TEST_F(EditorTest, RefusedOrStoppedApplicationLosesItsContracts)
+{
+    ApplicationEditor& e = NewApplication();
+    e.gas = {"POP ION", "1800101123450", "E.ON", "C123", "P1", 100000};
+    e.status->setCurrentText("INCETAT");
+    e.reason->setEditText("plecat");
+    e.saveApplication();
+    ASSERT_TRUE(e.isSaved());
+    const ApplicationRecord r = e.record();
+    EXPECT_EQ(r.gas, (SupplyContract{"POP ION", "1800101123450", "", "", "", 0}));
+    EXPECT_EQ(r.solidFuel, 0);
+    EXPECT_EQ(r.monthlyAid, 0);
+    EXPECT_EQ(r.reason, "plecat");
+    e.finish();
+}
+
+TEST_F(EditorTest, InvalidCnpAsksAndGoesOnOnlyOnYes)
+{
+    const struct {
+        Answer answer;
+        bool saved;
+    } cases[] = {{Answer::No, false}, {Answer::Yes, true}};
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = NewApplication();
+        e.cnpField->setText("1800101123451");
+        testmode::answerMessage(c.answer);
+        e.saveApplication();
+        ASSERT_EQ(testmode::messages().size(), 1);
+        EXPECT_EQ(testmode::messages()[0].title, "Verificare date");
+        EXPECT_EQ(testmode::messages()[0].text, "\rCNP incorect!\rContinuam asa?");
+        EXPECT_TRUE(testmode::hints().isEmpty()) << "a No stops silently";
+        EXPECT_EQ(e.isSaved(), c.saved);
+        e.finish();
+    }
+}
+
+TEST_F(EditorTest, CnpLookUpFillsTheFormFromTheLatestApplication)
+{
+    AddRow({1, "10.2024", "POP ION VECHI", "1800101123450", "APROBAT", 2, 300, 4});
+    AddRow({2, "11.2024", "POP ION", "1800101123450", "APROBAT", 3, 600, 5});
+    AddMember(1, 2, "POP ION", "1800101123450", "beneficiar");
+    AddMember(2, 2, "POP MIHAI", "5000101400004");
+    SetKey("NROM", 10);
+    ApplicationEditor& e = ApplicationEditor::instance();
+    e.beginAdd();
+    e.newNumbering->setChecked(false);
+    e.cnpField->setText("1800101123450");
+    EXPECT_EQ(e.applicant->text(), "POP ION");
+    EXPECT_EQ(e.members->text(), "3");
+    EXPECT_EQ(e.numberField->text(), "5");
+    ASSERT_FALSE(testmode::hints().isEmpty());
+    EXPECT_EQ(testmode::hints().last().text, "A mai depus cererea nr.5 / 01.11.2024.");
+    EXPECT_EQ(testmode::hints().last().control, "Cnp");
+    ASSERT_EQ(e.memberCount(), 2);
+    EXPECT_EQ(Column("SELECT NROM FROM " + quotedPath(e.membersTable()) + " ORDER BY NROM", "NROM"),
+              QStringList({"10", "11"}));
+    e.finish();
+
+    e.beginAdd();
+    e.newNumbering->setChecked(true);
+    const QString proposed = e.numberField->text();
+    e.cnpField->setText("1800101123450");
+    EXPECT_EQ(e.numberField->text(), proposed) << "numerotare noua keeps the proposed number";
+    e.finish();
+}
+
+TEST_F(EditorTest, CancelledNewApplicationDeletesItsMembersTable)
+{
+    ApplicationEditor& e = NewApplication();
+    const QString temp = e.membersTable();
+    ASSERT_TRUE(QFileInfo::exists(temp));
+    e.reject();
+    EXPECT_FALSE(e.finish());
+    EXPECT_FALSE(QFileInfo::exists(temp));
+}
+
+TEST_F(EditorTest, ChildCountsFollowTheCalendarBoundaries)
+{
+    // Application date 15.03.2024: 14 years before is 15.03.2010, 18 years 15.03.2006.
+    const struct {
+        const char* rule;
+        const char* cnp;
+        int upTo14;
+        int over14;
+    } cases[] = {
+        {"born a day after the 14-year boundary", "5100316400002", 1, 0},
+        {"born exactly 14 years before", "5100315400009", 0, 1},
+        {"born exactly 18 years before", "5060315400001", 0, 1},
+        {"born a day before the 18-year boundary", "5060314400004", 0, 0},
+        {"unreadable code", "ABC", 0, 0},
+        {"no code", "", 0, 0},
+    };
+    for (const auto& c : cases) {
+        ApplicationEditor& e = NewApplication();
+        e.updateFromMembers->setChecked(true);
+        e.dateField->setDate(QDate(2024, 3, 15));
+        const QString table = quotedPath(e.membersTable());
+        Exec("INSERT INTO " + table + " (NROM, NRCRT, TITULAR, CNP, VENIT, CALITATE) VALUES (1, -2, \"X\", \""
+             + QString::fromLatin1(c.cnp) + "\", 150.5, \"copil\")");
+        Exec("INSERT INTO " + table + " (NROM, NRCRT, TITULAR, CNP, VENIT, CALITATE) VALUES (2, -2, \"Y\", \"1800101123450\", 100, \"beneficiar\")");
+        e.refreshMembers();
+        e.RecountFromMembers();
+        EXPECT_EQ(e.children14->text(), QString::number(c.upTo14)) << c.rule;
+        EXPECT_EQ(e.children18->text(), QString::number(c.over14)) << c.rule;
+        EXPECT_EQ(e.members->text(), "2") << c.rule;
+        EXPECT_EQ(e.income->text(), "250.5") << c.rule;
+        e.finish();
+    }
+}
+
+TEST_F(EditorTest, MemberButtonsOnAnEmptyListDoNothing)
+{
+    ApplicationEditor& e = NewApplication();
+    ASSERT_EQ(e.memberCount(), 0);
+    e.modifyMember();
+    e.deleteMember();
+    EXPECT_TRUE(testmode::messages().isEmpty());
+    EXPECT_EQ(Count("Oameni.dbf"), 0);
+    e.finish();
+}
+
+TEST_F(EditorTest, AddMemberProposesTheApplicantThenTheFamilyName)
+{
+    ApplicationEditor& e = NewApplication();
+    e.applicant->setText("POP ION");
+    QStringList proposed;
+    const auto answer = [&](const char* name, const char* cnp) {
+        QTimer::singleShot(0, [&, name, cnp] {
+            MemberDialog& d = e.memberDialog();
+            proposed << d.nameField->text() + "|" + d.cnpField->text();
+            d.nameField->setText(QString::fromLatin1(name));
+            d.cnpField->setText(QString::fromLatin1(cnp));
+            d.incomeField->setText("120.5");
+            d.save();
+        });
+        e.addMember();
+    };
+    answer("POP ION", "1800101123450");
+    answer("POP ANA", "2800229123459");
+    EXPECT_EQ(proposed, QStringList({"POP ION|1800101123450", "POP |"}));
+    EXPECT_EQ(e.memberCount(), 2);
+    EXPECT_EQ(Column("SELECT NRCRT FROM " + quotedPath(e.membersTable()), "NRCRT"), QStringList({"-2", "-2"}));
+    e.finish();
+}
+
+TEST_F(EditorTest, SupplementButtonsSetTheAmountsOfTheirKind)
+{
+    const struct {
+        const char* rule;
+        char kind;
+        bool onlySource;
+        bool remove;
+        Money expected;
+    } cases[] = {
+        {"electricity, only source", 'E', true, false, 70 * kMoneyUnit},
+        {"electricity, not the only source", 'E', false, false, 30 * kMoneyUnit},
+        {"gas", 'G', false, false, 10 * kMoneyUnit},
+        {"thermal without a client code", 'T', false, false, 10 * kMoneyUnit},
+        {"deleted gas contract", 'G', false, true, 0},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = NewApplication();
+        e.gas = {"POP ION", "", "E.ON", "G500", "", 10 * kMoneyUnit};
+        QTimer::singleShot(0, [&] {
+            SupplementDialog& d = e.supplementDialog();
+            if (c.remove) {
+                testmode::answerMessage(Answer::Yes);
+                d.remove();
+                return;
+            }
+            d.supplier->setEditText("FURNIZOR");
+            d.clientCode->setText(c.kind == 'T' ? "" : "COD123");
+            d.onlySourceBox->setChecked(c.onlySource);
+            d.save();
+        });
+        e.editSupplement(c.kind);
+        const SupplyContract& contract = c.kind == 'E' ? e.electricity : c.kind == 'G' ? e.gas : e.thermal;
+        EXPECT_EQ(contract.amount, c.expected) << c.rule;
+        EXPECT_EQ(contract.supplier, c.remove ? "" : "FURNIZOR") << c.rule;
+        e.saveApplication();
+        ASSERT_TRUE(e.isSaved()) << c.rule;
+        const ApplicationRecord r = e.record();
+        const SupplyContract& saved = c.kind == 'E' ? r.electricity : c.kind == 'G' ? r.gas : r.thermal;
+        EXPECT_EQ(saved.amount, c.expected) << c.rule;
+        if (c.remove) {
+            EXPECT_EQ(saved, SupplyContract{}) << c.rule;
+        }
+        e.finish();
+    }
+}

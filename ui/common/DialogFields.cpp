@@ -1,0 +1,42 @@
+#include "ui/common/DialogFields.h"
+
+#include <QDateEdit>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+QLineEdit* NewNumberField(QWidget* parent, const QString& objectName, qint64 value)
+{
+    auto* e = new QLineEdit(QString::number(value), parent);
+    e->setObjectName(objectName);
+    e->setMaxLength(10);
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,10}"), e));
+    return e;
+}
+
+QDateEdit* NewDateField(QWidget* parent, const QString& objectName, const QDate& value)
+{
+    auto* d = new QDateEdit(value, parent);
+    d->setObjectName(objectName);
+    d->setDisplayFormat("dd.MM.yyyy");
+    d->setCalendarPopup(true);
+    return d;
+}
+
+QHBoxLayout* NewActionButtons(QDialog* dialog, const QString& caption, const QString& objectName,
+                              const std::function<void()>& action)
+{
+    auto* run = new QPushButton(caption, dialog);
+    run->setObjectName(objectName);
+    run->setDefault(true);
+    auto* cancel = new QPushButton("&Renunt", dialog);
+    cancel->setObjectName("Cancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(run);
+    buttons->addWidget(cancel);
+    QObject::connect(run, &QPushButton::clicked, dialog, action);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return buttons;
+}

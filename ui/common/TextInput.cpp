@@ -1,0 +1,69 @@
+#include "ui/common/TextInput.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace hestavo {
+
+namespace {
+
+void ForceCase(QLineEdit* field, bool upper)
+{
+    QObject::connect(field, &QLineEdit::textEdited, field, [field, upper](const QString& t) {
+        const QString changed = upper ? t.toUpper() : t.toLower();
+        if (changed == t)
+            return;
+        const int caret = field->cursorPosition();
+        field->setText(changed);
+        field->setCursorPosition(caret);
+    });
+}
+
+class EnterAsTab : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || qobject_cast<QAbstractButton*>(widget))
+            return false;
+        // The Tab goes to the window, which moves the focus on: a date field
+        // given the Tab itself would only move between its day, month and year.
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(widget->window(), &tab);
+        return true;
+    }
+};
+
+} // namespace
+
+void ForceUpperCase(QLineEdit* field) { ForceCase(field, true); }
+void ForceLowerCase(QLineEdit* field) { ForceCase(field, false); }
+
+void NumberInput(QLineEdit* field, int digits, int decimals)
+{
+    QString pattern = "[0-9]{0," + QString::number(digits) + "}";
+    if (decimals > 0)
+        pattern += "(\\.[0-9]{0," + QString::number(decimals) + "})?";
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+}
+
+void EnterMovesToNextInput(QWidget* dialog)
+{
+    auto* filter = new EnterAsTab(dialog);
+    for (QWidget* child : dialog->findChildren<QWidget*>())
+        if (child->focusPolicy() != Qt::NoFocus && !qobject_cast<QAbstractButton*>(child))
+            child->installEventFilter(filter);
+}
+
+} // namespace hestavo
