@@ -8,10 +8,15 @@
 #include "reports/AnnexAdder.h"
 #include "reports/ExportError.h"
 #include "reports/MemoryRecords.h"
+#include "ui/reports/AnnexAdderDialog.h"
 #include "workbook/Workbook.h"
+#include "data/TestMode.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 using namespace hestavo;
 
@@ -99,6 +104,41 @@ TEST_F(AnnexAdderTest, ListsAreAppendedRenumberedAndDuplicatesMarked)
     EXPECT_TRUE(rows[7].startsWith("TOTAL")) << rows[7].toStdString();
     EXPECT_FALSE(rows[1].contains("DUBLAT!")) << "the first occurrence stays unmarked";
     EXPECT_EQ(rows[5].section(QLatin1Char('|'), 10, 10), "DUBLAT!") << rows[5].toStdString();
+}
+
+// Through the window: two annexes added with the chooser, "Aduna Anexele"
+// clicked, the duplicate question answered; only "Da" marks the duplicates.
+TEST_F(AnnexAdderTest, TheWindowMarksDuplicatesOnlyWhenAnsweredDa)
+{
+    const QString twice = ValidCnp("180010112345");
+    const QString a = ListAnnex("a.xls", {{"A1", twice}, {"A2", ValidCnp("180010112346")}});
+    const QString b = ListAnnex("b.xls", {{"B1", twice}});
+    const struct {
+        Answer answer;
+        bool marked;
+    } cases[] = {{Answer::Yes, true}, {Answer::No, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        testmode::enable();
+        testmode::answerChooser(a);
+        testmode::answerChooser(b);
+        testmode::answerMessage(c.answer);
+        AnnexAdderDialog dialog;
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            QTest::mouseClick(dialog.AddButton, Qt::LeftButton);
+            QTest::mouseClick(dialog.AddButton, Qt::LeftButton);
+            QTest::mouseClick(dialog.SumButton, Qt::LeftButton);
+            dialog.reject();
+        });
+        dialog.Open(15);
+        ASSERT_EQ(testmode::messages().size(), 1);
+        EXPECT_EQ(testmode::messages()[0].text, "\nDoriti sa verificam CNP-urile dublate?");
+        ASSERT_EQ(testmode::shellCalls().size(), 1) << "the sum is opened";
+        const QStringList rows = XlsRows(testmode::shellCalls()[0].path, 10, 3, 12);
+        testmode::disable();
+        ASSERT_EQ(rows.size(), 3);
+        EXPECT_EQ(rows[2].section(QLatin1Char('|'), 10, 10) == "DUBLAT!", c.marked) << rows[2].toStdString();
+    }
 }
 
 TEST_F(AnnexAdderTest, OneSheetAnnexFeedsOnlyTheFirstSheet)
