@@ -291,6 +291,10 @@ ImportResult ImportHouseholds(ImportKind kind, const QString& archive, long work
     const KindTexts t = textsFor(kind);
     ImportResult result;
     result.title = t.title;
+    if (workingSerial <= 0) {
+        result.error = QStringLiteral("Alegeti mai intai o luna de la butonul Perioada!");
+        return result;
+    }
     const QString folder = FreshTempFolder(t.folderStem);
     auto refuse = [&](const QString& why) {
         DeleteFolderTree(folder);

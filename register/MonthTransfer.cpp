@@ -95,8 +95,25 @@ int SeasonMonthsLeft(const QString& workingMonth)
     }
 }
 
+namespace {
+
+void CheckOtherMonth(const QString& otherMonth, const QString& workingMonth)
+{
+    const int working = MonthToSerial(workingMonth);
+    if (working == 0)
+        throw MonthTransferRefusal("Alegeti mai intai o luna de la butonul Perioada! (" + workingMonth + ")");
+    const int other = MonthToSerial(otherMonth);
+    if (other == 0)
+        throw MonthTransferRefusal("Luna incorecta: " + otherMonth + " (LL.AAAA)");
+    if (other == working)
+        throw MonthTransferRefusal("Luna " + otherMonth.trimmed() + " este chiar luna de lucru! Alegeti alta luna.");
+}
+
+} // namespace
+
 CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workingMonth, WorkProgress* progress)
 {
+    CheckOtherMonth(sourceMonth, workingMonth);
     const int source = MonthToSerial(sourceMonth);
     const int working = MonthToSerial(workingMonth);
     const QStringList cereriNames = ColumnNames(cereriColumns());
@@ -153,6 +170,7 @@ QString WriteDuplicateList(const QString& workingMonth, const QStringList& dupli
 
 int PurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth, WorkProgress* progress)
 {
+    CheckOtherMonth(otherMonth, workingMonth);
     const QString working = QString::number(MonthToSerial(workingMonth));
     const QString other = QString::number(MonthToSerial(otherMonth));
     if (progress)

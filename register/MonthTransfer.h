@@ -9,12 +9,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <stdexcept>
+
 namespace hestavo {
 
 // Heating-season months left from the working month's month number (its first
 // two characters, 11 when they are not a number): 10, 11 give 5; 12 gives 4;
 // 1 gives 3; 2 gives 2; 3 gives 1; any other 0.
 int SeasonMonthsLeft(const QString& workingMonth);
+
+// Thrown, before anything changes, when a copy or a purge is asked with a
+// month that is not a month (serial 0) or with the working month itself as the
+// other month: a purge against itself would delete the whole month.
+class MonthTransferRefusal : public std::runtime_error {
+public:
+    explicit MonthTransferRefusal(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
 
 struct CopyOutcome {
     int applications = 0;       // rows copied into Cereri
@@ -28,8 +38,8 @@ struct CopyOutcome {
 // in the source's order). The copies lose their aid (CUAJUT empty, CUANTUM
 // and TOTAL 0) and get NR_LUNI = SeasonMonthsLeft. When any copied CNP is
 // already in the working month nothing is copied and the duplicates are
-// returned. Logs the copy when it happened. Throws engine::Error, leaving the
-// tables as they were.
+// returned. Logs the copy when it happened. Throws MonthTransferRefusal or
+// engine::Error, leaving the tables as they were.
 CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workingMonth, WorkProgress* progress);
 
 // Writes the duplicates' list of a refused copy to a fresh temporary text file
@@ -38,7 +48,8 @@ QString WriteDuplicateList(const QString& workingMonth, const QStringList& dupli
 
 // Deletes the working month's applications whose CNP occurs in otherMonth,
 // then every member row whose application no longer exists. Logs the purge.
-// Returns the number of applications deleted.
+// Returns the number of applications deleted. Throws MonthTransferRefusal or
+// engine::Error, leaving the tables as they were.
 int PurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth, WorkProgress* progress);
 
 } // namespace hestavo

@@ -241,17 +241,19 @@ TEST_F(HouseholdImportTest, RefusalsChangeNothing)
         ImportKind kind;
         QString archive;
         QString title, error;
+        long serial = kSerial;
     } cases[] = {
         {"damaged archive", ImportKind::Vmg, truncated, "Preluare L416", "Arhiva este defecta!"},
         {"missing file", ImportKind::Vmg, m_dir.path() + "/none.416", "Preluare L416", "Arhiva este defecta!"},
         {"no Oameni", ImportKind::Vmg, Archive(vmgDatabase(), "half.416", {"Cereri.dbf"}), "Preluare L416", "Baza de date L416 incompleta!"},
         {"no Anchete", ImportKind::Asf, Archive(asfDatabase(), "half.as2", {"Cereri.dbf", "Oameni.dbf"}), "Preluare ASF", "Baza de date ASF incompleta!"},
         {"no active application", ImportKind::Vmg, Archive(noActive, "empty.416"), "Preluare L416", "Baza de date nu contine nicio cerere activa!"},
+        {"no working month", ImportKind::Vmg, vmg, "Preluare L416", "Alegeti mai intai o luna de la butonul Perioada!", 0},
     };
     const QByteArray cereri = [&] { QFile f(tableFile("Cereri.dbf")); f.open(QIODevice::ReadOnly); return f.readAll(); }();
     for (const auto& c : cases) {
         resetDb();
-        const ImportResult r = ImportHouseholds(c.kind, c.archive, kSerial);
+        const ImportResult r = ImportHouseholds(c.kind, c.archive, c.serial);
         EXPECT_FALSE(r.imported) << c.name;
         EXPECT_EQ(r.title, c.title) << c.name;
         EXPECT_TRUE(r.error.startsWith(c.error)) << c.name << ": " << r.error.toStdString();

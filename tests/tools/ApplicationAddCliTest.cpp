@@ -92,7 +92,7 @@ TEST_F(ApplicationAddCli, RefusesBadInputAndWritesTheAcceptedRow)
     } refusals[] = {
         {{"application", "add", "NUME=POP ION", "CNP=" + good, "LOCALITATE=BRAN", "MEMBRI=2"}, "Nu ati ales luna de lucru!"},
         {{"--month", "13.2024", "application", "add", "NUME=POP ION", "CNP=" + good, "LOCALITATE=BRAN", "MEMBRI=2"},
-         "Luna in lucru incorecta!"},
+         "Luna de lucru incorecta: 13.2024"},
         {{"--month", "12.2024", "application", "add", "NUME=POP ION", "CNP=1800101400010", "LOCALITATE=BRAN", "MEMBRI=2"},
          "CNP incorect!"},
         {{"--month", "12.2024", "application", "add", "NUME=POP ION", "LOCALITATE=BRAN", "MEMBRI=2"}, "CNP incorect!"},

@@ -185,6 +185,48 @@ TEST_F(Cli, MonthDeletionRemovesItsApplicationsAndMembersOnly)
     EXPECT_EQ(again.status, 1);
 }
 
+// What the windows cannot do, the command line refuses too, with status 1 and
+// the tables untouched: a purge or copy against the working month itself
+// (a purge would empty the month), a month that is not a month, an import
+// into a working month that is not one.
+TEST_F(Cli, RefusalsOfMonthsLeaveTheTablesAsTheyWere)
+{
+    const demodb::Summary demo = makeDemo();
+    const QString working = SerialToMonth(demo.monthSerials.back());
+    const QString other = SerialToMonth(demo.monthSerials.front());
+    ASSERT_EQ(setting(data() + "/Hestavo.set", "VARIABILE", "LUNA_LUCRU"), working);
+    auto tables = [this] {
+        QByteArray bytes;
+        for (const char* name : {"/Cereri.dbf", "/Oameni.dbf"}) {
+            QFile f(data() + name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            bytes += f.readAll();
+        }
+        return bytes;
+    };
+    const QByteArray before = tables();
+    struct Case {
+        QStringList arguments;
+        QString error;
+    } cases[] = {
+        {{"month", "purge-against", working}, "Luna " + working + " este chiar luna de lucru!"},
+        {{"--month", other, "month", "purge-against", other}, "Luna " + other + " este chiar luna de lucru!"},
+        {{"month", "copy-from", working}, "Luna " + working + " este chiar luna de lucru!"},
+        {{"month", "purge-against", "13.2024"}, "Luna incorecta: 13.2024"},
+        {{"--month", "2024", "month", "purge-against", other}, "Luna de lucru incorecta: 2024"},
+        {{"--month", "00.2025", "import", "vmg", m_dir.path() + "/nu.416"}, "Luna de lucru incorecta: 00.2025"},
+        {{"--month", "x", "recalc"}, "Luna de lucru incorecta: x"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = cli(c.arguments);
+        EXPECT_EQ(r.status, 1) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.error)) << c.arguments.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+    EXPECT_TRUE(tables() == before) << "a refused command changed the tables";
+    EXPECT_EQ(countRows(QString("int(r['LUNACRT'])==%1").arg(demo.monthSerials.back())), 300);
+}
+
 // The archive is read back by the independent reader; unpacking it gives the
 // same settings file; a hostile archive is refused and writes nothing outside.
 TEST_F(Cli, BackupSaveIsReadByTheReferenceReaderAndOpenRefusesHostileEntries)

@@ -64,8 +64,6 @@ ApplicationRecord RecordFrom(const QMap<QString, QString>& options, int month)
 void RunAdd(CliContext& context, const QStringList& arguments)
 {
     const int month = MonthToSerial(context.workingMonth());
-    if (month == 0)
-        throw CliFailure("Luna in lucru incorecta! (" + context.workingMonth() + ")");
     ApplicationRecord record = RecordFrom(Options(arguments), month);
     const QString members = FreshTempFile(QStringLiteral("FOm"), QStringLiteral(".dbf"));
     if (members.isEmpty())

@@ -1,5 +1,6 @@
 #include "tools/hestavo-cli/CliCommand.h"
 
+#include "data/Months.h"
 #include "data/Settings.h"
 
 #include <QDir>
@@ -31,6 +32,8 @@ QString CliContext::workingMonth() const
     const QString chosen = month.isEmpty() ? ReadSetting(QStringLiteral("VARIABILE"), QStringLiteral("LUNA_LUCRU")) : month;
     if (chosen.trimmed().isEmpty())
         throw CliFailure(QStringLiteral("Nu ati ales luna de lucru! (optiunea --month LL.AAAA)"));
+    if (MonthToSerial(chosen) == 0)
+        throw CliFailure("Luna de lucru incorecta: " + chosen.trimmed() + " (LL.AAAA)");
     return chosen.trimmed();
 }
 

@@ -16,22 +16,6 @@ using namespace hestavo;
 
 namespace {
 
-// The working month of the command, refused when it is not a month.
-QString MonthOf(const CliContext& context)
-{
-    const QString month = context.workingMonth();
-    if (month.size() < 7 || MonthToSerial(month) == 0)
-        throw CliFailure("Alegeti mai intai o luna de la butonul Perioada! (" + month + ")");
-    return month;
-}
-
-QString OtherMonth(const QString& text)
-{
-    if (MonthToSerial(text) == 0)
-        throw CliFailure("Luna incorecta: " + text + " (LL.AAAA)");
-    return text;
-}
-
 void RunCnp(CliContext&, const QStringList& codes)
 {
     if (codes.isEmpty())
@@ -45,8 +29,8 @@ void RunCnp(CliContext&, const QStringList& codes)
 
 void RunCopyFrom(CliContext& context, const QStringList& arguments)
 {
-    const QString working = MonthOf(context);
-    const QString source = OtherMonth(arguments.value(0));
+    const QString working = context.workingMonth();
+    const QString source = arguments.value(0);
     context.progress(QStringLiteral("Copii cererile..."));
     const CopyOutcome outcome = CopyFromOtherMonth(source, working, nullptr);
     if (!outcome.duplicates.isEmpty()) {
@@ -61,15 +45,15 @@ void RunCopyFrom(CliContext& context, const QStringList& arguments)
 
 void RunPurgeAgainst(CliContext& context, const QStringList& arguments)
 {
-    const QString working = MonthOf(context);
-    const QString other = OtherMonth(arguments.value(0));
+    const QString working = context.workingMonth();
+    const QString other = arguments.value(0);
     context.progress(QStringLiteral("Sterg cererile..."));
     PrintLine("cereri sterse: " + QString::number(PurgeAgainstMonth(other, working, nullptr)));
 }
 
 void RunSetDate(CliContext& context, const QStringList& arguments)
 {
-    const QString working = MonthOf(context);
+    const QString working = context.workingMonth();
     const qint64 from = arguments.value(0).toLongLong();
     const qint64 to = arguments.value(1).toLongLong();
     const QDate date = QDate::fromString(arguments.value(2), QStringLiteral("dd.MM.yyyy"));
@@ -84,7 +68,7 @@ void RunSetDate(CliContext& context, const QStringList& arguments)
 
 void RunAidMonths(CliContext& context, const QStringList& arguments)
 {
-    const QString working = MonthOf(context);
+    const QString working = context.workingMonth();
     bool ok = false;
     const int months = arguments.value(0).toInt(&ok);
     if (!ok || months < 1 || months > 5)
@@ -95,7 +79,7 @@ void RunAidMonths(CliContext& context, const QStringList& arguments)
 
 void RunSetAid(CliContext& context, const QStringList& arguments)
 {
-    const QString working = MonthOf(context);
+    const QString working = context.workingMonth();
     const QString choice = arguments.value(0);
     if (choice != QLatin1String("on") && choice != QLatin1String("off"))
         throw CliFailure("Alegeti on sau off, nu " + choice);
