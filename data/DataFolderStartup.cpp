@@ -160,6 +160,7 @@ QString PrepareRunFolders()
     p.enginePrivateFolder = ChooseEnginePrivateFolder(p.programFolder);
     if (p.enginePrivateFolder.isEmpty() || !QDir().mkpath(p.localDataFolder))
         return "\rNu pot crea folderele de lucru in\r" + nativePath(p.programFolder);
+    ClearStaleTempFolders();
     resetDb();
     return QString();
 }

@@ -20,7 +20,8 @@ QString versionText();                      // "1.0098"
 long weekNumber(const QDate& date);
 
 // Creates the temporary folder, the engine's private folder and the local data
-// folder of paths(). Returns the Romanian error to show, empty on success.
+// folder of paths(), and deletes the temporary folders of runs that ended
+// without deleting them. Returns the Romanian error to show, empty on success.
 QString PrepareRunFolders();
 
 // Writes and erases a probe in the machine settings file; when that fails the

@@ -2,15 +2,18 @@
 
 #include "data/Paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -19,6 +22,24 @@ QSet<QString>& handedOut()
 {
     static QSet<QString> names;
     return names;
+}
+
+// The lock of every temporary folder this run made and has not deleted yet,
+// by the folder's clean absolute path.
+std::map<QString, std::unique_ptr<QLockFile>>& heldTempFolders()
+{
+    static std::map<QString, std::unique_ptr<QLockFile>> held;
+    return held;
+}
+
+QString folderKey(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+// A lock that only a running process keeps: no age makes it stale.
+std::unique_ptr<QLockFile> folderLock(const QString& folder)
+{
+    auto lock = std::make_unique<QLockFile>(folder + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);
+    return lock;
 }
 } // namespace
 
@@ -43,13 +64,67 @@ QString FreshTempFolder(const QString& stem)
         return QString();
     QDir temp(paths().tempFolder);
     for (int n = 0; n < 100; ++n) {
-        const QString name = stem + QString::number(n);
-        if (QFileInfo::exists(temp.filePath(name)))
+        const QString folder = temp.filePath(stem + QString::number(n));
+        if (QFileInfo::exists(folder))
             continue;
-        if (temp.mkdir(name))
-            return temp.filePath(name);
+        // The lock comes first, so that no other run ever sees the folder
+        // without it.
+        std::unique_ptr<QLockFile> lock = folderLock(folder);
+        if (!lock->tryLock(0))
+            continue;
+        if (QFileInfo::exists(folder) || !QDir().mkdir(folder))
+            continue;
+        heldTempFolders()[folderKey(folder)] = std::move(lock);
+        return folder;
     }
     return QString();
+}
+
+int ClearStaleTempFolders()
+{
+    static const QRegularExpression made(QStringLiteral("^[A-Za-z]+\\d{1,2}$"));
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    int cleared = 0;
+    const QFileInfoList folders = QDir(paths().tempFolder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& folder : folders) {
+        if (folder.isSymLink() || !made.match(folder.fileName()).hasMatch()
+            || heldTempFolders().count(folderKey(folder.filePath())))
+            continue;
+        const bool marked = QFileInfo::exists(folder.filePath() + QStringLiteral(".lock"));
+        if (!marked && folder.lastModified().toUTC() > dayAgo)
+            continue;
+        std::unique_ptr<QLockFile> lock = folderLock(folder.filePath());
+        if (!lock->tryLock(0))
+            continue; // its run is still going
+        if (DeleteFolderTree(folder.filePath()))
+            ++cleared;
+    }
+    return cleared;
+}
+
+bool ClearTempFolderAtExit()
+{
+    heldTempFolders().clear(); // this run's folders go with the rest
+    const QDir temp(paths().tempFolder);
+    QSet<QString> heldByOthers;
+    for (const QFileInfo& folder : temp.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!QFileInfo::exists(folder.filePath() + QStringLiteral(".lock")))
+            continue;
+        std::unique_ptr<QLockFile> lock = folderLock(folder.filePath());
+        if (!lock->tryLock(0))
+            heldByOthers << folder.fileName() << folder.fileName() + QStringLiteral(".lock");
+    }
+    bool cleared = true;
+    for (const QFileInfo& entry : temp.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (heldByOthers.contains(entry.fileName()))
+            continue;
+        const bool gone = entry.isDir() && !entry.isSymLink() ? DeleteFolderTree(entry.filePath())
+                                                                : QFile::remove(entry.filePath());
+        cleared = cleared && gone;
+    }
+    if (heldByOthers.isEmpty())
+        QDir().rmdir(temp.path());
+    return cleared;
 }
 
 bool DeleteFolderTree(const QString& path)
@@ -61,7 +136,10 @@ bool DeleteFolderTree(const QString& path)
         return false;
     std::error_code ec;
     std::filesystem::remove_all(p, ec);
-    return !std::filesystem::exists(p, ec);
+    const bool gone = !std::filesystem::exists(p, ec);
+    if (gone)
+        heldTempFolders().erase(folderKey(path)); // its lock file goes with the lock
+    return gone;
 }
 
 QString findResource(const QString& name, const QString& type)

@@ -13,8 +13,25 @@
 QString FreshTempFile(const QString& stem, const QString& extension);
 
 // temporary folder + "/" + stem + n for the first n (0..99) whose folder does
-// not exist; the folder is created. Empty when none can be created.
+// not exist; the folder is created. Empty when none can be created. While this
+// process runs, the lock file <folder>.lock beside it marks the folder as this
+// run's, so that ClearStaleTempFolders leaves it alone; DeleteFolderTree of the
+// folder releases the mark.
 QString FreshTempFolder(const QString& stem);
+
+// Deletes the folders that FreshTempFolder made for runs that ended without
+// deleting them (a killed save, restore or import, a power loss): a folder
+// whose lock file names a process that no longer runs, or a folder without a
+// lock file (an earlier version's, or one its run left at a normal exit) last
+// changed more than a day ago. Folders of runs still going are left alone.
+// Returns how many folders were deleted.
+int ClearStaleTempFolders();
+
+// Empties the temporary folder at the end of a run: deletes everything in it
+// except the folders (and their lock files) that another running process of
+// ours still holds. This run's own folders go too. False when something that
+// should have gone is still there.
+bool ClearTempFolderAtExit();
 
 // Deletes the folder and everything below it; true when it is gone afterwards
 // (also when it did not exist). Refuses an empty path and a root folder.

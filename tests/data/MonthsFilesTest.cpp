@@ -5,12 +5,18 @@
 #include "data/Months.h"
 #include "data/Paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
 
 namespace {
 // The file tests also need the temporary folder.
@@ -102,6 +108,65 @@ TEST_F(Folders, FreshTempFolderAndDeleteFolderTree)
     EXPECT_TRUE(DeleteFolderTree(a)) << "a folder already gone counts as deleted";
     EXPECT_FALSE(DeleteFolderTree(""));
     EXPECT_FALSE(DeleteFolderTree("/"));
+}
+
+// Folders of runs that were killed are cleared at the next start; a running
+// process's folder, folders of other shapes and files stay.
+TEST_F(Folders, StaleTempFoldersOfEndedRunsAreCleared)
+{
+    const QString temp = paths().tempFolder;
+    auto startOwner = [&] {
+        auto owner = std::make_unique<QProcess>();
+        owner->start(QStringLiteral(SETTINGS_WRITER), {"tempfolder", temp});
+        EXPECT_TRUE(owner->waitForReadyRead(10000));
+        return owner;
+    };
+    auto alive = startOwner();
+    const QString aliveFolder = QString::fromUtf8(alive->readLine()).trimmed();
+    auto killed = startOwner();
+    const QString killedFolder = QString::fromUtf8(killed->readLine()).trimmed();
+    killed->kill();
+    killed->waitForFinished();
+    ASSERT_TRUE(QFileInfo(killedFolder).isDir());
+    ASSERT_TRUE(QFileInfo::exists(killedFolder + ".lock")) << "a killed run leaves its lock behind";
+
+    auto makeFolder = [&](const QString& name, int daysOld) {
+        QDir().mkpath(temp + "/" + name);
+        putFile(temp + "/" + name + "/f.dbf", "x");
+        const auto path = std::filesystem::path((temp + "/" + name).toStdString());
+        std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) - std::chrono::hours(24 * daysOld));
+    };
+    makeFolder("SAV7", 3);       // an earlier version's, without a lock
+    makeFolder("VMG4", 0);       // without a lock, but recent: maybe still in use
+    makeFolder("Documente", 3);  // not a folder this program makes
+    putFile(temp + "/SaveRA9", "a file, not a folder");
+    const QString mine = FreshTempFolder("ASF");
+
+    EXPECT_EQ(ClearStaleTempFolders(), 2);
+    const struct {
+        QString path;
+        bool kept;
+    } expected[] = {{aliveFolder, true}, {killedFolder, false}, {killedFolder + ".lock", false},
+                    {temp + "/SAV7", false}, {temp + "/VMG4", true}, {temp + "/Documente", true},
+                    {temp + "/SaveRA9", true}, {mine, true}, {mine + ".lock", true}};
+    for (const auto& e : expected)
+        EXPECT_EQ(QFileInfo::exists(e.path), e.kept) << e.path.toStdString();
+
+    EXPECT_TRUE(DeleteFolderTree(mine));
+    EXPECT_FALSE(QFileInfo::exists(mine + ".lock")) << "deleting the folder releases its lock";
+
+    // At the end of a run the temporary folder is emptied, except what the
+    // other run still holds.
+    const QString mineAgain = FreshTempFolder("ASF");
+    EXPECT_TRUE(ClearTempFolderAtExit());
+    QStringList left = QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    left.sort();
+    const QString aliveName = QFileInfo(aliveFolder).fileName();
+    EXPECT_EQ(left, QStringList({aliveName, aliveName + ".lock"}));
+    EXPECT_FALSE(QFileInfo::exists(mineAgain));
+
+    alive->closeWriteChannel();
+    EXPECT_TRUE(alive->waitForFinished(10000));
 }
 
 TEST_F(Folders, MoveFileByCopy)

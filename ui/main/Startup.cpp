@@ -115,7 +115,7 @@ void StartupSplash::Cleanup()
 {
     resetDb();
     if (!paths().tempFolder.isEmpty())
-        DeleteFolderTree(paths().tempFolder);
+        ClearTempFolderAtExit();
 }
 
 void StartupSplash::chooseDataFolder(const QStringList& arguments, const QString& exePath)

@@ -9,7 +9,11 @@
 //                                               generation until killed
 //   settings_writer hold FILE                   holds the file's exclusive lock
 //                                               until its standard input closes
+//   settings_writer tempfolder TEMP             makes a temporary folder in TEMP,
+//                                               prints its path, then keeps it
+//                                               until its standard input closes
 #include "data/FileLock.h"
+#include "data/Files.h"
 #include "data/IniFile.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
@@ -57,6 +61,19 @@ int hold(const QString& path)
     return 0;
 }
 
+int tempFolder(const QString& temp)
+{
+    paths().tempFolder = temp;
+    const QString folder = FreshTempFolder(QStringLiteral("SaveRA"));
+    if (folder.isEmpty())
+        return 2;
+    std::puts(folder.toUtf8().constData());
+    std::fflush(stdout);
+    std::string line;
+    std::getline(std::cin, line);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -69,6 +86,8 @@ int main(int argc, char** argv)
         return churn(a[2]);
     if (a.size() == 3 && a[1] == QLatin1String("hold"))
         return hold(a[2]);
-    std::fputs("usage: settings_writer nextkey DIR N [COUNT] | churn FILE | hold FILE\n", stderr);
+    if (a.size() == 3 && a[1] == QLatin1String("tempfolder"))
+        return tempFolder(a[2]);
+    std::fputs("usage: settings_writer nextkey DIR N [COUNT] | churn FILE | hold FILE | tempfolder TEMP\n", stderr);
     return 2;
 }
