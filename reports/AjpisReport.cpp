@@ -148,6 +148,14 @@ private:
         m_copies.clear();
         m_outcome.files.append({name, rows, std::round(total * 100) / 100});
     }
+    // A return the county agency expects every month: written with or
+    // without rows, and named when it has none.
+    void publishReturn(SpreadsheetOutput& out, const QString& name, int rows, double total)
+    {
+        publish(out, name, rows, total);
+        if (rows == 0)
+            m_outcome.writtenEmpty << name;
+    }
 
     void replace(SpreadsheetOutput& out, const QString& marker, const QString& value)
     {
@@ -193,42 +201,34 @@ private:
             }
             rows.push_back(row);
         }
-        if (listed == 0) {
-            m_outcome.withoutData << QStringLiteral("Anexa13_21.xls");
-        } else {
-            SpreadsheetOutput out;
-            openFixed(out, QStringLiteral("AJPIS"), QStringLiteral("AJPIS"));
-            replaceIdentification(out);
-            // Sheet j lists the applications of 6 - j months of aid.
-            for (int j = 1; j <= 5; ++j) {
-                out.SelectSheet(j);
-                s1->setFilter(("NR_LUNI=" + QString::number(6 - j)).toStdString());
-                s1->setFiltered(true);
-                s1->first();
-                out.FillRows(*s1);
-            }
-            s1->setFiltered(false);
-            out.SelectSheet(6);
-            replace(out, "[INTOCMIT]", m_settings.intocmit);
-            writeGrid(out, StatisticsGrid(rows, m_settings.brackets));
-            publish(out, QStringLiteral("Anexa13_21.xls"), listed, total);
+        SpreadsheetOutput out;
+        openFixed(out, QStringLiteral("AJPIS"), QStringLiteral("AJPIS"));
+        replaceIdentification(out);
+        // Sheet j lists the applications of 6 - j months of aid.
+        for (int j = 1; j <= 5; ++j) {
+            out.SelectSheet(j);
+            s1->setFilter(("NR_LUNI=" + QString::number(6 - j)).toStdString());
+            s1->setFiltered(true);
+            s1->first();
+            out.FillRows(*s1);
         }
+        s1->setFiltered(false);
+        out.SelectSheet(6);
+        replace(out, "[INTOCMIT]", m_settings.intocmit);
+        writeGrid(out, StatisticsGrid(rows, m_settings.brackets));
+        publishReturn(out, QStringLiteral("Anexa13_21.xls"), listed, total);
         return rows;
     }
 
     void annex22(const std::vector<AjpisGridRow>& rows)
     {
         const AjpisGrid grid = PaymentsGrid(rows, m_settings.brackets);
-        if (grid.rows == 0) {
-            m_outcome.withoutData << QStringLiteral("Anexa22.xls");
-            return;
-        }
         SpreadsheetOutput out;
         openFixed(out, QStringLiteral("Anexa22"), QStringLiteral("Anx22"));
         replace(out, "[INTOCMIT]", m_settings.intocmit);
         replace(out, "[UAT]", LocalityTypes().value(m_settings.tiploc) + " " + m_settings.primaria);
         writeGrid(out, grid);
-        publish(out, QStringLiteral("Anexa22.xls"), grid.rows, grid.total());
+        publishReturn(out, QStringLiteral("Anexa22.xls"), grid.rows, grid.total());
     }
 
     void annex13Cumulated()
@@ -236,10 +236,6 @@ private:
         auto current = Db().open(sqlLines(
             QStringList{"SELECT TITULAR, CNP, LOCALIT+\" \"+ADRESA AS ADRESA, A.NR_DISP, NR_MEMBRI, VENITM, CUANTUM, TOTAL"}
             + joinReferences() + QStringList{month(), "AND " + kActive, "ORDER BY TITULAR"}));
-        if (current->isEmpty()) {
-            m_outcome.withoutData << QStringLiteral("Anexa13_Cumulat.xls");
-            return;
-        }
         // The earliest approved amounts of each holder in the months of the
         // period before the working month.
         auto earlier = Db().open(sqlLines({"SELECT LUNACRT, CNP, NR_LUNI, CUANTUM, TOTAL", cereri(),
@@ -275,7 +271,7 @@ private:
         replace(out, "[LUNA]", monthText());
         replace(out, "[ANUL]", yearText());
         out.FillRows(records);
-        publish(out, QStringLiteral("Anexa13_Cumulat.xls"), records.recordCount(), total);
+        publishReturn(out, QStringLiteral("Anexa13_Cumulat.xls"), records.recordCount(), total);
     }
 
     // The markers of the title block of Annexes 14 to 17 on the active sheet.
@@ -295,10 +291,6 @@ private:
         auto rs = Db().open(sqlLines(QStringList{"SELECT TITULAR, CNP, LOCALIT+\" \"+ADRESA AS ADRESA, A.NR_DISP, " + columns}
                                      + joinReferences()
                                      + QStringList{month(), "AND " + kActive + " AND " + amount + ">0", "ORDER BY TITULAR"}));
-        if (rs->isEmpty()) {
-            m_outcome.withoutData << file;
-            return;
-        }
         double total = 0;
         for (rs->first(); !rs->eof(); rs->next())
             total += rs->number(amount.toStdString());
@@ -310,7 +302,7 @@ private:
             rs->first();
             out.FillRows(*rs);
         }
-        publish(out, file, rs->recordCount(), total);
+        publishReturn(out, file, rs->recordCount(), total);
     }
 
     void annex14()

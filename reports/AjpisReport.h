@@ -37,6 +37,7 @@ struct AjpisFile {
 struct AjpisOutcome {
     QList<AjpisFile> files;
     QStringList withoutData;   // file names not written because no row qualified
+    QStringList writtenEmpty;  // monthly returns written without rows (an empty list, an all-zero grid)
 };
 
 // Receives the progress texts; step is true where the progress bar advances.

@@ -174,13 +174,16 @@ QString FillWorkbook(const CountyAnnex& annex, engine::ResultSet& rs, const QStr
     return out.OutputFile;
 }
 
+// Annex 13 is the return the county agency expects every month, rows or not.
+bool AlwaysWritten(const CountyAnnex& annex) { return annex.number == 13; }
+
 // The annex's workbook and CSV in the temporary folder; nullopt when it has
-// no rows.
+// no rows and is not always written.
 std::optional<StagedAnnex> StageAnnex(const CountyAnnex& annex, const QString& referenceTable,
                                       const QString& workingMonth, const PaymentMonth& month, const AdminSettings& s)
 {
     auto rs = Db().open(sqlLines(AnnexStatement(annex, referenceTable, MonthToSerial(workingMonth))));
-    if (rs->isEmpty())
+    if (rs->isEmpty() && !AlwaysWritten(annex))
         return std::nullopt;
     StagedAnnex staged;
     CsvTable csv(annex.header);
@@ -254,6 +257,8 @@ CountyOutcome WriteCountyReport(const QString& workingMonth, const PaymentMonth&
                 outcome.withoutData << annex.number;
                 continue;
             }
+            if (a->files.rows == 0)
+                outcome.writtenEmpty << annex.number;
             const QString stem = CountyAnnexStem(annex.number, settings.primaria, month.name, month.year);
             a->files.workbook = QDir(outputFolder).filePath(stem + ".xls");
             a->files.csv = QDir(outcome.csvFolder).filePath(stem + ".csv");
@@ -267,16 +272,25 @@ CountyOutcome WriteCountyReport(const QString& workingMonth, const PaymentMonth&
     return outcome;
 }
 
+namespace {
+QString AnnexesNoData(const QList<int>& annexes)
+{
+    QStringList numbers;
+    for (int annex : annexes)
+        numbers << QString::number(annex);
+    return annexes.size() == 1 ? "Anexa " + numbers.first() + " nu are date"
+                               : "Anexele " + numbers.join(QStringLiteral(", ")) + " nu au date";
+}
+} // namespace
+
 QString WithoutDataNote(const CountyOutcome& outcome)
 {
-    if (outcome.withoutData.isEmpty())
-        return QString();
-    QStringList numbers;
-    for (int annex : outcome.withoutData)
-        numbers << QString::number(annex);
-    return (outcome.withoutData.size() == 1 ? "Anexa " + numbers.first() + " nu are date"
-                                            : "Anexele " + numbers.join(QStringLiteral(", ")) + " nu au date")
-           + " pe luna de lucru: nu am scris nici registru, nici CSV.";
+    QStringList notes;
+    if (!outcome.writtenEmpty.isEmpty())
+        notes << AnnexesNoData(outcome.writtenEmpty) + " pe luna de lucru: am scris lista goala si CSV-ul doar cu antetul.";
+    if (!outcome.withoutData.isEmpty())
+        notes << AnnexesNoData(outcome.withoutData) + " pe luna de lucru: nu am scris nici registru, nici CSV.";
+    return notes.join(QLatin1Char('\n'));
 }
 
 } // namespace hestavo

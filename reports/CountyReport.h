@@ -34,6 +34,7 @@ struct CountyAnnexFiles {
 struct CountyOutcome {
     QList<CountyAnnexFiles> written;
     QList<int> withoutData;   // annexes with no rows: neither workbook nor CSV
+    QList<int> writtenEmpty;  // Annex 13 without rows: an empty list and a header-only CSV
     QString csvFolder;        // created only when some annex was written
 };
 
@@ -52,7 +53,9 @@ void CheckPaymentMonth(const PaymentMonth& month);
 // Writes the annexes of workingMonth (MM.YYYY) into outputFolder, an existing
 // folder. Every file is built in the temporary folder first and moved in only
 // after all annexes are complete, so a failure leaves no file of this run in
-// outputFolder. An annex without rows is left out and named in withoutData.
+// outputFolder. Annex 13, the monthly return, is written even without rows
+// (named in writtenEmpty); another annex without rows is left out and named
+// in withoutData.
 // Throws ExportError (heading "Raport AJPIS") for a payment month refused by
 // CheckPaymentMonth, a missing template or an output that cannot be written;
 // engine and workbook errors propagate with their own messages.

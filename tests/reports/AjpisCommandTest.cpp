@@ -159,8 +159,9 @@ TEST_F(AjpisCommandTest, WritesTheFolderSaysWhatHadNoDataAndOpensIt)
     const testmode::Message& m = testmode::messages()[0];
     EXPECT_EQ(m.kind, kKindInformation);
     EXPECT_TRUE(m.text.startsWith("\nRaportul AJPIS s-a incheiat cu succes!")) << m.text.toStdString();
-    EXPECT_TRUE(m.text.contains("Fara date (nu au fost scrise): Anexa14.xls, Anexa15.xls, Anexa16.xls, Anexa17.xls"))
+    EXPECT_TRUE(m.text.contains("Fara date (scrise goale): Anexa14.xls, Anexa15.xls, Anexa16.xls, Anexa17.xls."))
         << m.text.toStdString();
+    EXPECT_TRUE(m.text.contains("Fara date (nu au fost scrise): Anexa23_Lemne.xls")) << m.text.toStdString();
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     EXPECT_EQ(testmode::shellCalls()[0].path, folder);
     EXPECT_EQ(testmode::progressTexts(), QStringList({"Fac Anexele 13 si 21..."}));

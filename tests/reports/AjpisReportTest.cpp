@@ -145,8 +145,8 @@ TEST_F(AjpisTest, RulesOfTheAnnexes)
          "Anexa25_ENGIE.xls", "Anexa 25", "A13:A13", "TOTAL"},
         {"no solid-fuel supplement, no \"Suplimente Lemne\" file", {{"01.2024", Household(2, 100, 5, 320, gas)}},
          "Anexa25_Suplimente Lemne.xls", "Anexa 25", "A1:A1", "absent"},
-        {"no thermal supplement, no empty Annex 14", {{"01.2024", Household(2, 100, 5, 320, gas)}}, "Anexa14.xls",
-         "Anexa 14", "A1:A1", "absent"},
+        {"no thermal supplement: Annex 14 is still written, its data row emptied",
+         {{"01.2024", Household(2, 100, 5, 320, gas)}}, "Anexa14.xls", "Anexa 14", "B10:B10", ""},
         {"Annex 25 heads with the county code and the working month", {{"01.2024", Household(2, 100, 5, 320, gas)}},
          "Anexa25_ENGIE.xls", "Anexa 25", "A2:A2", QString::fromUtf8("JUDEȚUL: 01   ALBA")},
         {"... and the whole month text", {{"01.2024", Household(2, 100, 5, 320, gas)}}, "Anexa25_ENGIE.xls",
@@ -171,19 +171,28 @@ TEST_F(AjpisTest, RulesOfTheAnnexes)
     }
 }
 
-TEST_F(AjpisTest, AnAnnexWithoutRowsIsNamedInsteadOfWritten)
+// The returns the county agency expects every month (Annexes 13/21, 13
+// cumulated, 22 and 14 to 17) are written even without rows, and named; an
+// Annex 23, 24 or 25 without rows is named instead of written.
+TEST_F(AjpisTest, MonthlyReturnsAreWrittenEvenWithoutRows)
 {
     AddApplication(1, "01.2024", Household(2, 100, 5, 320, {{"SUMAE", "30"}, {"FURNE", Quoted("CEZ")}}));
     const AjpisOutcome outcome = Run(kWorking, kStart, kEnd);
-    EXPECT_EQ(outcome.withoutData,
-              QStringList({"Anexa14.xls", "Anexa15.xls", "Anexa17.xls", "Anexa23_Lemne.xls", "Anexa23_Gaz.xls",
-                           "Anexa23_Termica.xls", "Anexa24_Lemne.xls", "Anexa24_Gaz.xls", "Anexa24_Termica.xls"}));
+    EXPECT_EQ(outcome.withoutData, QStringList({"Anexa23_Lemne.xls", "Anexa23_Gaz.xls", "Anexa23_Termica.xls",
+                                                "Anexa24_Lemne.xls", "Anexa24_Gaz.xls", "Anexa24_Termica.xls"}));
+    EXPECT_EQ(outcome.writtenEmpty, QStringList({"Anexa14.xls", "Anexa15.xls", "Anexa17.xls"}));
     QStringList names;
     for (const AjpisFile& f : outcome.files)
         names << f.name;
-    EXPECT_EQ(names, QStringList({"Anexa13_21.xls", "Anexa13_Cumulat.xls", "Anexa22.xls", "Anexa16.xls",
-                                  "Anexa23_Electrica.xls", "Anexa24_Electrica.xls", "Anexa25_CEZ.xls"}));
+    EXPECT_EQ(names, QStringList({"Anexa13_21.xls", "Anexa13_Cumulat.xls", "Anexa22.xls", "Anexa14.xls", "Anexa15.xls",
+                                  "Anexa16.xls", "Anexa17.xls", "Anexa23_Electrica.xls", "Anexa24_Electrica.xls",
+                                  "Anexa25_CEZ.xls"}));
     EXPECT_EQ(QDir(Output()).entryList(QDir::Files).size(), names.size());
+
+    ClearApplications();
+    const AjpisOutcome empty = Run(kWorking, kStart, kEnd);
+    EXPECT_EQ(empty.writtenEmpty, QStringList({"Anexa13_21.xls", "Anexa13_Cumulat.xls", "Anexa22.xls", "Anexa14.xls",
+                                               "Anexa15.xls", "Anexa16.xls", "Anexa17.xls"}));
 }
 
 TEST_F(AjpisTest, ProgressTextsInTheOrderOfTheAnnexes)

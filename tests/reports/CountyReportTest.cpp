@@ -73,9 +73,9 @@ TEST_F(CountyReportTest, EdgeCases)
         {"gas and electricity, with their consumption places", {{"SUMAG", "10"}, {"PODG", "\"RO005E\""}, {"SUMAE", "20"}},
          2024, "", files({13, 15, 16}), 15,
          "1,POP IONESCU MARIA,1800101040011,SFANTA MARIA STR. LUNGA NR. 5,,RO005E,2,350,12 03.01.2024,10"},
-        {"no heating aid, a solid-fuel supplement: Annex 17 only",
+        {"no heating aid, a solid-fuel supplement: Annex 17, and Annex 13 as the empty return",
          {{"TOTAL", "0"}, {"CUANTUM", "0"}, {"SUMAL", "50"}, {"NR_DISP", "\"\""}, {"DATADISP", "NULL"}}, 2024, "",
-         files({17}), 17, "1,POP IONESCU MARIA,1800101040011,SFANTA MARIA STR. LUNGA NR. 5,,2,350,50"},
+         files({13, 17}), 17, "1,POP IONESCU MARIA,1800101040011,SFANTA MARIA STR. LUNGA NR. 5,,2,350,50"},
         {"year 2009 refused", {}, 2009, "\nAn incorect!", {}, 0, ""},
         {"next year refused", {}, thisYear + 1, "\nAn incorect!", {}, 0, ""},
     };
@@ -97,8 +97,13 @@ TEST_F(CountyReportTest, EdgeCases)
             const CountyOutcome outcome = WriteCountyReport(kMonth, {"Februarie", c.year}, out, LoadAdminSettings());
             ASSERT_EQ(outcome.written.size() * 2, c.files.size());
             for (const CountyAnnexFiles& f : outcome.written)
-                EXPECT_EQ(f.rows, 1);
+                EXPECT_EQ(f.rows, outcome.writtenEmpty.contains(f.annex) ? 0 : 1) << f.annex;
             EXPECT_EQ(outcome.written.size() + outcome.withoutData.size(), 5);
+            if (outcome.writtenEmpty.contains(13)) {
+                QFile empty(out + "/" + csvFolder + stem.arg(13) + ".csv");
+                ASSERT_TRUE(empty.open(QIODevice::ReadOnly));
+                EXPECT_EQ(empty.readAll().count("\r\n"), 2) << "the header and the column numbers only";
+            }
         } catch (const ExportError& e) {
             refusal = e.message();
         }

@@ -6,8 +6,9 @@ xlrd, and LibreOffice recalculates the totals below the rows and grids.
 
 Usage: ajpis_check.py DATA_FOLDER OUTPUT_FOLDER MM.YYYY START_SERIAL END_SERIAL
 
-Prints one line per expected workbook, "name|rows|total", and "-|name" for an
-annex that has no data (and so no workbook); exits 1 with the differences
+Prints one line per expected workbook, "name|rows|total", then "0|name" for a
+monthly return written without rows, and "-|name" for an annex that has no
+data (and so no workbook); exits 1 with the differences
 when a workbook does not hold what the tables say.
 """
 import csv
@@ -121,6 +122,7 @@ def reference(r):
 
 expected = []   # (file name, rows, total)
 without = []
+empty_returns = []
 
 
 def close(a, b):
@@ -182,7 +184,14 @@ def check_grid(name, sheet, cells, rows, cols):
                 problem('%s/%s %s: %r, expected %r' % (name, sheet.name, xlrd.cellname(r - 1, c - 1), got, want))
 
 
-def written(name, rows, total):
+def written(name, rows, total, always=False):
+    """Whether the workbook's contents are to be checked. A monthly return
+    (always) is written even without rows; another annex without rows is not."""
+    if rows == 0 and always:
+        empty_returns.append(name)
+        if not os.path.exists(os.path.join(out, name)):
+            problem('monthly return %s not written' % name)
+        return False
     if rows == 0:
         without.append(name)
         if os.path.exists(os.path.join(out, name)):
@@ -218,7 +227,7 @@ for r in listed:
     for k in brackets_of(r['VENITM'], r['NR_MEMBRI']):
         stat[(5 * k - r['NR_LUNI'] + 7, c + 4)] += 1
 a13_total = sum(r['CUANTUM'] * r['NR_LUNI'] for r in listed)
-if written('Anexa13_21.xls', len(listed), a13_total):
+if written('Anexa13_21.xls', len(listed), a13_total, always=True):
     b = book('Anexa13_21.xls')
     if b:
         for j, sheet_name in enumerate(['5luni', '4luni', '3luni', '2luni', '1luna']):
@@ -250,7 +259,7 @@ for r in listed:
         pay[cell] += r['TOTAL'] or 0
         hit = True
     pay_rows += hit
-if written('Anexa22.xls', pay_rows, sum(pay.values())):
+if written('Anexa22.xls', pay_rows, sum(pay.values()), always=True):
     b = book('Anexa22.xls')
     if b:
         check_grid('Anexa22.xls', b.sheet_by_index(0), pay, range(8, 63), range(5, 23))
@@ -268,7 +277,7 @@ for r in current:
     if (total or 0) < 1 and text(r, 'CNP') in earlier:
         aid, total = earlier[text(r, 'CNP')]
     cumulated.append((text(r, 'TITULAR'), text(r, 'CNP'), aid, total))
-if written('Anexa13_Cumulat.xls', len(cumulated), sum(t or 0 for *_, t in cumulated)):
+if written('Anexa13_Cumulat.xls', len(cumulated), sum(t or 0 for *_, t in cumulated), always=True):
     b = book('Anexa13_Cumulat.xls')
     if b:
         check_list('Anexa13_Cumulat.xls', b.sheet_by_index(0), 12, cumulated, [1, 2, 8, 9])
@@ -278,7 +287,7 @@ for name, amount in [('Anexa14.xls', 'SUMAT'), ('Anexa15.xls', 'SUMAG'), ('Anexa
                      ('Anexa17.xls', 'SUMAL')]:
     rows = sorted([r for r in ROWS if active(r) and r['LUNACRT'] == working and (r[amount] or 0) > 0],
                   key=lambda r: name_key(text(r, 'TITULAR')))
-    if written(name, len(rows), sum(r[amount] for r in rows)):
+    if written(name, len(rows), sum(r[amount] for r in rows), always=True):
         b = book(name)
         if b:
             for sheet in b.sheets():
@@ -419,6 +428,9 @@ if os.environ.get('AJPIS_CHECK_LIBREOFFICE', '1') == '1' and expected:
 
 for name, rows_count, total in expected:
     print('%s|%d|%.2f' % (name, rows_count, total))
+for name in empty_returns:
+    print('%s|0|0.00' % name)
+    print('0|' + name)
 for name in without:
     print('-|' + name)
 if problems:

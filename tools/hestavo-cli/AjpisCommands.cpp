@@ -64,6 +64,8 @@ void RunAjpis(CliContext& context, const QStringList& arguments)
     for (const AjpisFile& file : outcome.files)
         PrintLine("fisier: " + file.name + " | randuri: " + QString::number(file.rows)
                   + " | total: " + QString::number(file.total, 'f', 2));
+    for (const QString& name : outcome.writtenEmpty)
+        PrintLine("fara date, scris gol: " + name);
     for (const QString& name : outcome.withoutData)
         PrintLine("fara date: " + name);
 }

@@ -49,6 +49,8 @@ QString ClosingText(const AjpisOutcome& outcome, const QString& folder)
 {
     QString text = "\nRaportul AJPIS s-a incheiat cu succes!\nAm scris " + QString::number(outcome.files.size())
                    + " fisiere in " + QDir::toNativeSeparators(folder) + ".";
+    if (!outcome.writtenEmpty.isEmpty())
+        text += "\nFara date (scrise goale): " + outcome.writtenEmpty.join(", ") + ".";
     if (!outcome.withoutData.isEmpty())
         text += "\nFara date (nu au fost scrise): " + outcome.withoutData.join(", ") + ".";
     return text;
