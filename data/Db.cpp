@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTime>
 
 #include <algorithm>
@@ -68,6 +69,17 @@ QStringList oameniColumns()
 QStringList logColumns()
 {
     return {"IDLOG DECIMAL(10,0)", "DATAL DATE", "ORA CHAR(12)", "ACTIUNE CHAR(120)", "UTILIZATOR CHAR(16)"};
+}
+
+ColumnSize columnSize(const QStringList& columns, const QString& name)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\w+) \\w+\\((\\d+)(?:,(\\d+))?\\)$"));
+    for (const QString& column : columns) {
+        const QRegularExpressionMatch m = form.match(column);
+        if (m.hasMatch() && m.captured(1) == name)
+            return {m.captured(2).toInt(), m.captured(3).toInt()};
+    }
+    return {};
 }
 
 QStringList CreateMissingTables()

@@ -31,6 +31,16 @@ QStringList cereriColumns();
 QStringList oameniColumns();
 QStringList logColumns();
 
+// The width and decimals of a column in one of the lists above ("TITULAR
+// CHAR(32)": 32, 0; "TVENIT DECIMAL(10,2)": 10, 2); {0, 0} when it is not there.
+struct ColumnSize {
+    int width = 0;
+    int decimals = 0;
+    // The digits before the decimal point that a DECIMAL column holds.
+    int integerDigits() const { return decimals > 0 ? width - decimals - 1 : width; }
+};
+ColumnSize columnSize(const QStringList& columns, const QString& name);
+
 // CREATE TABLE for each of "LOG.DBF", "Cereri.dbf", "Oameni.dbf" whose file is
 // missing from the data folder, in that order. Returns the files created.
 QStringList CreateMissingTables();

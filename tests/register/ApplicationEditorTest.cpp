@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 
 using namespace hestavo;
@@ -334,4 +335,45 @@ TEST_F(EditorTest, SupplementButtonsSetTheAmountsOfTheirKind)
         }
         e.finish();
     }
+}
+
+// What is typed never exceeds what the column holds: TITULAR CHAR(32),
+// TVENIT DECIMAL(10,2) (seven digits before the point). A longer name was cut
+// by the table and an income too large lost the whole application.
+TEST_F(EditorTest, FieldsTakeNoMoreThanTheirColumnsHold)
+{
+    ApplicationEditor& e = NewApplication();
+    e.applicant->clear();
+    e.applicant->setFocus();
+    QTest::keyClicks(e.applicant, "POPESCU-IONESCU MARIA-MAGDALENA ALEXANDRA");
+    EXPECT_EQ(e.applicant->text(), "POPESCU-IONESCU MARIA-MAGDALENA ");
+    e.income->clear();
+    QTest::keyClicks(e.income, "123456789");
+    EXPECT_EQ(e.income->text(), "1234567");
+    e.finish();
+}
+
+// An application stored without DATACERE shows an empty date, not the one
+// left from the editor's previous use, and is not accepted until one is given.
+TEST_F(EditorTest, AnUndatedApplicationAsksForItsDate)
+{
+    AddRow({1, "12.2024", "POP ION", "1800101123450", "APROBAT", 2, 400, 3});
+    Exec("UPDATE " + quotedTable("Cereri.dbf") + " SET DATACERE=NULL WHERE NRCRT=1");
+    ApplicationEditor& e = NewApplication();   // leaves 02.12.2024 in the date field
+    e.finish();
+    testmode::clear();
+    ASSERT_TRUE(e.beginModify(1));
+    EXPECT_EQ(e.dateField->text().trimmed(), "");
+    e.saveApplication();
+    EXPECT_FALSE(e.isSaved());
+    EXPECT_EQ(LastHint(), "Lipseste data cererii!");
+    EXPECT_EQ(testmode::hints().last().control, "Date");
+    e.dateField->setDate(QDate(2024, 12, 5));
+    e.saveApplication();
+    EXPECT_TRUE(e.isSaved());
+    EXPECT_EQ(e.record().date, QDate(2024, 12, 5));
+    e.finish();
+    e.beginAdd();
+    EXPECT_TRUE(e.dateField->date().isValid() && e.dateField->date().year() > 2000) << "a new application gets a date again";
+    e.finish();
 }

@@ -16,11 +16,15 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 using namespace hestavo;
 
@@ -334,4 +338,39 @@ TEST_F(RegisterWindowTest, CopyWithDuplicatesOffersTheListAndCopiesNothing)
     EXPECT_TRUE(testmode::messages().isEmpty());
     EXPECT_EQ(testmode::progressTexts(), QStringList({"Copii cererile..."}));
     EXPECT_EQ(CurrentName(), "ZAMFIR DAN") << "the cursor goes to the last row after a copy";
+}
+
+// A table that cannot be read (deleted, or a network folder gone) ends every
+// command of the window in an error message; the program goes on.
+TEST_F(RegisterWindowTest, ReadFailuresEndInAMessageNotTheProgram)
+{
+    GoTo("POP ION");
+    ASSERT_TRUE(QFile::remove(tableFile("Cereri.dbf")));
+    resetDb();
+    const auto button = [&](const char* name) { return m_window->findChild<QPushButton*>(name); };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } commands[] = {
+        {"Adauga cerere", [&] { QTest::mouseClick(button("AddApplication"), Qt::LeftButton); }},
+        {"Modifica cerere", [&] { QTest::mouseClick(button("ModifyApplication"), Qt::LeftButton); }},
+        {"Sterge cerere", [&] {
+             testmode::answerMessage(Answer::Yes);
+             QTest::mouseClick(button("DeleteApplication"), Qt::LeftButton);
+         }},
+        {"Enter on the grid", [&] { QTest::keyClick(m_window->grid, Qt::Key_Return); }},
+        {"sort by a column", [&] {
+             QHeaderView* header = m_window->grid->horizontalHeader();
+             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                               QPoint(header->sectionViewportPosition(4) + 5, header->height() / 2));
+         }},
+    };
+    for (const auto& c : commands) {
+        testmode::clear();
+        c.act();
+        const auto& shown = testmode::messages();
+        ASSERT_FALSE(shown.isEmpty()) << c.what;
+        EXPECT_EQ(shown.last().title, "Eroare") << c.what;
+        EXPECT_EQ(shown.last().kind, kKindError) << c.what;
+    }
 }

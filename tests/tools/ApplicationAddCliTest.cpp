@@ -104,6 +104,17 @@ TEST_F(ApplicationAddCli, RefusesBadInputAndWritesTheAcceptedRow)
          "Numar de membri incorect!"},
         {{"--month", "12.2024", "application", "add", "NUME=POP ION", "CNP=" + good, "ORAS=BRAN", "MEMBRI=2"},
          "Optiune necunoscuta: ORAS=BRAN"},
+        // The editor's limits and rules: a name longer than TITULAR holds, an
+        // income TVENIT cannot hold, an approved household above every bracket.
+        {{"--month", "12.2024", "application", "add", "NUME=" + QString(33, 'A'), "CNP=" + good, "LOCALITATE=BRAN",
+          "MEMBRI=2"},
+         "Numele titularului are mai mult de 32 de caractere!"},
+        {{"--month", "12.2024", "application", "add", "NUME=POP ION", "CNP=" + good, "LOCALITATE=BRAN", "MEMBRI=2",
+          "VENIT=10000000"},
+         "Venitul total este prea mare!"},
+        {{"--month", "12.2024", "application", "add", "NUME=POP ION", "CNP=" + good, "LOCALITATE=BRAN", "MEMBRI=1",
+          "VENIT=9000"},
+         "Cererea NU poate fi APROBATA!"},
     };
     for (const auto& refusal : refusals) {
         auto p = process("PC1", refusal.arguments);
@@ -131,6 +142,17 @@ TEST_F(ApplicationAddCli, RefusesBadInputAndWritesTheAcceptedRow)
     const QJsonObject log = columns(root() + "/prog-PC1/Data/Log.dbf", {"ACTIUNE", "UTILIZATOR"});
     EXPECT_TRUE(strings(log, "ACTIUNE").contains("Adaugare Cerere " + strings(row, "NR_CERE")[0] + " - POP ION"));
     EXPECT_TRUE(strings(log, "UTILIZATOR").contains("PC1 - op"));
+
+    // The same holder again in the month: the editor would ask, here no one
+    // can answer; the application number is not used up.
+    const QString counter = ini::read(root() + "/prog-PC1/Data/Hestavo.set", "INDEX", "NR_CERE").value_or("none");
+    auto again = process("PC1", {"--month", "12.2024", "application", "add", "NUME=POP ION", "CNP=" + good,
+                                 "LOCALITATE=BRAN", "MEMBRI=3", "VENIT=1000"});
+    again->start();
+    EXPECT_EQ(finish(*again), 1);
+    EXPECT_TRUE(QString::fromUtf8(again->readAllStandardError()).contains("Exista deja acest titular in luna aceasta! (" + good + ")"));
+    EXPECT_EQ(strings(columns(cereri, {"NRCRT"}), "NRCRT").size(), 1);
+    EXPECT_EQ(ini::read(root() + "/prog-PC1/Data/Hestavo.set", "INDEX", "NR_CERE").value_or("none"), counter);
 }
 
 // Two workstations on one network folder, each adding its applications one

@@ -7,12 +7,14 @@
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Settings.h"
+#include "register/ApplicationChecks.h"
 #include "register/ApplicationRecord.h"
 #include "register/ApplicationStore.h"
-#include "register/Cnp.h"
 
 #include <QDate>
 #include <QMap>
+
+#include <algorithm>
 
 using namespace cli;
 using namespace hestavo;
@@ -36,8 +38,7 @@ QMap<QString, QString> Options(const QStringList& words)
 }
 
 // The application as the editor would collect it for a new household without
-// supplements; refused with the editor's messages when a field is wrong. A
-// CNP the editor would only question is refused here: there is no one to ask.
+// supplements: approved, dated today, its aid from the working month.
 ApplicationRecord RecordFrom(const QMap<QString, QString>& options, int month)
 {
     ApplicationRecord r;
@@ -47,31 +48,45 @@ ApplicationRecord RecordFrom(const QMap<QString, QString>& options, int month)
     r.address = CleanText(options.value("ADRESA"));
     r.members = options.value("MEMBRI").toInt();
     r.totalIncome = parseFixed(options.value("VENIT", QStringLiteral("0")));
-    if (!Cnp::isValid(r.cnp))
-        throw CliFailure("CNP incorect! (" + r.cnp + ")");
-    if (r.applicant.isEmpty())
-        throw CliFailure(QStringLiteral("Lipseste numele si prenumele titularului!"));
-    if (r.locality.isEmpty())
-        throw CliFailure(QStringLiteral("Lipseste Localitatea titularului!"));
-    if (r.members < 1)
-        throw CliFailure(QStringLiteral("Numar de membri incorect!"));
     r.averageIncome = AverageIncome(r.totalIncome, r.members);
-    r.firstAidMonth = month;
+    r.status = QStringLiteral("APROBAT");
     r.date = QDate::currentDate();
+    r.firstAidMonth = month;
     return r;
+}
+
+// The editor's acceptance checks; a question the editor would ask is a
+// refusal here, as there is no one to answer it.
+void Accept(const ApplicationRecord& record, int month)
+{
+    const std::vector<ApplicationProblem> problems = CheckApplication(record, month, -1);
+    if (problems.empty())
+        return;
+    const ApplicationProblem& p = problems.front();
+    QString text = QString(p.text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified();
+    if (p.field == ApplicationField::Cnp && !record.cnp.isEmpty())
+        text += " (" + record.cnp + ")";
+    throw CliFailure(text);
 }
 
 void RunAdd(CliContext& context, const QStringList& arguments)
 {
     const int month = MonthToSerial(context.workingMonth());
     ApplicationRecord record = RecordFrom(Options(arguments), month);
+    // Checked with the number the counter will give, so that a refusal leaves
+    // the counter alone; taken from it in one locked step, so that two
+    // workstations never give the same number, and checked again if another
+    // took that number meanwhile.
+    const qint64 next = std::max<qint64>(PeekKey(QStringLiteral("NR_CERE")), 1);
+    record.number = next;
+    Accept(record, month);
+    record.number = NextKey(QStringLiteral("NR_CERE"));
+    if (record.number != next)
+        Accept(record, month);
     const QString members = FreshTempFile(QStringLiteral("FOm"), QStringLiteral(".dbf"));
     if (members.isEmpty())
         throw CliFailure(QStringLiteral("Nu se poate crea tabelul temporar al membrilor FOm.dbf"));
     CreateMembersTable(members);
-    // The application number from the shared counter in one locked step, so
-    // that two workstations never give the same number.
-    record.number = NextKey(QStringLiteral("NR_CERE"));
     PrintLine("NRCRT " + QString::number(AddApplication(record, members, month)));
 }
 

@@ -15,6 +15,7 @@
 #include "ui/backup/LoginDialog.h"
 #include "ui/backup/PasswordCommands.h"
 #include "ui/backup/SuggestionWindow.h"
+#include "ui/common/CommandGuard.h"
 #include "ui/common/MessageDialog.h"
 #include "ui/common/SettingsCheck.h"
 #include "ui/common/WorkingMonthLabel.h"
@@ -189,16 +190,16 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent)
     outer->addWidget(StatusBar1);
 
     buildMenus();
-    connect(MBut1, &QToolButton::clicked, this, &MainWindow::openWorkingMonths);
-    connect(MBut2, &QToolButton::clicked, this, &MainWindow::openRegister);
-    connect(MButAdm, &QToolButton::clicked, this, &MainWindow::openAdministration);
-    connect(ExitB, &QToolButton::clicked, this, &MainWindow::exitProgram);
+    hestavo::ConnectCommand(MBut1, &QToolButton::clicked, this, [this] { openWorkingMonths(); });
+    hestavo::ConnectCommand(MBut2, &QToolButton::clicked, this, [this] { openRegister(); });
+    hestavo::ConnectCommand(MButAdm, &QToolButton::clicked, this, [this] { openAdministration(); });
+    hestavo::ConnectCommand(ExitB, &QToolButton::clicked, this, [this] { exitProgram(); });
 
     // The window sees these keys before its controls.
     auto key = [this](const QKeySequence& seq, auto handler) {
         auto* s = new QShortcut(seq, this);
         s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, handler);
+        hestavo::ConnectCommand(s, &QShortcut::activated, this, handler);
     };
     key(QKeySequence(Qt::Key_F12), [this] { close(); });
     // F1 and F2 stand for "Perioada" and "Cereri": while a password keeps
@@ -237,33 +238,33 @@ void MainWindow::buildMenus()
     RegisterWindow::ExportPersons = &hestavo::ExportPersonsDbfCommand;
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    connect(PopupMenu1->addAction(QStringLiteral("Raport AJPIS")), &QAction::triggered, this,
-            [this] { hestavo::AjpisReportCommand(this); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Raport AJPIS")), &QAction::triggered, this,
+                            [this] { hestavo::AjpisReportCommand(this); });
     BacauItem = PopupMenu1->addAction(QStringLiteral("Raport AJPIS - BACAU"));
-    connect(BacauItem, &QAction::triggered, this, [this] { hestavo::CountyReportCommand(this); });
-    connect(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
-            [this] { hestavo::ExportAnpisCommand(this); });
+    hestavo::ConnectCommand(BacauItem, &QAction::triggered, this, [this] { hestavo::CountyReportCommand(this); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Export Date ANPIS - XML")), &QAction::triggered, this,
+                            [this] { hestavo::ExportAnpisCommand(this); });
     QMenu* suppliers = PopupMenu1->addMenu(QStringLiteral("Raport Furnizori"));
-    connect(suppliers->addAction(QStringLiteral("Format AJPIS")), &QAction::triggered, this,
-            [this] { hestavo::SupplierAnnexesCommand(this); });
-    connect(suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures")), &QAction::triggered, this,
-            [this] { hestavo::EonReportCommand(this); });
-    connect(suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica")), &QAction::triggered, this,
-            [this] { hestavo::CezReportCommand(this); });
+    hestavo::ConnectCommand(suppliers->addAction(QStringLiteral("Format AJPIS")), &QAction::triggered, this,
+                            [this] { hestavo::SupplierAnnexesCommand(this); });
+    hestavo::ConnectCommand(suppliers->addAction(QStringLiteral("Format E-On Gaz Tg.Mures")), &QAction::triggered, this,
+                            [this] { hestavo::EonReportCommand(this); });
+    hestavo::ConnectCommand(suppliers->addAction(QStringLiteral("Format CEZ - Supliment Electrica")), &QAction::triggered, this,
+                            [this] { hestavo::CezReportCommand(this); });
     QAction* treasury = PopupMenu1->addAction(QStringLiteral("Raport Trezorerie"));
-    connect(treasury, &QAction::triggered, this, [this] {
+    hestavo::ConnectCommand(treasury, &QAction::triggered, this, [this] {
         if (!SettingsComplete())
             return openAdministration();
         ShowTreasuryReport(MonthToSerial(hestavo::WorkingMonthText()), this);
     });
-    connect(PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta")), &QAction::triggered, this,
-            &hestavo::PersonsAgeListCommand);
-    connect(PopupMenu1->addAction(QStringLiteral("Situatia membrilor")), &QAction::triggered, this,
-            &hestavo::MembersSituationCommand);
-    connect(PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc")), &QAction::triggered, this,
-            &hestavo::RiskControlCommand);
-    connect(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
-            [this] { hestavo::ExportF2201Command(this); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Lista persoanelor si varsta")), &QAction::triggered, this,
+                            [] { hestavo::PersonsAgeListCommand(); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Situatia membrilor")), &QAction::triggered, this,
+                            [] { hestavo::MembersSituationCommand(); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Control bazat pe profilul de risc")), &QAction::triggered, this,
+                            [] { hestavo::RiskControlCommand(); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
+                            [this] { hestavo::ExportF2201Command(this); });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
     const struct {
         const char* caption;
@@ -271,19 +272,19 @@ void MainWindow::buildMenus()
     } laws[] = {{"Legea 226 / 2021", "L226"}, {"H.G.1073/2021 - Norme", "HG1073"}, {"Anexa 26 - Cerere", "CererePDF"}};
     for (const auto& law : laws) {
         const QString resource = QString::fromLatin1(law.resource);
-        connect(PopupMenu1->addAction(QString::fromLatin1(law.caption)), &QAction::triggered, this,
-                [resource] { OpenLegislation(resource); });
+        hestavo::ConnectCommand(PopupMenu1->addAction(QString::fromLatin1(law.caption)), &QAction::triggered, this,
+                                [resource] { OpenLegislation(resource); });
     }
     BacauItem->setVisible(ReadSetting(QStringLiteral("SETARI"), QStringLiteral("JUDET")) == QLatin1String("BACAU"));
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    connect(PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date")), &QAction::triggered, this,
-            &MainWindow::OpenBackupWindow);
-    connect(PopupMenu2->addAction(QStringLiteral("Condica de sugestii")), &QAction::triggered, this,
-            [this] { SuggestionWindow::Execute(this); });
-    connect(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
-            &MainWindow::OpenLogViewer);
+    hestavo::ConnectCommand(PopupMenu2->addAction(QStringLiteral("Salvare / Incarcare baza de date")), &QAction::triggered, this,
+                            [this] { OpenBackupWindow(); });
+    hestavo::ConnectCommand(PopupMenu2->addAction(QStringLiteral("Condica de sugestii")), &QAction::triggered, this,
+                            [this] { SuggestionWindow::Execute(this); });
+    hestavo::ConnectCommand(PopupMenu2->addAction(QStringLiteral("Istoricul modificarii datelor")), &QAction::triggered, this,
+                            [this] { OpenLogViewer(); });
     PopupMenu2->addAction(QStringLiteral("-----------------------------"));
     QMenu* annexes = PopupMenu2->addMenu(QStringLiteral("Adunare Anexe"));
     const struct {
@@ -292,7 +293,7 @@ void MainWindow::buildMenus()
     } annexKinds[] = {{"Anexa 23", 23}, {"Anexa 24", 24}, {"Anexa 15 - Suplimente Gaz", 15},
                       {"Anexa 16 - Suplimente Electrica", 16}};
     for (const auto& a : annexKinds)
-        connect(annexes->addAction(QString::fromLatin1(a.caption)), &QAction::triggered, this, [this, kind = a.kind] {
+        hestavo::ConnectCommand(annexes->addAction(QString::fromLatin1(a.caption)), &QAction::triggered, this, [this, kind = a.kind] {
             AnnexAdderDialog dialog(this);
             dialog.Open(kind);
         });

@@ -37,7 +37,6 @@ using namespace hestavo;
 
 namespace {
 
-const QStringList kStatuses{"APROBAT", "MODIFICAT", "INCETAT", "RESPINS"};
 const QStringList kCivilStatus{"Casatorit /a", "Necasatorit /a ", "Uniune consensuala ", "Despartit /a in fapt",
                                "Vaduv /a", "Divortat /a"};
 const QStringList kCivilCodes{"C", "N", "UC", "DF", "V", "D"};
@@ -143,6 +142,9 @@ QWidget* ApplicationEditor::buildApplicationGroup()
     dateField->setObjectName("Date");
     dateField->setDisplayFormat("dd.MM.yyyy");
     dateField->setCalendarPopup(true);
+    // The minimum date stands for "no date" and shows as an empty field.
+    dateField->setMinimumDate(QDate(1900, 1, 1));
+    dateField->setSpecialValueText(QStringLiteral(" "));
     newNumbering = Box(group, "numerotare noua", "NewNumbering");
     startMonth = new QComboBox(group);
     startMonth->setObjectName("StartMonth");
@@ -182,7 +184,7 @@ QWidget* ApplicationEditor::buildApplicationGroup()
 QWidget* ApplicationEditor::buildHouseholdGroup()
 {
     auto* group = new QGroupBox(this);
-    applicant = UpperField(group, "Applicant", 60);
+    applicant = UpperField(group, "Applicant", ApplicationTextWidth("TITULAR"));
     locality = new QComboBox(group);
     locality->setObjectName("Locality");
     locality->setEditable(true);
@@ -191,12 +193,12 @@ QWidget* ApplicationEditor::buildHouseholdGroup()
     ForceUpperCase(locality->lineEdit());
     address = UpperField(group, "Address", 60);
     members = NumberField(group, "Members", 4);
-    income = NumberField(group, "Income", 10, 2);
+    income = NumberField(group, "Income", ApplicationIntegerDigits("TVENIT"), 2);
     minimumIncome = Box(group, "Ajutor social - VMG", "MinimumIncome");
     familyAllowance = Box(group, "Ajutor pentru Sustinerea Familiei", "FamilyAllowance");
     status = new QComboBox(group);
     status->setObjectName("Status");
-    status->addItems(kStatuses);
+    status->addItems(ApplicationStatuses());
     modified = Box(group, "cu modificare", "Modified");
     reasonLabel = new QLabel("motivul respingerii", group);
     reason = new QComboBox(group);
@@ -393,6 +395,8 @@ void ApplicationEditor::beginAdd()
     m_lookupOpen = false;
     m_membersTable.clear();
     ResetEditor();
+    if (!applicationDate().isValid()) // left empty by an undated application
+        dateField->setDate(QDate::currentDate());
     m_membersTable = FreshTempFile("FOm", ".dbf");
     if (m_membersTable.isEmpty())
         throw engine::Error("Nu se poate crea tabelul temporar al membrilor FOm.dbf");
@@ -488,7 +492,7 @@ void ApplicationEditor::loadRecord(const ApplicationRecord& r)
     address->setText(r.address);
     members->setText(QString::number(r.members));
     income->setText(formatFixed(r.totalIncome));
-    status->setCurrentIndex(kStatuses.indexOf(r.status));
+    status->setCurrentIndex(ApplicationStatuses().indexOf(r.status));
     reason->setEditText(r.reason);
     minimumIncome->setChecked(r.minimumIncome);
     familyAllowance->setChecked(r.familyAllowance);
@@ -501,8 +505,7 @@ void ApplicationEditor::loadRecord(const ApplicationRecord& r)
     solidFuel->setChecked(r.solidFuel > 0);
     showAmounts();
     numberField->setText(QString::number(r.number));
-    if (r.date.isValid())
-        dateField->setDate(r.date);
+    dateField->setDate(r.date.isValid() ? r.date : dateField->minimumDate());
     children14->setText(QString::number(r.children14));
     children18->setText(QString::number(r.children18));
     occupation->setEditText(r.occupation);
@@ -518,7 +521,7 @@ void ApplicationEditor::RecountFromMembers()
 {
     if (!updateFromMembers->isChecked())
         return;
-    const QDate d = dateField->date();
+    const QDate d = applicationDate().isValid() ? applicationDate() : QDate::currentDate();
     const QDate a18 = d.addYears(-18);
     const QDate a14 = d.addYears(-14);
     Money total = 0;
@@ -652,62 +655,47 @@ bool ApplicationEditor::runChecks()
     occupation->setEditText(CleanText(occupation->currentText()));
     if (status->currentText() != QLatin1String("APROBAT"))
         modified->setChecked(false);
-    // 3 - 12: the fields.
-    if (!cnpField->isValid()
-        && MessageDialog::Mesaj("Verificare date", "\rCNP incorect!\rContinuam asa?", kButtonsYesNo, kKindError) != Answer::Yes)
-        return false;
-    const auto refuse = [](const QString& text, QWidget* at) {
-        ShowProblemHint(text, at);
-        return false;
-    };
-    if (numberField->text().toLongLong() == 0)
-        return refuse("Numar de cerere incorect!", numberField);
-    const int year = startYear->text().toInt();
-    if (year < 2021 || year > 2300)
-        return refuse("Anul este incorect!", startYear);
-    const int months = period->text().toInt();
-    if (heatingAid->isChecked() && (months < 1 || months > 5))
-        return refuse("Perioada incorecta pentru Ajutor!", period);
     applicant->setText(CleanText(applicant->text()));
-    if (applicant->text().isEmpty())
-        return refuse("Lipseste numele si prenumele titularului!", applicant);
-    if (locality->currentText().isEmpty())
-        return refuse("Lipseste Localitatea titularului!", locality);
-    const int household = members->text().toInt();
-    if (household < 1)
-        return refuse("Numar de membri incorect!", members);
-    if (reason->isVisibleTo(this)) {
-        reason->setEditText(reason->currentText().trimmed());
-        if (reason->currentText().isEmpty())
-            return refuse("Nu ati scris motivul!", reason);
-    }
-    if (children14->text().toInt() + children18->text().toInt() > household - 1)
-        return refuse("Mai multi copii decat membri!", children14);
-    if (MonthToSerial(WorkingMonthText()) == 0)
-        return refuse("Luna in lucru incorecta!", members);
-    // 13 - 15: the register. An absent CNP identifies no one and is not searched for.
-    const bool hasCnp = !cnpField->text().isEmpty();
+    reason->setEditText(reason->currentText().trimmed());
     const int month = MonthToSerial(WorkingMonthText());
-    const qint64 self = m_addMode ? -1 : m_memberKey;
-    if (hasCnp && ApplicantInMonth(cnpField->text(), month, self)
-        && MessageDialog::Mesaj("CNP existent", "Exista deja acest titular in luna aceasta!\rIntroducem totusi cererea asa?",
-                                kButtonsYesNo, kKindWarning) != Answer::Yes)
+    for (const ApplicationProblem& p : CheckApplication(collect(), month, m_addMode ? -1 : m_memberKey)) {
+        if (p.isQuestion()) {
+            if (MessageDialog::Mesaj(p.title, p.text + "\r" + p.question, kButtonsYesNo, p.kind) != Answer::Yes)
+                return false;
+            continue;
+        }
+        if (!p.announcement.isEmpty())
+            MessageDialog::Mesaj("Memorare Cerere", p.announcement, kButtonOK, kKindError);
+        ShowProblemHint(p.text, inputFor(p.field));
         return false;
-    if (NumberInMonth(numberField->text().toLongLong(), dateField->date().year(), month, self))
-        return refuse("Mai exista acest numar de cerere in luna aceasta!", numberField);
-    if (const auto member = hasCnp ? NonBeneficiaryMemberInMonth(cnpField->text(), month) : std::nullopt) {
-        const QString text = "\rAcest CNP exista la Cererea \r" + member->number + " la Membrul: " + member->name
-            + "\rContinuam asa?";
-        if (MessageDialog::Mesaj("Validare Cerere", text, kButtonsYesNo, kKindWarning) != Answer::Yes)
-            return false;
-    }
-    // 16: an active application must qualify, whatever the heating-aid box.
-    if (IsActiveStatus(status->currentText())
-        && hestavo::AidForIncome(household, true, double(parseFixed(income->text())) / kMoneyUnit) == 0) {
-        MessageDialog::Mesaj("Memorare Cerere", "\rCererea NU se incadreaza pentru ajutor!", kButtonOK, kKindError);
-        return refuse("Cererea NU poate fi " + status->currentText() + "A!", status);
     }
     return true;
+}
+
+QDate ApplicationEditor::applicationDate() const
+{
+    return dateField->date() == dateField->minimumDate() ? QDate() : dateField->date();
+}
+
+QWidget* ApplicationEditor::inputFor(ApplicationField field) const
+{
+    switch (field) {
+    case ApplicationField::Cnp: return cnpField;
+    case ApplicationField::Number: return numberField;
+    case ApplicationField::Date: return dateField;
+    case ApplicationField::StartYear: return startYear;
+    case ApplicationField::Period: return period;
+    case ApplicationField::Applicant: return applicant;
+    case ApplicationField::Locality: return locality;
+    case ApplicationField::Address: return address;
+    case ApplicationField::Members: return members;
+    case ApplicationField::Income: return income;
+    case ApplicationField::Status: return status;
+    case ApplicationField::Reason: return reason;
+    case ApplicationField::Children: return children14;
+    case ApplicationField::Occupation: return occupation;
+    }
+    return members;
 }
 
 ApplicationRecord ApplicationEditor::collect() const
@@ -733,9 +721,9 @@ ApplicationRecord ApplicationEditor::collect() const
     r.aidMonths = period->text().toInt();
     r.totalAid = r.aidMonths * r.monthlyAid;
     r.number = numberField->text().toLongLong();
-    r.date = dateField->date();
+    r.date = applicationDate();
     r.modified = modified->isChecked();
-    r.reason = reason->isVisibleTo(this) ? reason->currentText().trimmed() : QString();
+    r.reason = StatusNeedsReason(status->currentText()) ? reason->currentText().trimmed() : QString();
     r.civilStatus = CodeAt(kCivilCodes, civilStatus->currentIndex());
     r.schooling = CodeAt(kSchoolingCodes, schooling->currentIndex());
     r.rooms = rooms->text().toInt();

@@ -6,6 +6,7 @@
 // status, the date and "numerotare noua" are kept between uses.
 #pragma once
 
+#include "register/ApplicationChecks.h"
 #include "register/ApplicationRecord.h"
 #include "ui/register/MemberListPanel.h"
 
@@ -119,6 +120,9 @@ private:
     void lookUpCnp();
     void loadRecord(const hestavo::ApplicationRecord& r);
     bool runChecks();
+    QWidget* inputFor(hestavo::ApplicationField field) const;
+    // The date typed; invalid while the field is empty.
+    QDate applicationDate() const;
     hestavo::ApplicationRecord collect() const;
     void storeDefaults();
     void dropTemporaryMembers();

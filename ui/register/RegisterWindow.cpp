@@ -129,15 +129,16 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
     layout->addLayout(body, 1);
 
     ForceUpperCase(searchField);
-    connect(searchField, &QLineEdit::textChanged, this, &RegisterWindow::search);
-    connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &RegisterWindow::sortBy);
-    connect(grid, &QTableView::doubleClicked, this, [this] {
+    connect(searchField, &QLineEdit::textChanged, this, [this](const QString& text) { RunCommand([&] { search(text); }); });
+    connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { RunCommand([&] { sortBy(column); }); });
+    ConnectCommand(grid, &QTableView::doubleClicked, this, [this] {
         if (modifyButton->isEnabled())
             modifyApplication();
     });
     view->onEnter = [this] {
         if (modifyButton->isEnabled())
-            modifyApplication();
+            RunCommand([this] { modifyApplication(); });
     };
 }
 
@@ -161,9 +162,9 @@ void RegisterWindow::buildButtons(QLayout* column)
     correctionsButton = button("Modifica date in Cereri", "Corrections");
     auto* corrections = new QMenu(this);
     corrections->setObjectName("CorrectionsMenu");
-    connect(corrections->addAction("Modifica Data la Cereri"), &QAction::triggered, this, &RegisterWindow::askApplicationDate);
-    connect(corrections->addAction("Modifica Numar luni ajutor"), &QAction::triggered, this, &RegisterWindow::askAidMonths);
-    connect(corrections->addAction("Pune/Sterge ajutorul"), &QAction::triggered, this, &RegisterWindow::askSetAid);
+    ConnectCommand(corrections->addAction("Modifica Data la Cereri"), &QAction::triggered, this, [this] { askApplicationDate(); });
+    ConnectCommand(corrections->addAction("Modifica Numar luni ajutor"), &QAction::triggered, this, [this] { askAidMonths(); });
+    ConnectCommand(corrections->addAction("Pune/Sterge ajutorul"), &QAction::triggered, this, [this] { askSetAid(); });
     correctionsButton->setMenu(corrections);
 
     // Commands of the documents and numbering, dispatched from here.
@@ -171,14 +172,14 @@ void RegisterWindow::buildButtons(QLayout* column)
     auto* numberReports = button("Numeroteaza Referate", "NumberReports");
     auto* listDecisions = button("Listeaza Dispozitii", "ListDecisions");
     auto* decisions = new QMenu(this);
-    connect(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, [this] { ListSingleDecision(this); });
+    ConnectCommand(decisions->addAction("Dispozitie Unica de Stabilire"), &QAction::triggered, this, [this] { ListSingleDecision(this); });
     const std::pair<const char*, const char*> separate[] = {{"Dispozitie de Stabilire Separata", "APROBAT"},
                                                             {"Dispozitie de Modificare", "MODIFICAT"},
                                                             {"Dispozitie de Incetare", "INCETAT"},
                                                             {"Dispozitie de Respingere", "RESPINS"}};
     for (const auto& [item, status] : separate)
-        connect(decisions->addAction(QString::fromLatin1(item)), &QAction::triggered, this,
-                [this, status] { ListDecisionsOfStatus(QString::fromLatin1(status), this); });
+        ConnectCommand(decisions->addAction(QString::fromLatin1(item)), &QAction::triggered, this,
+                       [this, status] { ListDecisionsOfStatus(QString::fromLatin1(status), this); });
     listDecisions->setMenu(decisions);
     auto* listReports = button("Listeaza Re&ferate", "ListReports");
     auto* listForm = button("Listeaza cerere", "ListApplication");
@@ -193,8 +194,8 @@ void RegisterWindow::buildButtons(QLayout* column)
     const std::pair<const char*, FormKind> formItems[] = {{"Anexa 26", FormKind::Full},
                                                           {"Anexa 2 - Forma prescurtata", FormKind::Short}};
     for (const auto& [item, kind] : formItems)
-        connect(forms->addAction(QString::fromLatin1(item)), &QAction::triggered, this,
-                onCurrent([kind](qint64 key) { ListApplicationForm(kind, key); }));
+        ConnectCommand(forms->addAction(QString::fromLatin1(item)), &QAction::triggered, this,
+                       onCurrent([kind](qint64 key) { ListApplicationForm(kind, key); }));
     listForm->setMenu(forms);
     auto* inquiryAdd = button("Adauga", "InquiryAdd");
     auto* inquiryShow = button("Arata", "InquiryShow");
@@ -219,30 +220,30 @@ void RegisterWindow::buildButtons(QLayout* column)
     static_cast<QVBoxLayout*>(column)->addStretch(1);
 
     needRows = {modifyButton, deleteButton, listForm, inquiryAdd, inquiryShow, inquiryDelete, sheet};
-    connect(addButton, &QPushButton::clicked, this, &RegisterWindow::addApplication);
-    connect(modifyButton, &QPushButton::clicked, this, &RegisterWindow::modifyApplication);
-    connect(deleteButton, &QPushButton::clicked, this, &RegisterWindow::deleteApplication);
-    connect(copyButton, &QPushButton::clicked, this, &RegisterWindow::askCopy);
-    connect(purgeButton, &QPushButton::clicked, this, &RegisterWindow::askPurge);
-    connect(exportButton, &QPushButton::clicked, this, &RegisterWindow::askExport);
-    connect(numberDecisions, &QPushButton::clicked, this, [this, numberDecisions] {
+    ConnectCommand(addButton, &QPushButton::clicked, this, [this] { addApplication(); });
+    ConnectCommand(modifyButton, &QPushButton::clicked, this, [this] { modifyApplication(); });
+    ConnectCommand(deleteButton, &QPushButton::clicked, this, [this] { deleteApplication(); });
+    ConnectCommand(copyButton, &QPushButton::clicked, this, [this] { askCopy(); });
+    ConnectCommand(purgeButton, &QPushButton::clicked, this, [this] { askPurge(); });
+    ConnectCommand(exportButton, &QPushButton::clicked, this, [this] { askExport(); });
+    ConnectCommand(numberDecisions, &QPushButton::clicked, this, [this, numberDecisions] {
         if (!model->isOpen() || model->rowCount() == 0)
             return ShowProblemHint("Nu aveti afisata nici o cerere!", numberDecisions);
         numberDecisionsAsked();
     });
-    connect(numberReports, &QPushButton::clicked, this, [this, numberReports] {
+    ConnectCommand(numberReports, &QPushButton::clicked, this, [this, numberReports] {
         if (!model->isOpen() || model->rowCount() == 0)
             return ShowProblemHint("Nu aveti afisata nici o cerere!", numberReports);
         numberReportsAsked();
     });
-    connect(listReports, &QPushButton::clicked, this, [this] { ListReports(this); });
-    connect(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
-    connect(payment, &QPushButton::clicked, this, [this] { ShowPaymentList(m_month); });
-    connect(inquiryAdd, &QPushButton::clicked, this,
-            onCurrent([](qint64 key) { ListApplicationForm(FormKind::Inquiry, key); }));
-    connect(inquiryShow, &QPushButton::clicked, this, onCurrent(ShowInquiry));
-    connect(inquiryDelete, &QPushButton::clicked, this, onCurrent(AskDeleteInquiry));
-    connect(sheet, &QPushButton::clicked, this, onCurrent([this](qint64 key) { ListVerificationSheet(key, this); }));
+    ConnectCommand(listReports, &QPushButton::clicked, this, [this] { ListReports(this); });
+    ConnectCommand(persons, &QPushButton::clicked, this, [this] { ExportPersons ? ExportPersons(this) : notAvailable(); });
+    ConnectCommand(payment, &QPushButton::clicked, this, [this] { ShowPaymentList(m_month); });
+    ConnectCommand(inquiryAdd, &QPushButton::clicked, this,
+                   onCurrent([](qint64 key) { ListApplicationForm(FormKind::Inquiry, key); }));
+    ConnectCommand(inquiryShow, &QPushButton::clicked, this, onCurrent(ShowInquiry));
+    ConnectCommand(inquiryDelete, &QPushButton::clicked, this, onCurrent(AskDeleteInquiry));
+    ConnectCommand(sheet, &QPushButton::clicked, this, onCurrent([this](qint64 key) { ListVerificationSheet(key, this); }));
 }
 
 std::function<void(QWidget*)> RegisterWindow::ExportPersons;
