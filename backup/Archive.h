@@ -76,6 +76,12 @@ struct UnpackResult {
     Failure failure = Failure::None;
     QString error; // the Romanian reason; empty on success
     bool failed() const { return failure != Failure::None; }
+    // The text to show: a damaged archive is called so first ("Arhiva este
+    // defecta!"); an archive too large or a full disk are told as such.
+    QString message() const
+    {
+        return failure == Failure::Damaged ? QStringLiteral("Arhiva este defecta!\r") + error : error;
+    }
 };
 
 // Writes every entry of the archive at file into folder (existing files are

@@ -108,16 +108,11 @@ private:
 };
 
 // Unpacks the archive into a fresh staging folder and verifies it. Returns
-// why it cannot replace the data, or an empty text. Only a damaged archive is
-// called so: an archive too large or a full disk are told as such.
+// why it cannot replace the data, or an empty text.
 QString unpackIntoStaging(const QString& file, const QString& staging, const ArchiveProgress& progress)
 {
     const UnpackResult unpacked = UnpackArchiveWithReason(file, staging, progress);
-    if (unpacked.failure == UnpackResult::Failure::Damaged)
-        return QStringLiteral("Arhiva este defecta!\r") + unpacked.error;
-    if (unpacked.failed())
-        return unpacked.error;
-    return verifyUnpacked(staging);
+    return unpacked.failed() ? unpacked.message() : verifyUnpacked(staging);
 }
 
 } // namespace
