@@ -12,7 +12,7 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ProgramColumn {
     QString name;
     char type = 'C';
     int width = 0;
@@ -21,7 +21,7 @@ struct ColumnSpec {
 
 // A column as the program's CREATE TABLE gives it: "TITULAR CHAR(32)",
 // "VENIT DECIMAL(10,2)", "DATAL DATE".
-ColumnSpec parseDefinition(const QString& definition)
+ProgramColumn parseDefinition(const QString& definition)
 {
     static const QRegularExpression form(QStringLiteral(R"(^(\w+) (CHAR|DECIMAL|DATE)(?:\((\d+)(?:,(\d+))?\))?$)"));
     const QRegularExpressionMatch m = form.match(definition);
@@ -46,7 +46,7 @@ struct ProgramTable {
     QStringList definitions;
     TableUpgrade upgrade;
 
-    ColumnSpec spec(const QString& name) const
+    ProgramColumn column(const QString& name) const
     {
         for (const QString& definition : definitions)
             if (definition.startsWith(name + QLatin1Char(' ')))
@@ -100,21 +100,21 @@ bool upgradeWidens(const ProgramTable& table, const FileColumns& columns, const 
     if (!group)
         return false;
     const engine::storage::Column* first = findColumn(columns, group->first());
-    return first && first->width < table.spec(group->first()).width;
+    return first && first->width < table.column(group->first()).width;
 }
 
-QString columnProblem(const ProgramTable& table, const FileColumns& columns, const ColumnSpec& spec)
+QString columnProblem(const ProgramTable& table, const FileColumns& columns, const ProgramColumn& wanted)
 {
-    const engine::storage::Column* found = findColumn(columns, spec.name);
+    const engine::storage::Column* found = findColumn(columns, wanted.name);
     if (!found)
-        return upgradeAdds(table, columns, spec.name) ? QString() : QStringLiteral("lipseste coloana %1").arg(spec.name);
-    if (found->type != spec.type)
+        return upgradeAdds(table, columns, wanted.name) ? QString() : QStringLiteral("lipseste coloana %1").arg(wanted.name);
+    if (found->type != wanted.type)
         return QStringLiteral("coloana %1 are tipul %2 in loc de %3")
-            .arg(spec.name, QChar::fromLatin1(found->type), QChar::fromLatin1(spec.type));
-    if (found->decimals != spec.decimals)
-        return QStringLiteral("coloana %1 are %2 zecimale in loc de %3").arg(spec.name).arg(found->decimals).arg(spec.decimals);
-    if (found->width != spec.width && !(found->width < spec.width && upgradeWidens(table, columns, spec.name)))
-        return QStringLiteral("coloana %1 are latimea %2 in loc de %3").arg(spec.name).arg(found->width).arg(spec.width);
+            .arg(wanted.name, QChar::fromLatin1(found->type), QChar::fromLatin1(wanted.type));
+    if (found->decimals != wanted.decimals)
+        return QStringLiteral("coloana %1 are %2 zecimale in loc de %3").arg(wanted.name).arg(found->decimals).arg(wanted.decimals);
+    if (found->width != wanted.width && !(found->width < wanted.width && upgradeWidens(table, columns, wanted.name)))
+        return QStringLiteral("coloana %1 are latimea %2 in loc de %3").arg(wanted.name).arg(found->width).arg(wanted.width);
     return {};
 }
 
@@ -131,9 +131,9 @@ QString TableStructureProblem(const QString& file, const QString& table)
     const FileColumns columns = engine::storage::DbfTable::open(QFile::encodeName(file).toStdString()).columns();
     QStringList expected;
     for (const QString& definition : known->definitions) {
-        const ColumnSpec spec = parseDefinition(definition);
-        expected << spec.name;
-        if (const QString problem = columnProblem(*known, columns, spec); !problem.isEmpty())
+        const ProgramColumn wanted = parseDefinition(definition);
+        expected << wanted.name;
+        if (const QString problem = columnProblem(*known, columns, wanted); !problem.isEmpty())
             return problem;
     }
     for (const engine::storage::Column& c : columns)
