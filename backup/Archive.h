@@ -48,13 +48,59 @@ inline constexpr int kSafetyArchiveLevel = 1;
 void WriteArchive(const QString& folder, const QString& file, const ArchiveProgress& progress = {},
                   int threads = 0, int level = kArchiveLevel);
 
+// What a data folder can hold: tables and documents stay far below these.
+// An archive declaring more is refused before anything is written.
+inline constexpr qint64 kMaxUnpackedFileBytes = qint64(1) << 30;  // 1 GB per file
+inline constexpr qint64 kMaxUnpackedTotalBytes = qint64(2) << 30; // 2 GB in all
+// Tables and documents compress tens of times; a file above the floor that
+// declares more than this many times its stream is a decompression bomb.
+inline constexpr qint64 kMaxCompressionRatio = 200;
+inline constexpr qint64 kCompressionRatioFloor = qint64(1) << 20;
+
+struct UnpackLimits {
+    qint64 fileBytes = kMaxUnpackedFileBytes;
+    qint64 totalBytes = kMaxUnpackedTotalBytes;
+    qint64 ratio = kMaxCompressionRatio;
+    qint64 ratioFloor = kCompressionRatioFloor;
+};
+
+// Why unpacking failed, for the caller that words its message by it.
+struct UnpackResult {
+    enum class Failure {
+        None,
+        Damaged,     // cannot be opened, damaged, or hostile names
+        TooLarge,    // declared sizes beyond the limits above
+        CannotWrite, // a file of the target folder cannot be created or written
+        DiskFull,    // the target's disk has no room for the files
+    };
+    Failure failure = Failure::None;
+    QString error; // the Romanian reason; empty on success
+    bool failed() const { return failure != Failure::None; }
+    // The text to show: a damaged archive is called so first ("Arhiva este
+    // defecta!"); an archive too large or a full disk are told as such.
+    QString message() const
+    {
+        return failure == Failure::Damaged ? QStringLiteral("Arhiva este defecta!\r") + error : error;
+    }
+};
+
 // Writes every entry of the archive at file into folder (existing files are
-// replaced). Returns true when the archive FAILED: it could not be opened, or
-// an entry is damaged or hostile (a name with a folder part, "..", a drive,
-// a control character or a Windows device name; a size its stream does not deliver or exceeds; more
-// entries than the file can hold; a truncated stream). The files of the
-// entries before the failing one stay; the failing entry leaves no file and
-// nothing is ever written outside folder. `error` receives the reason.
+// replaced). The archive is read through once before anything is written:
+// it FAILS, writing nothing, when it cannot be opened or an entry is damaged
+// or hostile (a name with a folder part, "..", a drive, a control character
+// or a Windows device name; two names that differ only in letter case; a
+// size its stream does not deliver or exceeds; more entries than the file
+// can hold; a truncated stream), when the declared sizes exceed the limits
+// (those above unless given) or the compression ratio, and when the disk of folder has
+// less room than the files need. Writing then stops at the first file that
+// cannot be written (the disk filled meanwhile: DiskFull); the files written
+// before it stay, the failing one leaves no file. Nothing is ever written
+// outside folder, and never more than an entry declares. Progress runs over
+// both readings: 1..count for the check, count+1..2*count for the writing.
+UnpackResult UnpackArchiveWithReason(const QString& file, const QString& folder,
+                                     const ArchiveProgress& progress = {}, const UnpackLimits& limits = {});
+
+// The same, returning true when the archive FAILED; `error` receives the reason.
 bool UnpackArchive(const QString& file, const QString& folder, QString* error = nullptr,
                    const ArchiveProgress& progress = {});
 

@@ -1,6 +1,8 @@
 // Unpacking ".L21" archives. Every length is checked against what the file can
 // still hold before it is used, names are refused unless they are plain file
 // names, and each stream must deliver exactly the size its entry declares.
+// Nothing is written until the whole archive has been read once and found
+// sound, within the size limits, and with room for it on the target's disk.
 #include "backup/Archive.h"
 #include "backup/ArchiveIO.h"
 #include "data/Cp1250.h"
@@ -8,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QStorageInfo>
 #include <QRegularExpression>
 
 #include <zlib.h>
@@ -33,6 +37,7 @@ public:
     explicit Reader(QFile& file) : m_file(file), m_buf(kBufferSize) {}
 
     qint64 remaining() const { return m_fileSize - m_position; }
+    qint64 position() const { return m_position; }
     void setFileSize(qint64 size) { m_fileSize = size; }
 
     // Makes at least one byte available; false at the end of the file or on a read error.
@@ -120,20 +125,59 @@ QString printable(QString name)
     return name;
 }
 
+using Failure = UnpackResult::Failure;
+
+QString megabytes(qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); }
+
+// The name and size an entry declares.
+struct EntryHeader {
+    QString name;
+    QString shown; // the name as it can be shown
+    std::int32_t size = 0;
+};
+
+// Reads the archive twice: once to check every entry without writing, then
+// to write the files.
 class Unpacker {
 public:
-    Unpacker(const QString& file, const QString& folder, const ArchiveProgress& progress)
-        : m_file(file), m_folder(folder), m_progress(progress) {}
+    Unpacker(const QString& file, const QString& folder, const ArchiveProgress& progress, const UnpackLimits& limits)
+        : m_file(file), m_folder(folder), m_progress(progress), m_limits(limits) {}
 
-    // Returns an empty text on success, else the reason of failure.
-    QString run()
+    UnpackResult run()
     {
         QFile archive(m_file);
         if (!archive.open(QIODevice::ReadOnly))
-            return QStringLiteral("Nu pot deschide arhiva %1!").arg(m_file);
+            return {Failure::Damaged, QStringLiteral("Nu pot deschide arhiva %1!").arg(m_file)};
+        if (UnpackResult checked = pass(archive, false); checked.failed())
+            return checked;
+        if (UnpackResult room = checkRoom(); room.failed())
+            return room;
+        if (!archive.seek(0))
+            return damaged(QStringLiteral("nu poate fi citita a doua oara."));
+        return pass(archive, true);
+    }
+
+private:
+    UnpackResult damaged(const QString& what) const
+    {
+        return {Failure::Damaged, QStringLiteral("Arhiva %1 este defecta: %2").arg(m_file, what)};
+    }
+    // True when a file of size bytes from a stream of streamBytes is a
+    // decompression bomb rather than a table or a document.
+    bool isBomb(qint64 size, qint64 streamBytes) const
+    {
+        return size > m_limits.ratioFloor && size > m_limits.ratio * streamBytes;
+    }
+
+    UnpackResult tooLarge(const QString& what) const
+    {
+        return {Failure::TooLarge, QStringLiteral("Arhiva %1 nu poate fi despachetata: %2").arg(m_file, what)};
+    }
+
+    UnpackResult pass(QFile& archive, bool write)
+    {
         Reader in(archive);
         in.setFileSize(archive.size());
-
         const auto count = in.readInt32();
         if (!count)
             return damaged(QStringLiteral("lipseste numarul de fisiere."));
@@ -141,21 +185,16 @@ public:
             return damaged(QStringLiteral("declara %1 fisiere, mai multe decat poate cuprinde.").arg(*count));
         for (int i = 1; i <= *count; ++i) {
             if (m_progress)
-                m_progress(i, *count);
-            const QString failure = entry(in, i);
-            if (!failure.isEmpty())
-                return failure;
+                m_progress(write ? *count + i : i, 2 * *count);
+            const UnpackResult r = write ? writeEntry(in, i) : checkEntry(in, i);
+            if (r.failed())
+                return r;
         }
         return {};
     }
 
-private:
-    QString damaged(const QString& what) const
-    {
-        return QStringLiteral("Arhiva %1 este defecta: %2").arg(m_file, what);
-    }
-
-    QString entry(Reader& in, int i)
+    // Reads the name and size of entry i, refusing what no reading accepts.
+    UnpackResult header(Reader& in, int i, EntryHeader& h) const
     {
         const auto nameLength = in.readInt32();
         if (!nameLength)
@@ -165,44 +204,132 @@ private:
         QByteArray name(*nameLength, '\0');
         if (!in.readExact(reinterpret_cast<unsigned char*>(name.data()), name.size()))
             return damaged(QStringLiteral("fisierul %1 este trunchiat.").arg(i));
-        const QString decoded = fromCp1250(name);
-        const QString shown = printable(decoded);
-        if (!isPlainFileName(decoded))
-            return damaged(QStringLiteral("fisierul %1 are numele nepermis \"%2\".").arg(i).arg(shown));
+        h.name = fromCp1250(name);
+        h.shown = printable(h.name);
+        if (!isPlainFileName(h.name))
+            return damaged(QStringLiteral("fisierul %1 are numele nepermis \"%2\".").arg(i).arg(h.shown));
         const auto size = in.readInt32();
         if (!size)
-            return damaged(QStringLiteral("fisierul %1 (%2) este trunchiat.").arg(i).arg(shown));
+            return damaged(QStringLiteral("fisierul %1 (%2) este trunchiat.").arg(i).arg(h.shown));
         if (*size < 0)
-            return damaged(QStringLiteral("fisierul %1 (%2) are marimea %3.").arg(i).arg(shown).arg(*size));
+            return damaged(QStringLiteral("fisierul %1 (%2) are marimea %3.").arg(i).arg(h.shown).arg(*size));
+        h.size = *size;
+        return {};
+    }
 
-        const QString target = QDir(m_folder).filePath(decoded);
+    // The first reading: the entry's name and sizes checked and its stream
+    // inflated without writing.
+    UnpackResult checkEntry(Reader& in, int i)
+    {
+        EntryHeader h;
+        if (UnpackResult r = header(in, i, h); r.failed())
+            return r;
+        if (UnpackResult r = checkUniqueName(i, h); r.failed())
+            return r;
+        // The stream cannot be longer than what is left of the file.
+        if (UnpackResult r = checkDeclaredSize(i, h, in.remaining()); r.failed())
+            return r;
+        const qint64 start = in.position();
+        if (UnpackResult r = inflateEntry(in, nullptr, i, h); r.failed())
+            return r;
+        if (isBomb(h.size, in.position() - start))
+            return bomb(i, h);
+        return {};
+    }
+
+    // On a file system without letter case the second of two such names
+    // would overwrite the first.
+    UnpackResult checkUniqueName(int i, const EntryHeader& h)
+    {
+        const QString key = h.name.toCaseFolded();
+        if (const auto earlier = m_names.constFind(key); earlier != m_names.cend())
+            return damaged(QStringLiteral("fisierul %1 (%2) are acelasi nume ca fisierul %3 (%4).")
+                               .arg(i).arg(h.shown).arg(earlier->first).arg(earlier->second));
+        m_names.insert(key, {i, h.shown});
+        return {};
+    }
+
+    UnpackResult checkDeclaredSize(int i, const EntryHeader& h, qint64 streamBytesAtMost)
+    {
+        if (h.size > m_limits.fileBytes)
+            return tooLarge(QStringLiteral("fisierul %1 (%2) ar avea %3 MB, peste limita de %4 MB a unui fisier de date.")
+                                .arg(i).arg(h.shown, megabytes(h.size), megabytes(m_limits.fileBytes)));
+        m_declared += h.size;
+        if (m_declared > m_limits.totalBytes)
+            return tooLarge(QStringLiteral("fisierele ei ar avea peste %1 MB, limita unui folder de date.")
+                                .arg(megabytes(m_limits.totalBytes)));
+        if (isBomb(h.size, streamBytesAtMost))
+            return bomb(i, h);
+        return {};
+    }
+
+    UnpackResult bomb(int i, const EntryHeader& h) const
+    {
+        return tooLarge(QStringLiteral("fisierul %1 (%2) declara %3 MB, de peste %4 ori cat ocupa comprimat.")
+                            .arg(i).arg(h.shown, megabytes(h.size)).arg(m_limits.ratio));
+    }
+
+    // Refuses before writing when the target's disk cannot take every file.
+    UnpackResult checkRoom() const
+    {
+        const QStorageInfo disk(m_folder);
+        if (!disk.isValid() || disk.bytesAvailable() < 0 || disk.bytesAvailable() >= m_declared)
+            return {};
+        return {Failure::DiskFull,
+                QStringLiteral("Discul este plin! Fisierele din arhiva %1 au %2 MB, pe discul folderului %3 sunt liberi %4 MB.")
+                    .arg(m_file, megabytes(m_declared), QDir::toNativeSeparators(m_folder),
+                         QString::number(disk.bytesAvailable() >> 20))};
+    }
+
+    // Why a file could not be created or written: the disk is full (the
+    // system says so, or no room is left), or another reason.
+    UnpackResult cannotWrite(const QFileDevice& out, const QString& what) const
+    {
+        const QStorageInfo disk(m_folder);
+        const bool full = out.error() == QFileDevice::ResourceError // no space left on the device
+                          || (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < kBufferSize);
+        const QString text = what.arg(QDir::toNativeSeparators(out.fileName()), m_file);
+        if (full)
+            return {Failure::DiskFull, QStringLiteral("Discul este plin! ") + text};
+        return {Failure::CannotWrite, text};
+    }
+
+    // The second reading: the entry's file written.
+    UnpackResult writeEntry(Reader& in, int i)
+    {
+        EntryHeader h;
+        if (UnpackResult r = header(in, i, h); r.failed())
+            return r;
+        const QString target = QDir(m_folder).filePath(h.name);
         // Remove what is there first, so that a link of that name is replaced,
         // not followed; NewOnly then refuses anything that appeared meanwhile.
         if (QFileInfo(target).isSymLink() || QFileInfo::exists(target))
             QFile::remove(target);
         QFile out(target);
         if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return QStringLiteral("Nu pot crea fisierul %1 din arhiva %2!").arg(target, m_file);
-        const QString failure = inflateEntry(in, out, i, shown, *size);
+            return cannotWrite(out, QStringLiteral("Nu pot crea fisierul %1 din arhiva %2!"));
+        UnpackResult failure = inflateEntry(in, &out, i, h);
         out.close();
-        if (failure.isEmpty() && out.error() != QFileDevice::NoError)
-            return QStringLiteral("Nu pot scrie fisierul %1 din arhiva %2!").arg(target, m_file);
-        if (!failure.isEmpty())
-            QFile::remove(target); // a damaged entry leaves no half file behind
+        if (!failure.failed() && out.error() != QFileDevice::NoError)
+            failure = cannotWrite(out, QStringLiteral("Nu pot scrie fisierul %1 din arhiva %2!"));
+        if (failure.failed())
+            QFile::remove(target); // a failing entry leaves no half file behind
         return failure;
     }
 
-    QString inflateEntry(Reader& in, QFile& out, int i, const QString& shown, std::int32_t size)
+    // Inflates the entry's stream into out (nowhere when null), never past
+    // the size it declares.
+    UnpackResult inflateEntry(Reader& in, QFile* out, int i, const EntryHeader& h) const
     {
         z_stream zs{};
         if (inflateInit(&zs) != Z_OK)
-            return damaged(QStringLiteral("nu pot despacheta fisierul %1 (%2).").arg(i).arg(shown));
+            return damaged(QStringLiteral("nu pot despacheta fisierul %1 (%2).").arg(i).arg(h.shown));
         std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&zs, inflateEnd);
         std::vector<char> outBuf(kBufferSize);
         qint64 total = 0;
         while (true) {
             if (!in.fill())
-                return damaged(QStringLiteral("fisierul %1 (%2) este trunchiat.").arg(i).arg(shown));
+                return damaged(QStringLiteral("fisierul %1 (%2) este trunchiat.").arg(i).arg(h.shown));
             zs.next_in = in.data();
             zs.avail_in = uInt(in.available());
             zs.next_out = reinterpret_cast<Bytef*>(outBuf.data());
@@ -211,35 +338,44 @@ private:
             in.consume(in.available() - int(zs.avail_in));
             const qint64 produced = kBufferSize - zs.avail_out;
             total += produced;
-            if (total > size)
+            if (total > h.size)
                 return damaged(QStringLiteral("fisierul %1 (%2) contine mai mult decat cei %3 octeti declarati.")
-                                   .arg(i).arg(shown).arg(size));
-            if (produced > 0 && out.write(outBuf.data(), produced) != produced)
-                return QStringLiteral("Nu pot scrie fisierul %1 din arhiva %2!").arg(out.fileName(), m_file);
+                                   .arg(i).arg(h.shown).arg(h.size));
+            if (out && produced > 0 && out->write(outBuf.data(), produced) != produced)
+                return cannotWrite(*out, QStringLiteral("Nu pot scrie fisierul %1 din arhiva %2!"));
             if (rc == Z_STREAM_END)
                 break;
             if (rc != Z_OK && rc != Z_BUF_ERROR)
-                return damaged(QStringLiteral("datele fisierului %1 (%2) sunt corupte.").arg(i).arg(shown));
+                return damaged(QStringLiteral("datele fisierului %1 (%2) sunt corupte.").arg(i).arg(h.shown));
         }
-        if (total != size)
+        if (total != h.size)
             return damaged(QStringLiteral("fisierul %1 (%2) are %3 octeti in loc de %4.")
-                               .arg(i).arg(shown).arg(total).arg(size));
+                               .arg(i).arg(h.shown).arg(total).arg(h.size));
         return {};
     }
 
     QString m_file;
     QString m_folder;
     const ArchiveProgress& m_progress;
+    UnpackLimits m_limits;
+    qint64 m_declared = 0;                          // sizes declared so far
+    QHash<QString, std::pair<int, QString>> m_names; // case-folded name -> entry number, shown name
 };
 
 } // namespace
 
+UnpackResult UnpackArchiveWithReason(const QString& file, const QString& folder, const ArchiveProgress& progress,
+                                     const UnpackLimits& limits)
+{
+    return Unpacker(file, folder, progress, limits).run();
+}
+
 bool UnpackArchive(const QString& file, const QString& folder, QString* error, const ArchiveProgress& progress)
 {
-    const QString failure = Unpacker(file, folder, progress).run();
+    const UnpackResult result = UnpackArchiveWithReason(file, folder, progress);
     if (error)
-        *error = failure;
-    return !failure.isEmpty();
+        *error = result.error;
+    return result.failed();
 }
 
 } // namespace backup

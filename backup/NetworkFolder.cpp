@@ -28,7 +28,9 @@ QString trimmedFolder(const QString& chosen)
 
 } // namespace
 
-bool IsNetworkMode() { return folderKey(paths().dataFolder) != folderKey(paths().localDataFolder); }
+bool IsNetworkMode() { return IsNetworkDataFolder(paths().dataFolder); }
+
+bool IsNetworkDataFolder(const QString& folder) { return folderKey(folder) != folderKey(paths().localDataFolder); }
 
 NetworkFolderRefusal CheckNetworkFolder(const QString& chosen)
 {

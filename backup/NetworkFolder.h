@@ -9,6 +9,8 @@
 
 // The data folder of this run differs from the local data folder.
 bool IsNetworkMode();
+// The folder is not the local data folder: a shared data folder.
+bool IsNetworkDataFolder(const QString& folder);
 
 // Why the chosen folder cannot be the shared data folder: the title and
 // text of the refusal, both empty when it can. Refused: the current or the

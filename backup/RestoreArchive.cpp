@@ -2,10 +2,12 @@
 #include "backup/RestoreArchive.h"
 
 #include "backup/AutomaticSave.h"
+#include "backup/DataFolderReplace.h"
 #include "backup/SaveFolderSetting.h"
 #include "backup/TablesInUse.h"
 #include "data/Files.h"
 #include "data/Paths.h"
+#include "data/TableStructure.h"
 #include "engine/Database.h"
 
 #include <QDate>
@@ -19,14 +21,11 @@ namespace backup {
 
 namespace {
 
-QString parentOf(const QString& folder) { return QFileInfo(QDir::cleanPath(folder)).absolutePath(); }
-QString nameOf(const QString& folder) { return QFileInfo(QDir::cleanPath(folder)).fileName(); }
-QString stagingFolder(const QString& data) { return QDir(parentOf(data)).filePath(nameOf(data) + ".new"); }
-QString journalFile(const QString& data) { return QDir(parentOf(data)).filePath(nameOf(data) + ".restore.jrn"); }
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 // Why the unpacked archive cannot replace the data: empty, without its two
-// main tables, or a table the engine cannot read. Empty when it is usable.
+// main tables, a table the engine cannot read, or one of the program's
+// tables with columns the program does not work with. Empty when it is usable.
 QString verifyUnpacked(const QString& folder)
 {
     const QStringList names = ArchiveFileList(folder);
@@ -40,27 +39,31 @@ QString verifyUnpacked(const QString& folder)
         if (!name.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
             continue;
         const QString path = QDir(folder).filePath(name);
+        QString structure;
         try {
             probe.open("SELECT COUNT(*) AS N FROM \"" + path.toStdString() + "\"");
+            structure = TableStructureProblem(path, name);
         } catch (const std::exception& e) {
             return QStringLiteral("Tabela %1 din salvare nu poate fi citita: %2").arg(name, QString::fromStdString(e.what()));
         }
+        if (!structure.isEmpty())
+            return QStringLiteral("Tabela %1 din salvare nu are structura folosita de program: %2.").arg(name, structure);
     }
     return {};
 }
 
 // The safety archive of the current data, written on a thread of its own
 // while the new archive is unpacked and verified: into a side file of the
-// automatic-save folder when that can be written, else beside the data
-// folder; given its dated name only once the restore goes ahead.
+// automatic-save folder when that can be written, else in the restore's work
+// folder (beside the data folder, or the program folder for a shared one);
+// given its dated name only once the restore goes ahead.
 class SafetyArchive {
 public:
-    SafetyArchive(const QString& dataFolder, const QString& autoSaveFolder)
+    SafetyArchive(const QString& dataFolder, const QString& autoSaveFolder, const QString& workFolder)
     {
         if (ArchiveFileList(dataFolder).isEmpty())
             return; // nothing to keep
-        m_folder = autoSaveFolder != QLatin1String("-") && CanWriteIn(autoSaveFolder) ? autoSaveFolder
-                                                                                       : parentOf(dataFolder);
+        m_folder = autoSaveFolder != QLatin1String("-") && CanWriteIn(autoSaveFolder) ? autoSaveFolder : workFolder;
         m_partial = DatedArchiveName(m_folder, QDate::currentDate()) + QStringLiteral(".tmp");
         m_thread = std::thread([this, dataFolder] {
             m_ok = SaveDataToArchive(dataFolder, m_partial, &m_error, {}, kSafetyArchiveLevel);
@@ -104,85 +107,29 @@ private:
     std::thread m_thread;
 };
 
-// Unpacks the archive into a fresh staging folder beside the data folder and
-// verifies it. Returns why it cannot replace the data, or an empty text.
+// Unpacks the archive into a fresh staging folder and verifies it. Returns
+// why it cannot replace the data, or an empty text.
 QString unpackIntoStaging(const QString& file, const QString& staging, const ArchiveProgress& progress)
 {
-    QString why;
-    if (UnpackArchive(file, staging, &why, progress))
-        return QStringLiteral("Arhiva este defecta!\r") + why;
-    return verifyUnpacked(staging);
-}
-
-bool writeJournal(const QString& dataFolder)
-{
-    QFile journal(journalFile(dataFolder));
-    if (!journal.open(QIODevice::WriteOnly))
-        return false;
-    journal.write(QFile::encodeName(dataFolder));
-    return journal.flush();
-}
-
-// The folder swap, rolled back when its second rename fails.
-QString swapFolders(const QString& dataFolder, const QString& staging, const QString& safety)
-{
-    if (!DeleteFolderTree(safety))
-        return QStringLiteral("Nu pot goli folderul %1!").arg(native(safety));
-    if (!writeJournal(dataFolder))
-        return QStringLiteral("Nu pot scrie in %1!").arg(native(parentOf(dataFolder)));
-    QDir dir;
-    if (!dir.rename(dataFolder, safety)) {
-        QFile::remove(journalFile(dataFolder));
-        return QStringLiteral("Nu pot muta folderul %1 (este folosit de alt program?)").arg(native(dataFolder));
-    }
-    if (!dir.rename(staging, dataFolder)) {
-        dir.rename(safety, dataFolder);
-        QFile::remove(journalFile(dataFolder));
-        return QStringLiteral("Nu pot muta datele restaurate in %1!").arg(native(dataFolder));
-    }
-    QFile::remove(journalFile(dataFolder));
-    return {};
+    const UnpackResult unpacked = UnpackArchiveWithReason(file, staging, progress);
+    return unpacked.failed() ? unpacked.message() : verifyUnpacked(staging);
 }
 
 } // namespace
 
-QString SafetyCopyFolder(const QString& dataFolder) { return QDir(parentOf(dataFolder)).filePath(QStringLiteral("DataBAK")); }
+QString SafetyCopyFolder(const QString& dataFolder) { return RestorePlacesFor(dataFolder).safety; }
 
 bool RecoverInterruptedRestore(const QString& dataFolder)
 {
-    const QString staging = stagingFolder(dataFolder);
-    const QString safety = SafetyCopyFolder(dataFolder);
-    if (!QFileInfo::exists(journalFile(dataFolder))) {
-        if (QFileInfo::exists(staging))
-            DeleteFolderTree(staging);
-        return false;
-    }
-    // The journal is written once "DataBAK" is gone, so "DataBAK" now holds the
-    // previous data exactly when the first rename happened. With the staging
-    // folder still there the second one did not: the previous data go back.
-    // A data folder made meanwhile (a start-up creating empty tables) is kept
-    // aside rather than deleted.
-    if (QFileInfo::exists(safety) && QFileInfo::exists(staging)) {
-        QDir dir;
-        if (QFileInfo::exists(dataFolder)) {
-            const QString aside = QDir(parentOf(dataFolder)).filePath(nameOf(dataFolder) + ".partial");
-            DeleteFolderTree(aside);
-            if (!dir.rename(dataFolder, aside))
-                return false; // the journal stays: the next start tries again
-        }
-        if (!dir.rename(safety, dataFolder))
-            return false;
-    }
-    DeleteFolderTree(staging);
-    QFile::remove(journalFile(dataFolder));
-    return true;
+    return RepairInterruptedReplace(RestorePlacesFor(dataFolder));
 }
 
 RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, const QString& autoSaveFolder,
                              const ArchiveProgress& progress)
 {
+    const RestorePlaces places = RestorePlacesFor(dataFolder);
     RestoreResult result;
-    result.safetyFolder = SafetyCopyFolder(dataFolder);
+    result.safetyFolder = places.safety;
     auto failed = [&](const QString& why) {
         result.error = QStringLiteral("Restaurare esuata!\r") + why;
         return result;
@@ -194,8 +141,8 @@ RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, con
     if (!QFileInfo(file).isFile())
         return failed(QStringLiteral("Nu pot deschide arhiva %1!").arg(native(file)));
     // The archive is unpacked straight into the staging folder, on the data
-    // folder's disk, so that the swap is two renames.
-    const QString staging = stagingFolder(dataFolder);
+    // folder's disk where it is local, so that the swap is two renames.
+    const QString& staging = places.staging;
     if (!DeleteFolderTree(staging) || !QDir().mkpath(staging)) {
         DeleteFolderTree(staging);
         result.error = QStringLiteral("Nu pot scrie pe harddisk!\rNu pot crea folderul %1!").arg(native(staging));
@@ -203,14 +150,14 @@ RestoreResult RestoreArchive(const QString& file, const QString& dataFolder, con
     }
     QString why;
     {
-        SafetyArchive safety(dataFolder, autoSaveFolder);
+        SafetyArchive safety(dataFolder, autoSaveFolder, places.work);
         why = unpackIntoStaging(file, staging, progress);
         // The safety archive is complete before any file of the data is touched.
         if (why.isEmpty())
             result.safetyArchive = safety.keep(&why);
     }
     if (why.isEmpty())
-        why = swapFolders(dataFolder, staging, result.safetyFolder);
+        why = ReplaceDataFolder(places);
     if (!why.isEmpty()) {
         DeleteFolderTree(staging);
         return failed(why);

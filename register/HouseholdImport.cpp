@@ -303,9 +303,8 @@ ImportResult ImportHouseholds(ImportKind kind, const QString& archive, long work
     };
     if (folder.isEmpty())
         return refuse(QStringLiteral("Nu pot scrie pe harddisk!"));
-    QString why;
-    if (backup::UnpackArchive(archive, folder, &why, progress))
-        return refuse(QStringLiteral("Arhiva este defecta!\r") + why);
+    if (const backup::UnpackResult unpacked = backup::UnpackArchiveWithReason(archive, folder, progress); unpacked.failed())
+        return refuse(unpacked.message());
     QStringList required{"Cereri.dbf", "Oameni.dbf"};
     if (kind == ImportKind::Asf)
         required << "Anchete.dbf";

@@ -1,5 +1,7 @@
 // The ".L21" archive: round trips, the format's edge cases, hostile archives,
 // and interchange with an independent Python reader and writer.
+#include "SmallDisk.h"
+
 #include "backup/Archive.h"
 #include "data/Paths.h"
 #include "data/Cp1250.h"
@@ -251,7 +253,7 @@ TEST_F(ArchiveTest, ArchiveWrittenIntoTheArchivedFolderLeavesItselfOut)
     EXPECT_EQ(folderContents(out).size(), 4u);
 }
 
-TEST_F(ArchiveTest, TruncatedEntryFailsThereAndKeepsTheEarlierFiles)
+TEST_F(ArchiveTest, TruncatedEntryFailsThereAndNothingIsWritten)
 {
     const QByteArray third = documentText(300000, 3);
     QByteArray bytes = int32(3) + entry("a.txt", "primul") + entry("b.txt", "al doilea") + entry("c.txt", third);
@@ -262,13 +264,12 @@ TEST_F(ArchiveTest, TruncatedEntryFailsThereAndKeepsTheEarlierFiles)
     QString error;
     EXPECT_TRUE(UnpackArchive(archive, out, &error));
     EXPECT_EQ(error, QStringLiteral("Arhiva %1 este defecta: fisierul 3 (c.txt) este trunchiat.").arg(archive));
-    const std::map<QString, QByteArray> expected{{"a.txt", "primul"}, {"b.txt", "al doilea"}};
-    EXPECT_EQ(folderContents(out), expected);
+    EXPECT_TRUE(QDir(out).isEmpty());
 }
 
 // Hostile or damaged archives: each has a good first entry "ok.txt", then the
-// fault. Unpacking fails with the reason, keeps ok.txt and writes nothing else,
-// neither in the target folder nor beside it.
+// fault. Unpacking fails with the reason and writes nothing, neither in the
+// target folder nor beside it.
 struct HostileCase {
     const char* rule;
     QByteArray archive;
@@ -306,6 +307,10 @@ std::vector<HostileCase> hostileCases()
         {"stream larger than the size", two + withStream("mic.txt", 4, zlib9(documentText(200000, 5))),
          "fisierul 2 (mic.txt) contine mai mult decat cei 4 octeti declarati."},
         {"negative size", two + withStream("neg.txt", -1, zlib9("x")), "fisierul 2 (neg.txt) are marimea -1."},
+        {"names that differ only in letter case", int32(3) + ok + entry("Cereri.dbf", "a") + entry("CERERI.DBF", "b"),
+         "fisierul 3 (CERERI.DBF) are acelasi nume ca fisierul 2 (Cereri.dbf)."},
+        {"Romanian letters that differ only in case", int32(3) + ok + entry("Anex\xe3.rtf", "a") + entry("ANEX\xc3.rtf", "b"),
+         "fisierul 3 (ANEXĂ.rtf) are acelasi nume ca fisierul 2 (Anexă.rtf)."},
         {"corrupt deflate data", two + withStream("stricat.txt", 5000, corrupt), "datele fisierului 2 (stricat.txt) sunt corupte."},
         {"wrong check value", two + withStream("suma.txt", 8, badCheck), "datele fisierului 2 (suma.txt) sunt corupte."},
         {"stream cut after its header", two + withStream("cap.txt", 3, zlib9("abc").left(2)), "fisierul 2 (cap.txt) este trunchiat."},
@@ -328,15 +333,90 @@ TEST_F(ArchiveTest, HostileArchivesAreRefusedNotObeyed)
         QString error;
         EXPECT_TRUE(UnpackArchive(archive, out, &error));
         EXPECT_EQ(error, QStringLiteral("Arhiva %1 este defecta: %2").arg(archive, QString::fromUtf8(c.reason)));
-        const bool countRow = c.archive.left(4) != int32(2);
-        if (countRow)
-            EXPECT_TRUE(folderContents(out).empty());
-        else
-            EXPECT_EQ(folderContents(out), (std::map<QString, QByteArray>{{"ok.txt", "bun"}}));
-        EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), countRow ? 0 : 1);
+        EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
         EXPECT_EQ(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   (QStringList{QStringLiteral("Data"), QStringLiteral("rau.L21")}));
     }
+}
+
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator rng(seed);
+    for (char& c : bytes)
+        c = char(rng.bounded(256));
+    return bytes;
+}
+
+// Archives declaring more than a data folder holds, from small files: each
+// is refused with the reason before anything is written.
+TEST_F(ArchiveTest, OversizedArchivesAreRefusedBeforeAnythingIsWritten)
+{
+    const QByteArray ok = entry("ok.txt", "bun");
+    const QByteArray zeros(20 << 20, '\0'); // a real stream of about 1000:1
+    backup::UnpackLimits twoMegabytes;
+    twoMegabytes.totalBytes = 2 << 20;
+    const struct {
+        const char* rule;
+        QByteArray archive;
+        backup::UnpackLimits limits;
+        const char* reason; // after "Arhiva <path> nu poate fi despachetata: "
+    } cases[] = {
+        {"a few bytes declaring a file above the limit", int32(2) + ok + withStream("Cereri.dbf", 1536 << 20, zlib9("x")), {},
+         "fisierul 2 (Cereri.dbf) ar avea 1536 MB, peste limita de 1024 MB a unui fisier de date."},
+        {"files within the limit but above the total",
+         int32(3) + ok + entry("a.rtf", documentText(1 << 20, 30)) + entry("b.rtf", documentText(1 << 20, 31)), twoMegabytes,
+         "fisierele ei ar avea peste 2 MB, limita unui folder de date."},
+        {"a high-ratio stream at the end of the archive", int32(2) + ok + entry("zero.bin", zeros), {},
+         "fisierul 2 (zero.bin) declara 20 MB, de peste 200 ori cat ocupa comprimat."},
+        {"a high-ratio stream followed by other files",
+         int32(3) + ok + entry("zero.bin", zeros) + entry("poza.bin", randomBytes(300000, 9)), {},
+         "fisierul 2 (zero.bin) declara 20 MB, de peste 200 ori cat ocupa comprimat."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        QTemporaryDir root;
+        const QString archive = root.filePath(QStringLiteral("mare.L21"));
+        writeFile(archive, c.archive);
+        const QString out = root.filePath(QStringLiteral("Data"));
+        QDir().mkpath(out);
+        const backup::UnpackResult r = backup::UnpackArchiveWithReason(archive, out, {}, c.limits);
+        EXPECT_EQ(r.failure, backup::UnpackResult::Failure::TooLarge);
+        EXPECT_EQ(r.error, QStringLiteral("Arhiva %1 nu poate fi despachetata: %2").arg(archive, QString::fromUtf8(c.reason)));
+        EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    }
+}
+
+// A disk without room for the files: refused before writing when the
+// archive needs more than is free, and told as a full disk (not a damaged
+// archive) when the disk fills while the files are written.
+TEST_F(ArchiveTest, FullDiskIsToldAsSuch)
+{
+    SmallDisk disk(path(QStringLiteral("disc")), 2048);
+    if (!disk.mounted())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here";
+    const QString out = makeFolder(QStringLiteral("disc/Data"));
+    const QString archive = path(QStringLiteral("a.L21"));
+    writeFile(archive, int32(2) + entry("a.bin", randomBytes(900000, 1)) + entry("b.bin", randomBytes(900000, 2)));
+
+    // Room for the files at first; another program fills the disk once the check is done.
+    const backup::UnpackResult filled = backup::UnpackArchiveWithReason(archive, out, [&](int position, int) {
+        if (position == 3)
+            writeFile(path(QStringLiteral("disc/altul.bin")), randomBytes(1000000, 3));
+    });
+    EXPECT_EQ(filled.failure, backup::UnpackResult::Failure::DiskFull);
+    EXPECT_EQ(filled.error, QStringLiteral("Discul este plin! Nu pot scrie fisierul %1 din arhiva %2!")
+                                .arg(QDir(out).filePath(QStringLiteral("b.bin")), archive));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("a.bin")}); // no half file
+
+    // No room from the start: nothing is written.
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    const backup::UnpackResult noRoom = backup::UnpackArchiveWithReason(archive, out);
+    EXPECT_EQ(noRoom.failure, backup::UnpackResult::Failure::DiskFull);
+    EXPECT_EQ(noRoom.error, QStringLiteral("Discul este plin! Fisierele din arhiva %1 au 2 MB, pe discul folderului %2 sunt liberi 1 MB.")
+                                .arg(archive, out));
+    EXPECT_TRUE(QDir(out).isEmpty());
 }
 
 TEST_F(ArchiveTest, RandomlyDamagedArchivesWriteOnlyWholeFilesInsideTheTarget)
