@@ -17,6 +17,7 @@
 #include "ui/register/ApplicationEditor.h"
 #include "ui/register/CnpEdit.h"
 #include "ui/register/MemberDialog.h"
+#include "ui/register/MonthCheckWindow.h"
 #include "ui/register/RegisterWindow.h"
 #include "ui/register/SupplementDialog.h"
 
@@ -71,6 +72,10 @@ int main(int argc, char** argv)
                        editor.memberKey());
     SaveShot(supplement, out + "/register-supplement.png");
     editor.finish();
+
+    MonthCheckWindow check(&window);
+    check.refresh();
+    SaveShot(check, out + "/register-month-check.png");
 
     DecisionNumberingDialog decisionNumbering(&window);
     SaveShot(decisionNumbering, out + "/register-decision-numbering.png");

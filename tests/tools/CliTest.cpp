@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct CliRun {
@@ -225,6 +227,38 @@ TEST_F(Cli, RefusalsOfMonthsLeaveTheTablesAsTheyWere)
     }
     EXPECT_TRUE(tables() == before) << "a refused command changed the tables";
     EXPECT_EQ(countRows(QString("int(r['LUNACRT'])==%1").arg(demo.monthSerials.back())), 300);
+}
+
+// The month check: one line per finding and the summary; status 1 exactly
+// while a finding is blocking; the list as a workbook that xlrd reads; an
+// empty month is clean.
+TEST_F(Cli, CheckPrintsTheFindingsAndFailsOnlyOnBlockingOnes)
+{
+    const demodb::Summary demo = makeDemo();
+    const QString month = SerialToMonth(demo.monthSerials.back());
+    const QString book = m_dir.path() + "/verificare.xls";
+    const CliRun r = cli({"--month", month, "check", "--out", book});
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    const auto findings = std::count_if(lines.begin(), lines.end(), [](const QString& l) {
+        return l.startsWith("blocant | ") || l.startsWith("avertisment | ");
+    });
+    const auto blocking = std::count_if(lines.begin(), lines.end(), [](const QString& l) { return l.startsWith("blocant | "); });
+    EXPECT_TRUE(r.out.contains(QString("%1 constatari: %2 blocante, %3 avertismente\n").arg(findings).arg(blocking).arg(findings - blocking)))
+        << r.out.toStdString();
+    EXPECT_EQ(r.status, blocking > 0 ? 1 : 0) << r.err.toStdString();
+    if (blocking > 0) {
+        EXPECT_TRUE(r.err.contains(QString("%1 constatari blocante").arg(blocking))) << r.err.toStdString();
+    }
+    EXPECT_EQ(python("import sys,xlrd\ns=xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\nprint(s.nrows-1, s.cell_value(0,4))",
+                     {book}),
+              QString::number(findings) + " Regula");
+
+    const CliRun empty = cli({"--month", "01.2020", "check"});
+    EXPECT_EQ(empty.status, 0) << empty.err.toStdString();
+    EXPECT_EQ(empty.out, "0 constatari: 0 blocante, 0 avertismente\n");
+    const CliRun wrong = cli({"check", "--iesire", "x.xls"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_TRUE(wrong.err.contains("Folosire: check [--out FISIER.xls]")) << wrong.err.toStdString();
 }
 
 // The archive is read back by the independent reader; unpacking it gives the

@@ -21,6 +21,7 @@
 #include "ui/common/WorkingMonthLabel.h"
 #include "ui/documents/TreasuryReportDialog.h"
 #include "ui/main/AuditLogWindow.h"
+#include "ui/register/MonthCheckWindow.h"
 #include "ui/register/RegisterWindow.h"
 #include "ui/register/WorkingMonthWindow.h"
 #include "ui/reports/AjpisReportCommand.h"
@@ -265,6 +266,8 @@ void MainWindow::buildMenus()
                             [] { hestavo::RiskControlCommand(); });
     hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Formularul F 2201 ANAF - XML")), &QAction::triggered, this,
                             [this] { hestavo::ExportF2201Command(this); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Verificare inainte de raportare")), &QAction::triggered,
+                            this, [this] { MonthCheckWindow::Execute(this); });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
     const struct {
         const char* caption;

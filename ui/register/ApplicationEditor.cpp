@@ -768,3 +768,16 @@ void ApplicationEditor::saveApplication()
         accept();
     });
 }
+
+bool ModifyThroughEditor(qint64 key)
+{
+    ApplicationEditor& e = ApplicationEditor::instance();
+    e.ResetEditor();
+    if (!e.OpenForModify(key))
+        return false;
+    if (HasApplicationDocuments(key)
+        && MessageDialog::Mesaj("Modificare Cerere", "\rDoriti sa stergeti vechea Cerere si Ancheta?", kButtonsYesNo,
+                                kKindConfirmation) == Answer::Yes)
+        DeleteApplicationDocuments(key);
+    return RunCommand([&] { ModifyApplication(key, e.record()); });
+}

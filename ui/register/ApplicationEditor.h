@@ -137,3 +137,7 @@ private:
     hestavo::ApplicationRecord m_record;
     SupplementDialog* m_supplementDialog = nullptr;
 };
+
+// "Modifica cerere" on the application of this key: the editor, the question
+// about its old documents, and the changed row stored. True when stored.
+bool ModifyThroughEditor(qint64 key);

@@ -30,6 +30,7 @@
 #include "ui/register/ApplicationDateDialog.h"
 #include "ui/register/ApplicationEditor.h"
 #include "ui/register/GridExportDialog.h"
+#include "ui/register/MonthCheckWindow.h"
 #include "ui/register/OtherMonthPicker.h"
 #include "ui/register/SetAidDialog.h"
 #include "workbook/export/GridExport.h"
@@ -204,6 +205,7 @@ void RegisterWindow::buildButtons(QLayout* column)
     auto* payment = button("Lis&teaza Stat de plata", "PaymentList");
     auto* persons = button("Export DBF persoane", "ExportPersons");
     exportButton = button("Exporta Tabel", "ExportTable");
+    auto* check = button("Verificare inainte de raportare", "MonthCheck");
 
     auto* inquiries = new QHBoxLayout;
     inquiries->addWidget(inquiryAdd);
@@ -215,7 +217,7 @@ void RegisterWindow::buildButtons(QLayout* column)
                                                       listReports, listForm, inquiryLabel})
         column->addWidget(w);
     static_cast<QVBoxLayout*>(column)->addLayout(inquiries);
-    for (QWidget* w : std::initializer_list<QWidget*>{sheet, payment, persons, exportButton})
+    for (QWidget* w : std::initializer_list<QWidget*>{sheet, payment, persons, exportButton, check})
         column->addWidget(w);
     static_cast<QVBoxLayout*>(column)->addStretch(1);
 
@@ -226,6 +228,10 @@ void RegisterWindow::buildButtons(QLayout* column)
     ConnectCommand(copyButton, &QPushButton::clicked, this, [this] { askCopy(); });
     ConnectCommand(purgeButton, &QPushButton::clicked, this, [this] { askPurge(); });
     ConnectCommand(exportButton, &QPushButton::clicked, this, [this] { askExport(); });
+    ConnectCommand(check, &QPushButton::clicked, this, [this] {
+        MonthCheckWindow::Execute(this);
+        reopenAt(currentKey());
+    });
     ConnectCommand(numberDecisions, &QPushButton::clicked, this, [this, numberDecisions] {
         if (!model->isOpen() || model->rowCount() == 0)
             return ShowProblemHint("Nu aveti afisata nici o cerere!", numberDecisions);
@@ -374,20 +380,8 @@ void RegisterWindow::addApplication()
 void RegisterWindow::modifyApplication()
 {
     const qint64 key = currentKey();
-    if (key == kNoKey)
-        return;
-    ApplicationEditor& e = editor();
-    e.ResetEditor();
-    if (!e.OpenForModify(key))
-        return;
-    if (HasApplicationDocuments(key)
-        && MessageDialog::Mesaj("Modificare Cerere", "\rDoriti sa stergeti vechea Cerere si Ancheta?", kButtonsYesNo,
-                                kKindConfirmation) == Answer::Yes)
-        DeleteApplicationDocuments(key);
-    RunCommand([&] {
-        ModifyApplication(key, e.record());
+    if (key != kNoKey && ModifyThroughEditor(key))
         reopenAt(key);
-    });
 }
 
 void RegisterWindow::deleteApplication()
