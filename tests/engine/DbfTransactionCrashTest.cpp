@@ -160,8 +160,8 @@ TEST_P(TransactionCrash, BothTablesOldOrBothNew)
     } else {
         EXPECT_EQ(cereri, oldCereri);
         EXPECT_EQ(oameni, oldOameni);
-        EXPECT_EQ(dbftest::readFile(p.cereri), cereriBefore);
-        EXPECT_EQ(dbftest::readFile(p.oameni), oameniBefore);
+        EXPECT_TRUE(dbftest::readFile(p.cereri) == cereriBefore) << "applications not restored byte for byte";
+        EXPECT_TRUE(dbftest::readFile(p.oameni) == oameniBefore) << "members not restored byte for byte";
     }
     EXPECT_EQ(journalsIn(dir.path()), std::vector<std::string>{});
 }
@@ -171,5 +171,57 @@ INSTANTIATE_TEST_SUITE_P(Dbf, TransactionCrash, ::testing::Combine(::testing::Va
                              return std::string(std::get<0>(info.param).name)
                                  + (std::get<1>(info.param) ? "_MembersOpenedFirst" : "_ApplicationsOpenedFirst");
                          });
+
+// ---- a commit that fails in this process --------------------------------------
+
+struct FailingStep {
+    std::string point;
+    int occurrence = 0;
+    int seen = 0;
+};
+
+FailingStep g_failingStep;
+
+void failAtStep(const char* point)
+{
+    if (g_failingStep.point == point && ++g_failingStep.seen == g_failingStep.occurrence)
+        throw Error(std::string("oprit la ") + point);
+}
+
+class FailedTransaction : public ::testing::TestWithParam<StopCase> {
+protected:
+    void TearDown() override { commitStepHook = nullptr; }
+    dbftest::NoFlushToDisk m_noFlush;
+};
+
+// The commit throws before its commit point (a write error, a full disk):
+// both tables are put back at once and no journal is left.
+TEST_P(FailedTransaction, PutsBothTablesBack)
+{
+    const StopCase& tc = GetParam();
+    dbftest::ScratchDir dir;
+    const Pair p = Pair::in(dir);
+    p.create();
+    const std::string cereriBefore = dbftest::readFile(p.cereri);
+    const std::string oameniBefore = dbftest::readFile(p.oameni);
+    g_failingStep = {tc.point, tc.occurrence, 0};
+    commitStepHook = failAtStep;
+    EXPECT_THROW(commitCopy(p), Error);
+    EXPECT_TRUE(dbftest::readFile(p.cereri) == cereriBefore) << "applications not put back";
+    EXPECT_TRUE(dbftest::readFile(p.oameni) == oameniBefore) << "members not put back";
+    EXPECT_EQ(journalsIn(dir.path()), std::vector<std::string>{});
+}
+
+std::vector<StopCase> beforeTheCommitPoint()
+{
+    std::vector<StopCase> cases;
+    for (const StopCase& c : kStops)
+        if (!c.committed && !c.tearTransactionJournal)
+            cases.push_back(c);
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Dbf, FailedTransaction, ::testing::ValuesIn(beforeTheCommitPoint()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
