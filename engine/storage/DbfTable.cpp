@@ -317,16 +317,18 @@ std::vector<PendingWrite> DbfTable::Impl::commitWrites() const
     std::vector<PendingWrite> writes;
     for (const auto& [record, bytes] : changed)
         writes.push_back({recordOffset(record), bytes});
+    // The new records but the first one's flag: an end mark stays where the
+    // flag goes (put there for a file that had none, so that a reader
+    // stopping at the end mark does not read on into them) ...
     if (appendedCount > 0)
-        writes.push_back({recordOffset(baseCount) + 1, appended.substr(1) + '\x1A'});
+        writes.push_back({recordOffset(baseCount), '\x1A' + appended.substr(1) + '\x1A'});
     PendingWrite head{kHeaderChangeOffset, std::string(7, '\0')};
     char fixed[32] = {0};
     stampDate(fixed);
     std::memcpy(head.bytes.data(), fixed + 1, 3);
     bytes::put32le(head.bytes.data() + 3, baseCount + appendedCount);
     writes.push_back(std::move(head));
-    // Last: the first new record's flag over the old end mark, so a reader
-    // that stops at the end mark sees no new record before the header counts it.
+    // ... until last, after the header counts them: the first one's flag.
     if (appendedCount > 0)
         writes.push_back({recordOffset(baseCount), appended.substr(0, 1)});
     return writes;
