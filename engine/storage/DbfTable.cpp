@@ -136,7 +136,7 @@ bool DbfTable::Impl::recoverHotJournal()
     FileStat st;
     if (!statPath(journal, st))
         return false;
-    const bool rolledBack = replayJournal(file, journal);
+    const bool rolledBack = recoverJournal(file, journal);
     if (statPath(journal, st))
         throw Error("Jurnalul de recuperare \"" + journal + "\" al tabelei nu poate fi sters");
     if (rolledBack) {
@@ -298,40 +298,47 @@ std::string DbfTable::Impl::recordForChange(std::uint32_t record)
 
 // ---- commit ----------------------------------------------------------------
 
-std::vector<PendingWrite> DbfTable::Impl::prepareCommit(bool alone)
+namespace {
+
+constexpr std::uint64_t kHeaderChangeOffset = 1; // date of last change, then record count
+
+void commitStep(const char* point)
+{
+    if (commitStepHook)
+        commitStepHook(point);
+}
+
+JournalEntry entryOf(const PendingWrite& w) { return {w.offset, w.bytes}; }
+
+} // namespace
+
+std::vector<PendingWrite> DbfTable::Impl::commitWrites() const
 {
     std::vector<PendingWrite> writes;
-    appendOnlyCommit = false;
-    if (changed.empty() && appendedCount == 0)
-        return writes;
-    const std::uint64_t originalSize = file.size();
-    const std::uint32_t newCount = baseCount + appendedCount;
-
     for (const auto& [record, bytes] : changed)
         writes.push_back({recordOffset(record), bytes});
-    if (appendedCount > 0) {
-        PendingWrite tail;
-        tail.offset = recordOffset(baseCount);
-        tail.bytes = appended;
-        tail.bytes += '\x1A';
-        writes.push_back(std::move(tail));
-    }
-    // Header bytes 1..7, written last: date of last change and record count.
-    PendingWrite head;
-    head.offset = 1;
-    head.bytes.assign(7, '\0');
+    // The new records but the first one's flag: an end mark stays where the
+    // flag goes (put there for a file that had none, so that a reader
+    // stopping at the end mark does not read on into them) ...
+    if (appendedCount > 0)
+        writes.push_back({recordOffset(baseCount), '\x1A' + appended.substr(1) + '\x1A'});
+    PendingWrite head{kHeaderChangeOffset, std::string(7, '\0')};
     char fixed[32] = {0};
     stampDate(fixed);
     std::memcpy(head.bytes.data(), fixed + 1, 3);
-    bytes::put32le(head.bytes.data() + 3, newCount);
+    bytes::put32le(head.bytes.data() + 3, baseCount + appendedCount);
     writes.push_back(std::move(head));
+    // ... until last, after the header counts them: the first one's flag.
+    if (appendedCount > 0)
+        writes.push_back({recordOffset(baseCount), appended.substr(0, 1)});
+    return writes;
+}
 
-    if (alone && changed.empty()) {
-        appendOnlyCommit = true; // records first, header last
-        return writes;
-    }
-
-    std::vector<JournalEntry> entries;
+// The original bytes of every range the writes overwrite inside the file.
+Journal DbfTable::Impl::journalOf(const std::vector<PendingWrite>& writes, std::uint64_t originalSize) const
+{
+    Journal j;
+    j.originalSize = originalSize;
     for (const PendingWrite& w : writes) {
         if (w.offset >= originalSize)
             continue;
@@ -340,43 +347,61 @@ std::vector<PendingWrite> DbfTable::Impl::prepareCommit(bool alone)
         e.offset = w.offset;
         e.original.resize(static_cast<std::size_t>(len));
         e.original.resize(file.readAt(w.offset, e.original.data(), e.original.size()));
-        entries.push_back(std::move(e));
+        j.entries.push_back(std::move(e));
     }
-    writeJournal(journal, originalSize, entries);
+    return j;
+}
+
+std::vector<PendingWrite> DbfTable::Impl::prepareCommit(const std::string& transactionJournal)
+{
+    appendOnlyCommit = false;
+    if (!hasChanges())
+        return {};
+    std::vector<PendingWrite> writes = commitWrites();
+    Journal j = journalOf(writes, file.size());
+    j.transactionJournal = transactionJournal;
+    if (transactionJournal.empty() && changed.empty()) {
+        // Appends alone: once the header holds the new count, recovery
+        // finishes the commit (the flag over the old end mark) instead.
+        appendOnlyCommit = true;
+        j.redo = {entryOf(writes[writes.size() - 2]), entryOf(writes.back())};
+        j.newSize = recordOffset(baseCount + appendedCount) + 1;
+    }
+    writeJournal(journal, j);
     journalWritten = true;
-    if (commitStepHook)
-        commitStepHook("journal-written");
+    commitStep("journal-written");
     return writes;
 }
 
 void DbfTable::Impl::applyCommit(const std::vector<PendingWrite>& writes)
 {
-    bool first = true;
-    for (const PendingWrite& w : writes) {
-        file.writeAt(w.offset, w.bytes.data(), w.bytes.size());
-        if (first && appendOnlyCommit) {
-            file.sync();
-            if (commitStepHook)
-                commitStepHook("records-written");
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const PendingWrite& w = writes[i];
+        const bool header = w.offset == kHeaderChangeOffset;
+        if (header && appendOnlyCommit) {
+            file.sync(); // the records are on the disk before the count that makes them part of the table
+            commitStep("records-written");
         }
-        if (first && commitStepHook)
-            commitStepHook("table-partly-written");
-        first = false;
+        file.writeAt(w.offset, w.bytes.data(), w.bytes.size());
+        if (i == 0)
+            commitStep("table-partly-written");
+        if (header && appendOnlyCommit)
+            commitStep("count-written");
     }
-    if (!writes.empty())
+    if (!writes.empty()) {
         file.sync();
+        commitStep("table-written");
+    }
 }
 
 void DbfTable::Impl::finishCommit()
 {
-    if (journalWritten)
+    if (journalWritten) {
         removeJournal(journal);
-    if (journalWritten || appendOnlyCommit) {
+        commitStep("journal-deleted");
         const FileStat st = file.stat();
         noteLocalChange(st.device, st.inode);
     }
-    journalWritten = false;
-    appendOnlyCommit = false;
     count = baseCount + appendedCount;
     dropBatch();
 }
@@ -801,11 +826,14 @@ void DbfTable::rollbackBatch()
         m_impl->dropBatch();
 }
 
-void DbfTable::commitBatches(const std::vector<DbfTable*>& tables)
+namespace {
+
+// The outermost batches among the tables; nested ones only end their level.
+std::vector<DbfTable::Impl*> outermostBatches(const std::vector<DbfTable::Impl*>& batches)
 {
-    std::vector<Impl*> outer;
-    for (DbfTable* t : tables) {
-        Impl& d = *t->m_impl;
+    std::vector<DbfTable::Impl*> outer;
+    for (DbfTable::Impl* b : batches) {
+        DbfTable::Impl& d = *b;
         if (d.depth == 0)
             throw Error("Tabela " + quotedPath(d.path) + " nu are o tranzactie deschisa");
         if (d.depth > 1)
@@ -813,24 +841,64 @@ void DbfTable::commitBatches(const std::vector<DbfTable*>& tables)
         else
             outer.push_back(&d);
     }
-    std::vector<std::vector<PendingWrite>> writes(outer.size());
-    std::size_t prepared = 0;
-    try {
-        for (; prepared < outer.size(); ++prepared)
-            writes[prepared] = outer[prepared]->prepareCommit(outer.size() == 1);
-        for (std::size_t i = 0; i < outer.size(); ++i)
-            outer[i]->applyCommit(writes[i]);
-    } catch (...) {
-        // Put back what was written; a table that cannot be put back now keeps
-        // its journal and is rolled back when next opened.
-        for (Impl* d : outer) {
-            try {
-                if (d->journalWritten)
-                    replayJournal(d->file, d->journal);
-            } catch (...) {
-            }
-            d->dropBatch();
+    return outer;
+}
+
+// Writes the tables up to the commit point: their journals, the transaction
+// journal naming them all (several tables), the tables, and last the
+// deletion of the transaction journal.
+void writeTables(const std::vector<DbfTable::Impl*>& tables)
+{
+    const std::string tx = tables.size() > 1 ? transactionJournalPathFor(tables.front()->path) : std::string();
+    std::vector<std::vector<PendingWrite>> writes;
+    std::vector<std::string> journals;
+    for (DbfTable::Impl* d : tables) {
+        writes.push_back(d->prepareCommit(tx));
+        journals.push_back(d->journal);
+    }
+    if (!tx.empty()) {
+        writeTransactionJournal(tx, journals);
+        commitStep("transaction-journal-written");
+    }
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        tables[i]->applyCommit(writes[i]);
+    if (!tx.empty()) {
+        removeTransactionJournal(tx);
+        commitStep("transaction-journal-deleted");
+    }
+}
+
+// Puts back what a failed commit wrote; a table that cannot be put back now
+// keeps its journal (and the transaction journal stays with it) and is
+// rolled back when next locked.
+void rollBackTables(const std::vector<DbfTable::Impl*>& tables)
+{
+    for (DbfTable::Impl* d : tables) {
+        try {
+            if (d->journalWritten)
+                rollBackJournal(d->file, d->journal);
+        } catch (...) {
         }
+        d->dropBatch();
+    }
+}
+
+} // namespace
+
+void DbfTable::commitBatches(const std::vector<DbfTable*>& tables)
+{
+    std::vector<Impl*> impls;
+    for (DbfTable* t : tables)
+        impls.push_back(t->m_impl.get());
+    const std::vector<Impl*> outer = outermostBatches(impls);
+    std::vector<Impl*> changing;
+    for (Impl* d : outer)
+        if (d->hasChanges())
+            changing.push_back(d);
+    try {
+        writeTables(changing);
+    } catch (...) {
+        rollBackTables(outer);
         throw;
     }
     for (Impl* d : outer)

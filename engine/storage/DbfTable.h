@@ -8,8 +8,10 @@
 // commit; commit writes the original bytes of every range it will overwrite to
 // "<file>-journal" beside the table, flushes it, writes the table, flushes it
 // and deletes the journal. A journal left by a crash is replayed (the table
-// goes back to its state before the batch) the next time any process takes a
-// lock on the table. Sharing: byte-range locks in the region that ends at
+// goes back to its state before the batch, or a batch of appends whose record
+// count was written is finished) the next time any process takes a lock on
+// the table. Tables committed together share a transaction journal, so that
+// a crash leaves all of them or none changed (Journal.h). Sharing: byte-range locks in the region that ends at
 // offset 0xEFFFFFFE: shared to read, exclusive to write, so no process ever
 // sees a torn record. Every open handle also holds a shared "in use" lock;
 // pack and restructure take it exclusively and fail while another handle
@@ -167,7 +169,7 @@ public:
     void rollbackBatch();
     bool inBatch() const;
     // Commits the batches of several tables so that a crash leaves either all
-    // or (with a window of one file deletion per table) none applied.
+    // or none applied, as each table is next opened or locked.
     static void commitBatches(const std::vector<DbfTable*>& tables);
 
     // Maintenance: each needs exclusive use of the table ("tabela ... este

@@ -45,7 +45,7 @@ struct DbfTable::Impl {
     std::string appended;            // new records, back to back
     std::uint32_t appendedCount = 0;
     bool journalWritten = false;
-    bool appendOnlyCommit = false;   // the commit being made needs no journal
+    bool appendOnlyCommit = false;   // the commit being made: appends alone, finished forward once its count is written
 
     // Locks. lockRead/unlockRead do nothing inside a batch (the exclusive lock
     // already covers reading). Both replay a journal left by a crash.
@@ -74,13 +74,20 @@ struct DbfTable::Impl {
     }
 
     // Commit in three steps so that several tables can commit together.
-    // A batch that only appends, committed alone, needs no journal: the new
-    // records are written and flushed past the last one first, and only then
-    // the header's record count; a crash in between leaves the old count.
-    std::vector<PendingWrite> prepareCommit(bool alone); // writes the journal
+    // Writes go in this order: changed records; appended records, all but
+    // the first record's deletion flag (which lands on the old end mark),
+    // with the new end mark; the header (date, record count); that flag.
+    // A batch that only appends, committed alone, flushes its records before
+    // the header, and its header is its commit point (see Journal.h).
+    // transactionJournal: the journal of a commit of several tables, empty
+    // for a table alone.
+    bool hasChanges() const { return !changed.empty() || appendedCount > 0; }
+    std::vector<PendingWrite> prepareCommit(const std::string& transactionJournal); // writes the journal
     void applyCommit(const std::vector<PendingWrite>& writes);
     void finishCommit();
     void dropBatch();
+    std::vector<PendingWrite> commitWrites() const;
+    Journal journalOf(const std::vector<PendingWrite>& writes, std::uint64_t originalSize) const;
 
     // Maintenance: exclusive use, then a new file put in place of the table.
     void beginExclusiveUse();

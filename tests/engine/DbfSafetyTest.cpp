@@ -148,7 +148,8 @@ struct CrashCase {
     const char* name;
     const char* point;
     bool tornJournal;
-    bool appendOnly;   // a batch of appends alone: no journal, the count is written last
+    bool appendOnly;   // a batch of appends alone: the records are flushed before the count
+    const char* layout; // a table alone keeps the first journal layout unless it finishes forward
 };
 
 void PrintTo(const CrashCase& c, std::ostream* os) { *os << c.name; }
@@ -172,7 +173,7 @@ TEST_P(CrashRecovery, CommitCutShortIsRolledBack)
     ASSERT_TRUE(child.heard()) << "the commit never reached " << tc.point;
     child.kill();
     ASSERT_EQ(child.wait(), -1);
-    EXPECT_EQ(std::filesystem::exists(path + "-journal"), !tc.appendOnly);
+    EXPECT_EQ(dbftest::readFile(path + "-journal").substr(0, 8), tc.layout);
     if (std::string(tc.point) != "journal-written") {
         EXPECT_NE(dbftest::readFile(path), original); // the crash left the table half changed
     }
@@ -181,9 +182,7 @@ TEST_P(CrashRecovery, CommitCutShortIsRolledBack)
     ASSERT_EQ(data.rowCount(), 3u);
     for (std::size_t r = 0; r < 3; ++r)
         EXPECT_EQ(data.text(r, 2), "orig");
-    if (!tc.appendOnly) {
-        EXPECT_EQ(dbftest::readFile(path), original);
-    }
+    EXPECT_EQ(dbftest::readFile(path), original);
     EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
     EXPECT_EQ(DbfTable::open(path).readAll().rowCount(), 3u);
     // The next append lands after the last counted record.
@@ -194,10 +193,10 @@ TEST_P(CrashRecovery, CommitCutShortIsRolledBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(Dbf, CrashRecovery,
-                         ::testing::Values(CrashCase{"AfterJournalBeforeTable", "journal-written", false, false},
-                                           CrashCase{"WhileWritingTable", "table-partly-written", false, false},
-                                           CrashCase{"WhileWritingJournal", "journal-written", true, false},
-                                           CrashCase{"AppendsBeforeTheCount", "records-written", false, true}),
+                         ::testing::Values(CrashCase{"AfterJournalBeforeTable", "journal-written", false, false, "HVJRNL01"},
+                                           CrashCase{"WhileWritingTable", "table-partly-written", false, false, "HVJRNL01"},
+                                           CrashCase{"WhileWritingJournal", "journal-written", true, false, "HVJRNL01"},
+                                           CrashCase{"AppendsBeforeTheCount", "records-written", false, true, "HVJRNL02"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Locking between processes, not power loss, is under test: flushing to the
