@@ -3,7 +3,9 @@
 // shows or hides "Raport AJPIS - BACAU".
 #include "Fixture.h"
 
+#include "data/Db.h"
 #include "register/AdminValues.h"
+#include "register/WorkingMonth.h"
 #include "ui/admin/AdministrationWindow.h"
 #include "ui/common/MessageDialog.h"
 #include "ui/main/MainWindow.h"
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTest>
 #include <QToolButton>
 
 using namespace hestavo;
@@ -123,5 +126,43 @@ TEST_F(MainWindowWiring, ReportItemsCheckTheSettingsFirst)
         EXPECT_EQ(testmode::messages()[0].title, "Raport AJPIS");
         EXPECT_NE(testmode::messages()[0].text, "Comanda nu este inca disponibila.");
         EXPECT_TRUE(testmode::choosers().empty());
+    }
+}
+
+// A table that cannot be read ends each command of the main window in an
+// error message, and the program goes on.
+TEST_F(MainWindowWiring, ReadFailuresEndInAMessageNotTheProgram)
+{
+    WriteSetting("SETARI", "PRIMARIA", "Comuna Test");
+    WriteSetting("SETARI", "JUDET", "ALBA");
+    WriteSetting("SETARI", "SIRUES", "123");
+    SetAdminValues(LoadAdminSettings());
+    ASSERT_TRUE(QFile::remove(tableFile("Cereri.dbf")));
+    resetDb();
+    MainWindow main;
+    main.Unlock();
+    SetWorkingMonth("12.2024");   // through the main window's month label
+    const auto item = [&](const QString& caption) {
+        for (QAction* a : main.findChildren<QAction*>())
+            if (a->text() == caption)
+                return a;
+        return static_cast<QAction*>(nullptr);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } commands[] = {
+        {"Cereri", [&] { QTest::mouseClick(main.MBut2, Qt::LeftButton); }},
+        {"Lista persoanelor si varsta", [&] { item("Lista persoanelor si varsta")->trigger(); }},
+        {"Situatia membrilor", [&] { item("Situatia membrilor")->trigger(); }},
+        {"Verificare inainte de raportare", [&] { item("Verificare inainte de raportare")->trigger(); }},
+    };
+    for (const auto& c : commands) {
+        testmode::clear();
+        c.act();
+        const auto& shown = testmode::messages();
+        ASSERT_FALSE(shown.isEmpty()) << c.what;
+        EXPECT_EQ(shown.last().kind, kKindError) << c.what;
+        EXPECT_TRUE(shown.last().text.contains("Cereri.dbf")) << c.what << ": " << shown.last().text.toStdString();
     }
 }
