@@ -133,6 +133,7 @@ void RtfTemplate::AddTag(const QByteArray& tag, const QByteArray& value)
     escaped.reserve(value.size());
     for (char c : value) {
         switch (static_cast<unsigned char>(c)) {
+        case '\\': escaped += "\\\\"; break; // a value never carries control words
         case '{': escaped += '('; break;
         case '}': escaped += ')'; break;
         case 0xAA: escaped += "\\'aa"; break;

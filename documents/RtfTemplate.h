@@ -44,8 +44,10 @@ public:
     // unreadable, the same file as the output, or has no "\pard" line.
     bool BeginDocument();
 
-    // Adds a placeholder and its value. The value's braces become parentheses
-    // and the bytes 0xAA and 0xDE their RTF escapes "\'aa" and "\'de".
+    // Adds a placeholder and its value. The value's braces become parentheses,
+    // a backslash the RTF escape "\\" (so that typed text never becomes a
+    // control word), and the bytes 0xAA and 0xDE their RTF escapes "\'aa" and
+    // "\'de".
     void AddTag(const QString& tag, const QString& value);
     void AddTag(const QByteArray& tag, const QByteArray& value);
 
