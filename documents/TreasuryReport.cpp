@@ -16,6 +16,10 @@
 #include <QHash>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include <vector>
 
 namespace {
@@ -203,6 +207,20 @@ QString FreshTempFolderBeside(const QString& path)
     }
 }
 
+// A temporary folder is private to its owner; the report's folder gets the
+// permissions of a folder made the ordinary way, so that the other users of
+// a shared folder can open it.
+void GiveOrdinaryPermissions(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(folder).constData(), 0777 & ~mask);
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
 // Puts the fresh folder in place of the target; the old content goes only
 // once the new is in place.
 void MoveIntoPlace(const QString& fresh, const QString& target)
@@ -271,11 +289,11 @@ TreasuryResult MakeTreasuryReport(int monthSerial, const TreasuryChoice& choice,
     if (payments.empty())
         throw OutputError(kTitle, QStringLiteral("\rNu exista sume de plata in luna de lucru pentru selectia aleasa!"));
 
-    WriteSetting(QStringLiteral("CONST"), QStringLiteral("DATAV"), choice.paymentDate.toString("dd.MM.yyyy"));
     const QString target = TreasuryFolder(parentFolder);
     QTemporaryDir fresh(target + ".nou-XXXXXX");
     if (!fresh.isValid())
         throw OutputError(kTitle, "\rNu pot crea un director in " + parentFolder + "!");
+    GiveOrdinaryPermissions(fresh.path());
     const QString paymentName = PaymentFileName(hall.countyCode, hall.fiscalCode, choice.paymentDate);
     const QString paymentFile = QDir(fresh.path()).filePath(paymentName);
     InitTemplateResources();
@@ -303,6 +321,7 @@ TreasuryResult MakeTreasuryReport(int monthSerial, const TreasuryChoice& choice,
 
     MoveIntoPlace(fresh.path(), target);
     fresh.setAutoRemove(false);
+    WriteSetting(QStringLiteral("CONST"), QStringLiteral("DATAV"), choice.paymentDate.toString("dd.MM.yyyy"));
     TreasuryResult result{target, {}};
     for (TreasuryFile f : written) {
         f.path = QDir(target).filePath(QFileInfo(f.path).fileName());

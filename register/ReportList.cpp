@@ -46,7 +46,7 @@ PageTags ReportTags(const engine::ResultSet& rs, const AdminSettings& s, const Q
 
 } // namespace
 
-QDate DefaultReportDate() { return QDate(2022, 12, 5); }
+QDate DefaultReportDate() { return QDate::currentDate(); }
 
 int WriteReports(const QString& workingMonth, const ReportListing& listing, const AdminSettings& settings,
                  const QString& output)

@@ -16,7 +16,7 @@ struct ReportListing {
     QDate date;        // "Data referatelor"
 };
 
-// The date the report dialog starts with.
+// The date the report dialog starts with at the first use in a run: today.
 QDate DefaultReportDate();
 
 // Writes the reports to `output` and returns how many. Throws DocumentRefusal,

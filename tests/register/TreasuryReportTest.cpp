@@ -198,6 +198,13 @@ TEST_F(TreasuryReportTest, RefusalsLeaveTheEarlierReportInPlace)
     EXPECT_EQ(QDir(Out()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"Lemne_Trezorerie"}));
     QFile::remove(lock.fileName());
 
+    EXPECT_EQ(ReadSetting("CONST", "DATAV"), "05.03.2022") << "a refused run keeps the date of the last report";
+    // The folder opens for the other users of a shared folder, as one made
+    // by hand beside it does.
+    ASSERT_TRUE(QDir(Out()).mkdir("facut-de-mana"));
+    EXPECT_EQ(QFileInfo(folder).permissions(), QFileInfo(Out() + "/facut-de-mana").permissions());
+    QDir(Out()).rmdir("facut-de-mana");
+
     // No account, an empty month: refused before anything is written.
     EXPECT_THROW(MakeTreasuryReport(Month(), {QDate(2022, 4, 6), false, false, {}}, Out()), OutputError);
     try {
