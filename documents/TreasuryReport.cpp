@@ -129,14 +129,13 @@ TreasuryFile WriteAnnex3(int monthSerial, const QString& paymentFile, const Trea
     rtf.setRTFDest(target);
     if (model.isEmpty() || !rtf.BeginDocument())
         throw OutputError(kTitle, "\rNu pot scrie fisierul " + target + "!");
-    const QString caption = QString::fromLatin1(account.caption);
     const QList<std::pair<QString, QString>> tags = {
         {"[CODJUD]", hall.countyCode},
         {"[DENUMJUD]", hall.county},
         {"[CODUNIT]", hall.fiscalCode},
         {"[DENUMUNIT]", hall.kind + " " + hall.name},
         {"[CODAJUTOR]", QString::fromLatin1(account.code)},
-        {"[DENUMIREAJUTOR]", caption.mid(6) + " " + account.legal},
+        {"[DENUMIREAJUTOR]", QString::fromLatin1(account.paidName) + " " + account.legal},
         {"[Primar]", hall.mayor},
         {"[NR1]", QString::number(count[0])},
         {"[SUMA1]", CentsText(cents[0])},
@@ -251,9 +250,12 @@ const QList<TreasuryAccount>& TreasuryAccounts()
 {
     static const QList<TreasuryAccount> accounts{
         {"073", "073 - Ajutorul pentru incalzirea locuintei combustibili solizi/petrolieri",
-         "- Legea nr.226/2021, art. 6 alin.(2) lit.d) ", "TOTAL", "Anexa2_Ajutor_Lemne.xls", "Anexa3_Ajutor_Lemne.rtf"},
+         "- Legea nr.226/2021, art. 6 alin.(2) lit.d) ",
+         "ajutorului pentru incalzirea locuintei cu combustibili solizi/petrolieri", "TOTAL", "Anexa2_Ajutor_Lemne.xls",
+         "Anexa3_Ajutor_Lemne.rtf"},
         {"074", "074 - Supliment combustibili solizi/petrolieri", "- Legea nr.226/2021, art. 25 alin.(1) lit.d) ",
-         "SUMAL", "Anexa2_Supliment_Lemne.xls", "Anexa3_Supliment_Lemne.rtf"},
+         "suplimentului pentru combustibili solizi/petrolieri", "SUMAL", "Anexa2_Supliment_Lemne.xls",
+         "Anexa3_Supliment_Lemne.rtf"},
     };
     return accounts;
 }

@@ -20,6 +20,7 @@ struct TreasuryAccount {
     const char* code;
     const char* caption;   // check box caption, also used in the documents
     const char* legal;     // legal reference caption (ends with a space)
+    const char* paidName;  // the aid after "pentru plata", in the genitive
     const char* column;    // amount column of Cereri
     const char* annex2;
     const char* annex3;

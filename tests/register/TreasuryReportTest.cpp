@@ -141,6 +141,9 @@ TEST_F(TreasuryReportTest, BothAccountsAgreeWithTheMonthInEveryOutput)
                                   "    print(l[i + 1], l[i + 2])\n",
                                   {m_dir.path() + "/txt/Anexa3_Ajutor_Lemne.txt"});
     EXPECT_EQ(groups, "2 1920.50\n1 960.25\n3 2880.75") << annex3.toStdString();
+    EXPECT_TRUE(annex3.contains("a sumelor virate pentru plata ajutorului pentru incalzirea locuintei cu combustibili "
+                                "solizi/petrolieri - Legea nr.226/2021"))
+        << annex3.toStdString();
     const QString supplement = Python("import sys\n"
                                       "l = [x.strip() for x in open(sys.argv[1], encoding='utf-8-sig').read().splitlines() if x.strip()]\n"
                                       "i = [n for n, x in enumerate(l) if x.startswith('TOTAL')][-1]\n"
