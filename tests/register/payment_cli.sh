@@ -2,7 +2,7 @@
 # The payment commands of hestavo-cli on a demo database: refused without the
 # town hall's settings and for an empty month; the treasury report's files
 # and the payment list agree with sums an independent dBase reader computes
-# over the month.
+# over the month; the payment list prints without "###".
 # Arguments: hestavo-cli, hestavo-demo-db, python3.
 set -u
 cli=$1 demo=$2 python=$3
@@ -66,4 +66,12 @@ book = xlrd.open_workbook(d + '/stat.xls')
 listed = [len([r for r in range(9, s.nrows) if isinstance(s.cell_value(r, 0), float)]) for s in book.sheets()]
 assert listed == [len(rows), want['073'][0], want['074'][0]], listed
 PY
+
+# The payment list as it prints: no column too narrow for its values ("###"),
+# every decision date of the first sheet readable.
+(cd "$d" && HOME="$d" soffice -env:UserInstallation=file://"$d"/lo --headless --convert-to pdf stat.xls >/dev/null 2>&1) \
+  || fail "LibreOffice could not print the payment list"
+pdftotext -layout "$d/stat.pdf" "$d/stat.txt" || fail "pdftotext"
+! grep -q '###' "$d/stat.txt" || fail "a column prints ###: $(grep -m3 '###' "$d/stat.txt")"
+grep -Eq '[0-9]{2}\.[0-9]{2}\.20[0-9]{2}' "$d/stat.txt" || fail "no decision date on the printed list"
 echo ok
