@@ -58,6 +58,7 @@ void WriteVerificationSheet(const VerificationSheetInput& input, const AdminSett
         {"[NUMEOP]", op.family},
         {"[PRENUMEOP]", op.given},
         {"[PERIOADA]", VerificationPeriod(input.from, input.to)},
+        {"[PRIMARIA]", LocalityGenitive(settings.tiploc) + settings.primaria},
     });
     WritePages(QStringLiteral("FisaV.rtf"), output, {tags}, kTitle);
 }

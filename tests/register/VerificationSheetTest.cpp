@@ -55,7 +55,7 @@ TEST_F(VerificationSheetTest, SheetReadsBackWithTheNamesSplitAndThePeriod)
     } cases[] = {
         {3, {QStringLiteral("ŞERBAN"), QStringLiteral("ŢICU"), QStringLiteral("41"), QStringLiteral("01.11.2024"),
              QStringLiteral("ŢARĂ ELENA MARIA"), QStringLiteral("ELENA MARIA"), QStringLiteral("27.11.2024"),
-             QStringLiteral("01.10.2024 - 26.11.2024")}},
+             QStringLiteral("01.10.2024 - 26.11.2024"), QStringLiteral("PRIMĂRIA COMUNEI ŞIRIA")}},
         // A one-word name is all first names: the family name prints as dots.
         {4, {QStringLiteral("IONESCU"), QStringLiteral("..........")}},
     };
