@@ -91,6 +91,41 @@ TEST_F(RegisterWindowTest, SearchFiltersByNamePrefixAndTheCounterFollows)
     }
 }
 
+// Typed into the focused search field key by key, as the clerk does: any
+// case, Ş/Ţ with cedilla or comma below, digits for a CNP.
+TEST_F(RegisterWindowTest, TypedSearchIgnoresCaseAndTheFormOfSTAndFindsCnps)
+{
+    AddRow({6, "12.2024", QString::fromUtf8("ŞTEFAN ŢONE"), "1750101000019", "APROBAT", 1, 400, 5});
+    m_window->openList();
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    const struct {
+        const char* typed;   // UTF-8
+        QStringList names;
+    } cases[] = {
+        {"pop", {"POP ION", "POPESCU ANA"}},
+        {"Pope", {"POPESCU ANA"}},
+        {"ștefan ț", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"ȘTEFAN ȚO", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"şt", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"ŞTEFAN Ţ", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"s", {}},
+        {"18", {"POP ION", "ZAMFIR DAN"}},
+        {"185", {"ZAMFIR DAN"}},
+        {"2850612000041", {"RUS ANA"}},
+        {"1 ", {}},
+    };
+    for (const auto& c : cases) {
+        m_window->searchField->clear();
+        m_window->searchField->setFocus();
+        for (const QChar ch : QString::fromUtf8(c.typed))
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        EXPECT_EQ(m_window->searchField->text(), QString::fromUtf8(c.typed).toUpper()) << c.typed;
+        EXPECT_EQ(Names(), c.names) << c.typed;
+        EXPECT_EQ(m_window->counter->text(), "Total cereri: " + QString::number(c.names.size())) << c.typed;
+    }
+}
+
 TEST_F(RegisterWindowTest, SortKeepsTheCursorAndTheSearch)
 {
     GoTo("RUS ANA");

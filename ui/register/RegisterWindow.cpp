@@ -129,7 +129,9 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
     layout->addLayout(body, 1);
 
     ForceUpperCase(searchField);
-    connect(searchField, &QLineEdit::textChanged, this, [this](const QString& text) { RunCommand([&] { search(text); }); });
+    // The field's text as it stands, in upper case once ForceUpperCase has
+    // run (the signal's text may be the one typed before it).
+    connect(searchField, &QLineEdit::textChanged, this, [this] { RunCommand([&] { search(searchField->text()); }); });
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { RunCommand([&] { sortBy(column); }); });
     ConnectCommand(grid, &QTableView::doubleClicked, this, [this] {
