@@ -377,3 +377,66 @@ TEST_F(EditorTest, AnUndatedApplicationAsksForItsDate)
     EXPECT_TRUE(e.dateField->date().isValid() && e.dateField->date().year() > 2000) << "a new application gets a date again";
     e.finish();
 }
+
+// Enter in any input of the editor and of its member and supplement dialogs
+// moves to the next input: a check box, a button that is not the dialog's own
+// or the member list given Enter saved the application with the members
+// entered so far. Only "Memoreaza" itself saves on Enter.
+TEST_F(EditorTest, EnterMovesOnFromEveryInputAndOnlyMemoreazaSaves)
+{
+    const struct {
+        const char* input;
+        bool saves;
+    } cases[] = {
+        {"MinimumIncome", false}, {"UpdateFromMembers", false}, {"SolidFuel", false}, {"AddMember", false},
+        {"GasSupplement", false}, {"MemberGrid", false},        {"Applicant", false}, {"Save", true},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = NewApplication();
+        e.show();
+        QApplication::setActiveWindow(&e);
+        auto* input = e.findChild<QWidget*>(QString::fromLatin1(c.input));
+        ASSERT_NE(input, nullptr) << c.input;
+        input->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), input) << c.input;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(e.isSaved(), c.saves) << c.input;
+        EXPECT_EQ(e.isVisible(), !c.saves) << c.input;
+        if (!c.saves) {
+            EXPECT_NE(QApplication::focusWidget(), input) << c.input << ": the focus moves on";
+            EXPECT_TRUE(e.isAncestorOf(QApplication::focusWidget())) << c.input;
+        }
+        e.hide();
+        e.finish();
+    }
+}
+
+TEST_F(EditorTest, EnterInTheMemberAndSupplementDialogsMovesOn)
+{
+    ApplicationEditor& e = NewApplication();
+    const struct {
+        QDialog* dialog;
+        const char* input;
+    } cases[] = {
+        {&e.memberDialog(), "ClearFields"},
+        {&e.memberDialog(), "Income"},
+        {&e.supplementDialog(), "OnlySource"},
+        {&e.supplementDialog(), "ClientCode"},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        c.dialog->setResult(0);
+        c.dialog->show();
+        QApplication::setActiveWindow(c.dialog);
+        auto* input = c.dialog->findChild<QWidget*>(QString::fromLatin1(c.input));
+        ASSERT_NE(input, nullptr) << c.input;
+        input->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(c.dialog->isVisible()) << c.input << ": nothing saved";
+        EXPECT_TRUE(testmode::hints().isEmpty() && testmode::messages().isEmpty()) << c.input << ": no check ran";
+        EXPECT_NE(QApplication::focusWidget(), input) << c.input;
+        c.dialog->hide();
+    }
+    e.finish();
+}

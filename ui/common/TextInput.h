@@ -11,8 +11,10 @@ void ForceUpperCase(QLineEdit* field);
 void ForceLowerCase(QLineEdit* field);
 // Up to `digits` integer digits and `decimals` fractional ones ("." separator).
 void NumberInput(QLineEdit* field, int digits, int decimals = 0);
-// Enter or Return in any input of the dialog moves the focus to the next
-// input; buttons keep their own Enter.
+// Enter or Return in any input of the dialog (text, date, list, check box,
+// a button that is not auto-default) moves the focus to the next input; only
+// an auto-default push button (the dialog's own "Memoreaza", "Renunt") takes
+// Enter as its click.
 void EnterMovesToNextInput(QWidget* dialog);
 
 } // namespace hestavo
