@@ -38,6 +38,10 @@ qint64 parseFixed(const QString& text)
     return std::llround(v * double(kFixedOne));
 }
 
+QString formatAmount(qint64 value) { return formatFixed(value).replace(u'.', u','); }
+
+qint64 parseAmount(const QString& text) { return parseFixed(QString(text).replace(u',', u'.')); }
+
 QString readIniText(const QString& file, const QString& section, const QString& key)
 {
     return fromCp1250(ini::read(file, section, key).value_or(QByteArray()));

@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -250,7 +251,7 @@ TEST_F(EditorTest, ChildCountsFollowTheCalendarBoundaries)
         EXPECT_EQ(e.children14->text(), QString::number(c.upTo14)) << c.rule;
         EXPECT_EQ(e.children18->text(), QString::number(c.over14)) << c.rule;
         EXPECT_EQ(e.members->text(), "2") << c.rule;
-        EXPECT_EQ(e.income->text(), "250.5") << c.rule;
+        EXPECT_EQ(e.income->text(), "250,5") << c.rule;
         e.finish();
     }
 }
@@ -439,4 +440,52 @@ TEST_F(EditorTest, EnterInTheMemberAndSupplementDialogsMovesOn)
         c.dialog->hide();
     }
     e.finish();
+}
+
+// Money fields take "," or "." as the decimal separator, refuse a second one
+// and show the amount with the comma once it is checked.
+TEST_F(EditorTest, MoneyFieldsTakeTheDecimalCommaOrPoint)
+{
+    const struct {
+        const char* typed;
+        const char* field;   // as the field holds it while typing
+        const char* shown;   // after "Memoreaza"
+        Money value;
+    } cases[] = {
+        {"1234,56", "1234,56", "1234,56", 12345600},
+        {"1234.56", "1234.56", "1234,56", 12345600},
+        {"12,5,3", "12,53", "12,53", 125300},
+        {"12.5,3", "12.53", "12,53", 125300},
+        {"7,129", "7,12", "7,12", 71200},
+        {"300,50", "300,50", "300,5", 3005000},
+    };
+    for (const auto& c : cases) {
+        ApplicationEditor& e = NewApplication();
+        e.members->setText("9");
+        e.show();
+        QApplication::setActiveWindow(&e);
+        e.income->clear();
+        e.income->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), c.typed);
+        EXPECT_EQ(e.income->text(), c.field) << "editor " << c.typed;
+        QTest::mouseClick(e.saveButton, Qt::LeftButton);
+        ASSERT_TRUE(e.isSaved()) << c.typed << " " << LastHint().toStdString();
+        EXPECT_EQ(e.income->text(), c.shown) << "editor " << c.typed;
+        EXPECT_EQ(e.record().totalIncome, c.value) << "editor " << c.typed;
+        e.finish();
+
+        MemberDialog& d = e.memberDialog();
+        d.nameField->setText("POP ION");
+        d.cnpField->setText("1800101123450");
+        d.show();
+        QApplication::setActiveWindow(&d);
+        d.incomeField->clear();
+        d.incomeField->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), c.typed);
+        EXPECT_EQ(d.incomeField->text(), c.field) << "member " << c.typed;
+        EXPECT_EQ(d.member().income, c.value) << "member " << c.typed;
+        QTest::mouseClick(d.saveButton, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible()) << "member " << c.typed;
+        EXPECT_EQ(d.incomeField->text(), c.shown) << "member " << c.typed;
+    }
 }

@@ -59,11 +59,15 @@ protected:
 void ForceUpperCase(QLineEdit* field) { ForceCase(field, true); }
 void ForceLowerCase(QLineEdit* field) { ForceCase(field, false); }
 
-void NumberInput(QLineEdit* field, int digits, int decimals)
+void NumberInput(QLineEdit* field, int digits)
 {
-    QString pattern = "[0-9]{0," + QString::number(digits) + "}";
-    if (decimals > 0)
-        pattern += "(\\.[0-9]{0," + QString::number(decimals) + "})?";
+    const QString pattern = "[0-9]{0," + QString::number(digits) + "}";
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+}
+
+void MoneyInput(QLineEdit* field, int digits)
+{
+    const QString pattern = "[0-9]{0," + QString::number(digits) + "}([.,][0-9]{0,2})?";
     field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
 }
 

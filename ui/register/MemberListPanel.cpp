@@ -85,7 +85,7 @@ void MemberListPanel::reload(qint64 selectNrom)
     for (const HouseholdMember& m : m_list) {
         if (m.nrom == selectNrom)
             selected = m_model->rowCount();
-        m_model->appendRow({new QStandardItem(m.name), new QStandardItem(m.cnp), new QStandardItem(formatFixed(m.income)),
+        m_model->appendRow({new QStandardItem(m.name), new QStandardItem(m.cnp), new QStandardItem(formatAmount(m.income)),
                             new QStandardItem(m.role)});
     }
     const int row = selected >= 0 ? selected : m_model->rowCount() - 1;
@@ -130,7 +130,7 @@ void MemberListPanel::modifyMember()
     MemberDialog& dialog = memberDialog();
     dialog.nameField->setText(current.name);
     dialog.cnpField->setText(current.cnp);
-    dialog.incomeField->setText(formatFixed(current.income));
+    dialog.incomeField->setText(formatAmount(current.income));
     SelectComboText(dialog.roleList, current.role);
     if (!dialog.EditMember("Modificare membru", QString::number(current.nrom)))
         return;
