@@ -1,5 +1,6 @@
 // The application editor: its refusals in order, the values it hands to the
 // register, the CNP look-up, the child counts and the cancelled new application.
+#include "DialogKeys.h"
 #include "RegisterFixture.h"
 
 #include "register/WorkingMonth.h"
@@ -488,4 +489,52 @@ TEST_F(EditorTest, MoneyFieldsTakeTheDecimalCommaOrPoint)
         EXPECT_FALSE(d.isVisible()) << "member " << c.typed;
         EXPECT_EQ(d.incomeField->text(), c.shown) << "member " << c.typed;
     }
+}
+
+// The questions whose "Da" lets a failed check pass open with "Nu" focused:
+// Enter on the real dialog leaves the application unsaved, the editor open.
+TEST_F(EditorTest, EnterOnAnOverrideQuestionAnswersNo)
+{
+    AddRow({1, "12.2024", "POP ION", "1800101123450", "APROBAT", 2, 400, 3});
+    const struct {
+        const char* rule;
+        const char* cnp;
+        const char* title;
+    } cases[] = {
+        {"invalid CNP", "1800101123451", "Verificare date"},
+        {"applicant already in the month", "1800101123450", "CNP existent"},
+    };
+    for (const auto& c : cases) {
+        ApplicationEditor& e = NewApplication();
+        e.cnpField->setText(QString::fromLatin1(c.cnp));
+        e.numberField->setText("7");
+        e.show();
+        QApplication::setActiveWindow(&e);
+        testmode::disable();
+        QString title, focused;
+        PressOnNextDialog(Qt::Key_Return, &title, &focused);
+        QTest::mouseClick(e.saveButton, Qt::LeftButton);
+        testmode::enable();
+        EXPECT_EQ(title, QString::fromLatin1(c.title)) << c.rule;
+        EXPECT_EQ(focused, "Nu") << c.rule;
+        EXPECT_FALSE(e.isSaved()) << c.rule;
+        EXPECT_TRUE(e.isVisible()) << c.rule;
+        e.hide();
+        e.finish();
+    }
+
+    MemberDialog& d = NewApplication().memberDialog();
+    d.nameField->setText("POP ANA");
+    d.cnpField->setText("2800229123458");
+    d.show();
+    QApplication::setActiveWindow(&d);
+    testmode::disable();
+    QString title;
+    PressOnNextDialog(Qt::Key_Return, &title);
+    QTest::mouseClick(d.saveButton, Qt::LeftButton);
+    testmode::enable();
+    EXPECT_EQ(title, "Verificare date");
+    EXPECT_TRUE(d.isVisible()) << "the member with an invalid CNP is not saved";
+    d.hide();
+    ApplicationEditor::instance().finish();
 }

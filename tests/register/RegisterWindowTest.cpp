@@ -1,6 +1,7 @@
 // The register window: search and counter, sorting, the cursor after each
 // command, add and modify through the editor, the month-wide corrections and
 // the grid export.
+#include "DialogKeys.h"
 #include "RegisterFixture.h"
 
 #include "register/ApplicationStore.h"
@@ -163,6 +164,22 @@ TEST_F(RegisterWindowTest, DeleteMovesToThePreviousRow)
     testmode::answerMessage(Answer::No);
     m_window->deleteApplication();
     EXPECT_EQ(Names(), QStringList({"RUS ANA"})) << "No keeps the row";
+}
+
+// "Stergere cerere" opens with "Nu" focused: Enter keeps the application.
+TEST_F(RegisterWindowTest, EnterOnTheDeleteQuestionKeepsTheApplication)
+{
+    GoTo("RUS ANA");
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    testmode::disable();
+    QString title, focused;
+    PressOnNextDialog(Qt::Key_Return, &title, &focused);
+    QTest::mouseClick(m_window->deleteButton, Qt::LeftButton);
+    testmode::enable();
+    EXPECT_EQ(title, "Stergere cerere");
+    EXPECT_EQ(focused, "Nu");
+    EXPECT_TRUE(Names().contains("RUS ANA"));
 }
 
 TEST_F(RegisterWindowTest, AddThroughTheEditorWritesRowMembersAndLog)

@@ -673,7 +673,7 @@ bool ApplicationEditor::runChecks()
     const int month = MonthToSerial(WorkingMonthText());
     for (const ApplicationProblem& p : CheckApplication(collect(), month, m_addMode ? -1 : m_memberKey)) {
         if (p.isQuestion()) {
-            if (MessageDialog::Mesaj(p.title, p.text + "\r" + p.question, kButtonsYesNo, p.kind) != Answer::Yes)
+            if (MessageDialog::Mesaj(p.title, p.text + "\r" + p.question, p.buttons, p.kind) != Answer::Yes)
                 return false;
             continue;
         }

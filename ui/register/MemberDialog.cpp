@@ -89,7 +89,7 @@ void MemberDialog::save()
     if (nameField->text().isEmpty())
         return ShowProblemHint("Lipseste numele omului!", nameField);
     if (!cnpField->isValid()
-        && MessageDialog::Mesaj("Verificare date", "\rCNP incorect!\rContinuam asa?", kButtonsYesNo, kKindError) != Answer::Yes)
+        && MessageDialog::Mesaj("Verificare date", "\rCNP incorect!\rContinuam asa?", kOverrideQuestion, kKindError) != Answer::Yes)
         return;
     // An absent code cannot belong to anyone else: blank codes are not compared.
     if (cnpField->text().isEmpty())

@@ -149,7 +149,7 @@ void MemberListPanel::deleteMember()
     if (row < 0)
         return;   // nothing listed, nothing to delete
     const HouseholdMember current = m_list[row];
-    if (MessageDialog::Mesaj("Stergere Membru", "Stergeti pe " + current.name + " ?", kButtonsYesNo, kKindConfirmation)
+    if (MessageDialog::Mesaj("Stergere Membru", "Stergeti pe " + current.name + " ?", kDeleteQuestion, kKindConfirmation)
         != Answer::Yes)
         return;
     RunCommand([&] {

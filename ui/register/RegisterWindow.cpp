@@ -383,7 +383,7 @@ void RegisterWindow::modifyApplication()
     if (!e.OpenForModify(key))
         return;
     if (HasApplicationDocuments(key)
-        && MessageDialog::Mesaj("Modificare Cerere", "\rDoriti sa stergeti vechea Cerere si Ancheta?", kButtonsYesNo,
+        && MessageDialog::Mesaj("Modificare Cerere", "\rDoriti sa stergeti vechea Cerere si Ancheta?", kDeleteQuestion,
                                 kKindConfirmation) == Answer::Yes)
         DeleteApplicationDocuments(key);
     RunCommand([&] {
@@ -399,7 +399,7 @@ void RegisterWindow::deleteApplication()
     if (key == kNoKey)
         return;
     if (MessageDialog::Mesaj("Stergere cerere", "\rDoriti sa stergem cererea lui " + model->fieldAt(row, "TITULAR") + "?",
-                             kButtonsYesNo, kKindWarning) != Answer::Yes)
+                             kDeleteQuestion, kKindWarning) != Answer::Yes)
         return;
     const qint64 previous = row > 0 ? model->keyAt(row - 1) : kNoKey;
     RunCommand([&] {
