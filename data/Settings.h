@@ -23,6 +23,8 @@ qint64 parseFixed(const QString& text);
 // the Romanian comma as separator. parseAmount also takes the "." and is
 // otherwise parseFixed; the settings and tables keep formatFixed's text.
 QString formatAmount(qint64 value);
+// A count for the clerk, thousands grouped with ".": "1.375".
+QString formatCount(qint64 value);
 qint64 parseAmount(const QString& text);
 
 QString ReadSetting(const QString& section, const QString& key);

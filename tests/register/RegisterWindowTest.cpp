@@ -375,10 +375,12 @@ TEST_F(RegisterWindowTest, CopyWithDuplicatesOffersTheListAndCopiesNothing)
     AddRow({20, "11.2024", "POP ION", "1800101123450"});
     AddRow({21, "11.2024", "NOU GIGI", "1990101123452"});
     testmode::answerMessage(Answer::Yes);
+    testmode::answerMessage(Answer::Yes);
     m_window->copyFrom("11.2024");
-    ASSERT_EQ(testmode::messages().size(), 1);
-    EXPECT_EQ(testmode::messages()[0].title, "Adaugare Cereri");
-    EXPECT_EQ(testmode::messages()[0].text, "\r1 CNP-uri exista deja in aceasta luna!\rDoriti sa vedeti lista lor?");
+    ASSERT_EQ(testmode::messages().size(), 2);
+    EXPECT_EQ(testmode::messages()[0].text, "\rAdaugam 3 cereri din luna 11.2024?");
+    EXPECT_EQ(testmode::messages()[1].title, "Adaugare Cereri");
+    EXPECT_EQ(testmode::messages()[1].text, "\r1 CNP-uri exista deja in aceasta luna!\rDoriti sa vedeti lista lor?");
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     QFile list(testmode::shellCalls()[0].path);
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
@@ -390,6 +392,54 @@ TEST_F(RegisterWindowTest, CopyWithDuplicatesOffersTheListAndCopiesNothing)
     EXPECT_TRUE(testmode::messages().isEmpty());
     EXPECT_EQ(testmode::progressTexts(), QStringList({"Copii cererile..."}));
     EXPECT_EQ(CurrentName(), "ZAMFIR DAN") << "the cursor goes to the last row after a copy";
+}
+
+// The purge and the copy first say how many applications they take and ask,
+// "Nu" being the default; only "Da" goes on.
+TEST_F(RegisterWindowTest, PurgeAndCopyAskNamingTheCountFirst)
+{
+    AddRow({20, "11.2024", "POP ION", "1800101123450"});
+    AddRow({21, "11.2024", "RUS ANA", "2850612000041"});
+    const QStringList all{"POP ION", "POPESCU ANA", "RUS ANA", "ZAMFIR DAN"};
+    const struct {
+        const char* command;
+        Answer answer;
+        const char* question;
+        QStringList names;
+    } cases[] = {
+        {"purge", Answer::No, "\rStergem 2 cereri din luna 11.2024?", all},
+        {"purge", Answer::Cancel, "\rStergem 2 cereri din luna 11.2024?", all},
+        {"copy", Answer::No, "\rAdaugam 3 cereri din luna 11.2024?", all},
+        {"purge", Answer::Yes, "\rStergem 2 cereri din luna 11.2024?", {"POPESCU ANA", "ZAMFIR DAN"}},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        testmode::answerMessage(c.answer);
+        if (QString::fromLatin1(c.command) == "purge")
+            m_window->purgeAgainst("11.2024");
+        else
+            m_window->copyFrom("11.2024");
+        ASSERT_EQ(testmode::messages().size(), 1) << c.command;
+        EXPECT_EQ(testmode::messages()[0].text, c.question) << c.command;
+        EXPECT_EQ(testmode::messages()[0].buttons, kDeleteQuestion) << c.command;
+        EXPECT_EQ(Names(), c.names) << c.command;
+    }
+}
+
+// Enter on the real purge question answers "Nu": nothing is deleted.
+TEST_F(RegisterWindowTest, EnterOnThePurgeQuestionDeletesNothing)
+{
+    AddRow({20, "11.2024", "POP ION", "1800101123450"});
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    testmode::disable();
+    QString title, focused;
+    PressOnNextDialog(Qt::Key_Return, &title, &focused);
+    m_window->purgeAgainst("11.2024");
+    testmode::enable();
+    EXPECT_EQ(title, "Stergere Cereri");
+    EXPECT_EQ(focused, "Nu");
+    EXPECT_EQ(Names(), QStringList({"POP ION", "POPESCU ANA", "RUS ANA", "ZAMFIR DAN"}));
 }
 
 // A table that cannot be read (deleted, or a network folder gone) ends every

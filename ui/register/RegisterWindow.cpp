@@ -4,6 +4,7 @@
 
 #include "data/Db.h"
 #include "data/Months.h"
+#include "data/Settings.h"
 #include "data/Shell.h"
 #include "engine/ResultSet.h"
 #include "register/AdminValues.h"
@@ -415,8 +416,21 @@ void RegisterWindow::askCopy()
         copyFrom(month);
 }
 
+bool RegisterWindow::confirmTransfer(const QString& title, const QString& verb, const std::function<int()>& count,
+                                     const QString& month)
+{
+    int n = 0;
+    if (!RunCommand([&] { n = count(); }))
+        return false;
+    const QString text = "\r" + verb + " " + formatCount(n) + " cereri din luna " + month + "?";
+    return n == 0 || MessageDialog::Mesaj(title, text, kDeleteQuestion, kKindWarning) == Answer::Yes;
+}
+
 void RegisterWindow::copyFrom(const QString& month)
 {
+    if (!confirmTransfer("Adaugare Cereri", "Adaugam", [&] { return CountCopyFromOtherMonth(month, WorkingMonthText()); },
+                         month))
+        return;
     CopyOutcome outcome;
     const bool done = RunCommand([&] {
         ProgressSink progress("Copii cererile...");
@@ -443,6 +457,9 @@ void RegisterWindow::askPurge()
 
 void RegisterWindow::purgeAgainst(const QString& month)
 {
+    if (!confirmTransfer("Stergere Cereri", "Stergem", [&] { return CountPurgeAgainstMonth(month, WorkingMonthText()); },
+                         month))
+        return;
     RunCommand([&] {
         ProgressSink progress("Sterg cererile...");
         model->close();
