@@ -218,6 +218,7 @@ TEST_F(EditorTest, CancelledNewApplicationDeletesItsMembersTable)
     ApplicationEditor& e = NewApplication();
     const QString temp = e.membersTable();
     ASSERT_TRUE(QFileInfo::exists(temp));
+    testmode::answerMessage(Answer::Yes);   // "Renuntati la modificari?"
     e.reject();
     EXPECT_FALSE(e.finish());
     EXPECT_FALSE(QFileInfo::exists(temp));
@@ -537,4 +538,68 @@ TEST_F(EditorTest, EnterOnAnOverrideQuestionAnswersNo)
     EXPECT_TRUE(d.isVisible()) << "the member with an invalid CNP is not saved";
     d.hide();
     ApplicationEditor::instance().finish();
+}
+
+// Esc or the close box on an editor with changes asks before dropping them;
+// "Nu" keeps the editor open with what was typed. Nothing changed: no question.
+TEST_F(EditorTest, LeavingWithChangesAsksAndNuKeepsThem)
+{
+    const struct {
+        const char* rule;
+        bool change;
+        bool closeBox;   // else Esc
+        Answer answer;
+        bool stays;
+    } cases[] = {
+        {"nothing changed, Esc", false, false, Answer::Cancel, false},
+        {"typed, Esc, Nu", true, false, Answer::No, true},
+        {"typed, close box, Nu", true, true, Answer::No, true},
+        {"typed, Esc, Da", true, false, Answer::Yes, false},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = ApplicationEditor::instance();
+        e.beginAdd();
+        e.show();
+        QApplication::setActiveWindow(&e);
+        e.applicant->setFocus();
+        if (c.change)
+            QTest::keyClicks(QApplication::focusWidget(), "POP ION");
+        testmode::answerMessage(c.answer);
+        if (c.closeBox)
+            e.close();
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        ASSERT_EQ(testmode::messages().size(), c.change ? 1 : 0) << c.rule;
+        if (c.change) {
+            EXPECT_EQ(testmode::messages()[0].text, "\rRenuntati la modificari?") << c.rule;
+            EXPECT_EQ(testmode::messages()[0].buttons, kButtonsYesNo | kDefaultNo) << c.rule;
+        }
+        EXPECT_EQ(e.isVisible(), c.stays) << c.rule;
+        EXPECT_EQ(e.applicant->text(), c.change ? "POP ION" : "") << c.rule;
+        e.hide();
+        e.finish();
+    }
+}
+
+// The real question: Enter answers "Nu" and the editor stays open.
+TEST_F(EditorTest, EnterOnTheLeaveQuestionKeepsTheEditor)
+{
+    ApplicationEditor& e = ApplicationEditor::instance();
+    e.beginAdd();
+    e.show();
+    QApplication::setActiveWindow(&e);
+    e.minimumIncome->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    testmode::disable();
+    QString title, focused;
+    PressOnNextDialog(Qt::Key_Return, &title, &focused);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    testmode::enable();
+    EXPECT_EQ(title, "Renuntare");
+    EXPECT_EQ(focused, "Nu");
+    EXPECT_TRUE(e.isVisible());
+    EXPECT_TRUE(e.minimumIncome->isChecked());
+    e.hide();
+    e.finish();
 }

@@ -419,6 +419,7 @@ void ApplicationEditor::beginAdd()
     memberList->reload();
     updateFromMembers->setChecked(PeekKey("ACTUALIZARE") > 1);
     m_lookupOpen = true;
+    m_opened = formState();
     cnpField->setFocus();
 }
 
@@ -439,8 +440,35 @@ bool ApplicationEditor::beginModify(qint64 key)
     memberList->setTable(m_membersTable, m_memberKey);
     memberList->reload();
     m_lookupOpen = true;
+    m_opened = formState();
     cnpField->setFocus();
     return true;
+}
+
+ApplicationEditor::FormState ApplicationEditor::formState() const
+{
+    FormState state{{}, gas, electricity, thermal, solidFuelSum};
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->window() != this)
+            continue;   // the member and supplement dialogs
+        if (const auto* e = qobject_cast<QLineEdit*>(w))
+            state.values << e->text();
+        else if (const auto* c = qobject_cast<QComboBox*>(w))
+            state.values << c->currentText();
+        else if (const auto* b = qobject_cast<QCheckBox*>(w))
+            state.values << QString::number(b->isChecked());
+    }
+    for (const HouseholdMember& m : memberList->members())
+        state.values << m.name + "|" + m.cnp + "|" + QString::number(m.income) + "|" + m.role;
+    return state;
+}
+
+void ApplicationEditor::reject()
+{
+    if (formState() != m_opened
+        && MessageDialog::Mesaj("Renuntare", "\rRenuntati la modificari?", kDeleteQuestion, kKindConfirmation) != Answer::Yes)
+        return;
+    QDialog::reject();
 }
 
 bool ApplicationEditor::finish()
