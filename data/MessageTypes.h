@@ -16,10 +16,12 @@ constexpr int kButtonNo = 2;
 constexpr int kButtonOK = 4;
 constexpr int kButtonCancel = 8;
 constexpr int kButtonsYesNo = kButtonYes | kButtonNo;
-// Added to a button set: "Nu" is the default button, so that Enter answers
-// no. Every confirmation that deletes data uses it.
+// Added to a button set: "Nu" is the default button and has the focus, so
+// that Enter answers no. Every confirmation that deletes data, and every
+// question whose "Da" goes on past a failed check, uses it.
 constexpr int kDefaultNo = 16;
 constexpr int kDeleteQuestion = kButtonsYesNo | kDefaultNo;
+constexpr int kOverrideQuestion = kButtonsYesNo | kDefaultNo;
 
 // The button pressed; Escape and the close box answer Cancel. The values are
 // the dialog's exit codes.

@@ -38,6 +38,18 @@ qint64 parseFixed(const QString& text)
     return std::llround(v * double(kFixedOne));
 }
 
+QString formatCount(qint64 value)
+{
+    QString digits = QString::number(value < 0 ? -value : value);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u'.');
+    return value < 0 ? '-' + digits : digits;
+}
+
+QString formatAmount(qint64 value) { return formatFixed(value).replace(u'.', u','); }
+
+qint64 parseAmount(const QString& text) { return parseFixed(QString(text).replace(u',', u'.')); }
+
 QString readIniText(const QString& file, const QString& section, const QString& key)
 {
     return fromCp1250(ini::read(file, section, key).value_or(QByteArray()));

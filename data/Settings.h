@@ -19,6 +19,13 @@ QString formatFixed(qint64 value);
 // Decimal text (surrounding blanks allowed) to fixed point, rounded to the
 // nearest ten-thousandth; 0 when empty or not a number.
 qint64 parseFixed(const QString& text);
+// An amount as the clerk reads and types it in a money field: "1234,56",
+// the Romanian comma as separator. parseAmount also takes the "." and is
+// otherwise parseFixed; the settings and tables keep formatFixed's text.
+QString formatAmount(qint64 value);
+// A count for the clerk, thousands grouped with ".": "1.375".
+QString formatCount(qint64 value);
+qint64 parseAmount(const QString& text);
 
 QString ReadSetting(const QString& section, const QString& key);
 void WriteSetting(const QString& section, const QString& key, const QString& text);

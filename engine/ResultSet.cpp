@@ -104,11 +104,11 @@ void ResultSet::Impl::refilter()
     visible.clear();
     visible.reserve(rows.size());
     for (size_t r = 0; r < rows.size(); ++r) {
-        if (filtered && filter) {
-            const auto& row = rows[r];
-            if (!filter->matches([&](int c) { return filterValue(row[c], columns[c]); }))
-                continue;
-        }
+        const auto& row = rows[r];
+        if (filtered && filter && !filter->matches([&](int c) { return filterValue(row[c], columns[c]); }))
+            continue;
+        if (filtered && textTest && testColumn >= 0 && !textTest(cellText(row[testColumn], columns[testColumn])))
+            continue;
         visible.push_back(r);
     }
     pos = 0;
@@ -217,6 +217,16 @@ void ResultSet::setFilter(std::string_view expression)
         m_impl->filter = sql::RowFilter::parse(text, [this](std::string_view n) { return m_impl->column(n); });
     }
     m_impl->filterText = text;
+    m_impl->textTest = nullptr;
+    m_impl->refilter();
+}
+
+void ResultSet::setFilter(std::string_view column, std::function<bool(std::string_view text)> test)
+{
+    m_impl->filter.reset();
+    m_impl->filterText.clear();
+    m_impl->testColumn = m_impl->column(column);
+    m_impl->textTest = std::move(test);
     m_impl->refilter();
 }
 

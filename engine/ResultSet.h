@@ -5,6 +5,7 @@
 
 #include "Value.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,9 @@ public:
     // AND, OR, parentheses, single-quoted text; 'ABC*' matches by prefix.
     // Switched on and off without re-running the statement.
     void setFilter(std::string_view expression);
+    // Filter by a test of one column's text (as text() gives it), in place
+    // of an expression; an empty test or an unknown column shows every row.
+    void setFilter(std::string_view column, std::function<bool(std::string_view text)> test);
     void setFiltered(bool on);
     bool isFiltered() const;
 

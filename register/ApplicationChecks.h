@@ -28,6 +28,9 @@ struct ApplicationProblem {
     int kind = kKindWarning;  // of the question's message box
     // A refusal that is first announced in a message box of its own.
     QString announcement;
+    // The question's buttons: its "Da" lets the failed check pass, so "Nu"
+    // is the default.
+    int buttons = kOverrideQuestion;
 
     bool isQuestion() const { return !question.isEmpty(); }
 };

@@ -97,6 +97,27 @@ int SeasonMonthsLeft(const QString& workingMonth)
 
 namespace {
 
+// The applications a copy takes from the source month: the active ones.
+QString CopiedRows(int source)
+{
+    return "WHERE LUNACRT=" + QString::number(source) + " AND STATUT<>\"INCETAT\" AND STATUT<>\"RESPINS\"";
+}
+
+// The working month's applications a purge deletes: those whose CNP is also
+// in the other month.
+QString PurgedRows(const QString& otherMonth, const QString& workingMonth)
+{
+    return "WHERE LUNACRT=" + QString::number(MonthToSerial(workingMonth)) + " AND CNP IN (SELECT CNP FROM " + Cereri()
+        + " WHERE LUNACRT=" + QString::number(MonthToSerial(otherMonth)) + ")";
+}
+
+long long CountApplications(const QString& where)
+{
+    auto rs = Db().open(sqlLines({"SELECT COUNT(*) AS N_", "FROM " + Cereri(), where}));
+    rs->first();
+    return rs->integer("N_");
+}
+
 void CheckOtherMonth(const QString& otherMonth, const QString& workingMonth)
 {
     const int working = MonthToSerial(workingMonth);
@@ -122,7 +143,7 @@ CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workin
     ScratchTable members(QStringLiteral("TempOm"), oameniColumns());
 
     Db().exec(sqlLines({"INSERT INTO " + copies.quoted(), "(" + names + ")", "SELECT " + names, "FROM " + Cereri(),
-                        "WHERE LUNACRT=" + QString::number(source) + " AND STATUT<>\"INCETAT\" AND STATUT<>\"RESPINS\""}));
+                        CopiedRows(source)}));
     CopyOutcome outcome;
     outcome.duplicates = DuplicatesOf(copies, working);
     if (!outcome.duplicates.isEmpty())
@@ -168,21 +189,25 @@ QString WriteDuplicateList(const QString& workingMonth, const QStringList& dupli
     return path;
 }
 
-int PurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth, WorkProgress* progress)
+int CountCopyFromOtherMonth(const QString& sourceMonth, const QString& workingMonth)
+{
+    CheckOtherMonth(sourceMonth, workingMonth);
+    return int(CountApplications(CopiedRows(MonthToSerial(sourceMonth))));
+}
+
+int CountPurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth)
 {
     CheckOtherMonth(otherMonth, workingMonth);
-    const QString working = QString::number(MonthToSerial(workingMonth));
-    const QString other = QString::number(MonthToSerial(otherMonth));
+    return int(CountApplications(PurgedRows(otherMonth, workingMonth)));
+}
+
+int PurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth, WorkProgress* progress)
+{
+    const int doomed = CountPurgeAgainstMonth(otherMonth, workingMonth);
     if (progress)
         progress->begin(1);
-    auto count = Db().open(sqlLines({"SELECT COUNT(*) AS N_", "FROM " + Cereri(), "WHERE LUNACRT=" + working,
-                                     "AND CNP IN (SELECT CNP FROM " + Cereri() + " WHERE LUNACRT=" + other + ")"}));
-    count->first();
-    const int doomed = int(count->integer("N_"));
-    count.reset();
     engine::Transaction transaction = Db().beginTransaction();
-    Db().exec(sqlLines({"DELETE FROM " + Cereri(), "WHERE LUNACRT=" + working,
-                        "AND CNP IN (SELECT CNP FROM " + Cereri() + " WHERE LUNACRT=" + other + ")"}));
+    Db().exec(sqlLines({"DELETE FROM " + Cereri(), PurgedRows(otherMonth, workingMonth)}));
     Db().exec(sqlLines({"DELETE FROM " + Oameni(), "WHERE NOT (NRCRT IN (SELECT NRCRT FROM " + Cereri() + "))"}));
     if (progress)
         progress->step();

@@ -46,6 +46,12 @@ CopyOutcome CopyFromOtherMonth(const QString& sourceMonth, const QString& workin
 // and returns its path.
 QString WriteDuplicateList(const QString& workingMonth, const QStringList& duplicates);
 
+// What a copy or a purge would take, before it is asked, without changing
+// anything: the applications CopyFromOtherMonth would copy (duplicates
+// included), and those PurgeAgainstMonth would delete. Throw as they do.
+int CountCopyFromOtherMonth(const QString& sourceMonth, const QString& workingMonth);
+int CountPurgeAgainstMonth(const QString& otherMonth, const QString& workingMonth);
+
 // Deletes the working month's applications whose CNP occurs in otherMonth,
 // then every member row whose application no longer exists. Logs the purge.
 // Returns the number of applications deleted. Throws MonthTransferRefusal or

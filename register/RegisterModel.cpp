@@ -14,7 +14,20 @@ bool IsMoney(const std::string& field)
     return field == "TVENIT" || field == "VENITM" || field == "CUANTUM" || field == "TOTAL" || field.rfind("SUMA", 0) == 0;
 }
 
+bool AllDigits(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 } // namespace
+
+QString NameSearchKey(const QString& text)
+{
+    QString key = text.toUpper();
+    key.replace(QChar(0x0218), QChar(0x015E));   // Ș as Ş
+    key.replace(QChar(0x021A), QChar(0x0162));   // Ț as Ţ
+    return key;
+}
 
 const std::vector<RegisterModel::Column>& RegisterModel::columns()
 {
@@ -91,15 +104,15 @@ void RegisterModel::applySearch()
 {
     if (!m_rows)
         return;
-    if (m_search.isEmpty()) {
-        m_rows->setFiltered(false);
-        m_rows->setFilter({});
-        return;
-    }
-    QString prefix = m_search;
-    prefix.remove(u'\'');   // a quote would end the filter's text constant
-    m_rows->setFilter(("TITULAR='" + prefix + "*'").toStdString());
-    m_rows->setFiltered(true);
+    m_rows->setFiltered(!m_search.isEmpty());
+    if (m_search.isEmpty())
+        return m_rows->setFilter({});
+    const bool byCnp = AllDigits(m_search);
+    const QString wanted = byCnp ? m_search : NameSearchKey(m_search);
+    m_rows->setFilter(byCnp ? "CNP" : "TITULAR", [wanted, byCnp](std::string_view text) {
+        const QString value = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        return (byCnp ? value : NameSearchKey(value)).startsWith(wanted);
+    });
 }
 
 void RegisterModel::setNameSearch(const QString& text)

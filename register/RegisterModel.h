@@ -11,6 +11,11 @@
 
 namespace engine { class ResultSet; }
 
+// The form in which names are compared by the search: upper case, with the
+// comma-below Ș and Ț (typed on newer keyboards) as the cedilla Ş and Ţ the
+// tables keep.
+QString NameSearchKey(const QString& text);
+
 class RegisterModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -32,7 +37,9 @@ public:
     bool isOpen() const { return m_rows != nullptr; }
     QString orderField() const { return m_order; }
 
-    // TITULAR='text*' while the text is not empty; no filter otherwise.
+    // The rows whose TITULAR starts with the text, in any case and with Ş/Ţ
+    // typed in either form (see NameSearchKey); a text of digits only finds
+    // the CNPs it starts. An empty text shows every row.
     void setNameSearch(const QString& text);
     QString nameSearch() const { return m_search; }
 

@@ -5,6 +5,7 @@
 #include "engine/sql/RowFilter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct ResultSet::Impl {
     std::size_t pos = 0;                // index into visible
     std::shared_ptr<const sql::RowFilter> filter;
     std::string filterText;
+    int testColumn = -1;                                    // the column of textTest
+    std::function<bool(std::string_view)> textTest;
     bool filtered = false;
 
     void refilter();

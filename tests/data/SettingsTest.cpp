@@ -130,6 +130,29 @@ TEST(Numbers, FixedPointTextBothWays)
     }
 }
 
+// The forms the clerk sees: amounts with the comma, counts grouped by ".".
+TEST(Numbers, AmountAndCountTextForTheClerk)
+{
+    const struct {
+        const char* typed;
+        qint64 fixed;
+        const char* shown;
+    } amounts[] = {
+        {"1234,56", 12345600, "1234,56"}, {"1234.56", 12345600, "1234,56"}, {"20", 200000, "20"},
+        {" 0,5 ", 5000, "0,5"},          {"", 0, "0"},                     {"1,2,3", 0, "0"},
+    };
+    for (const auto& c : amounts) {
+        EXPECT_EQ(parseAmount(c.typed), c.fixed) << c.typed;
+        EXPECT_EQ(formatAmount(c.fixed), QString(c.shown)) << c.typed;
+    }
+    const struct {
+        qint64 count;
+        const char* shown;
+    } counts[] = {{0, "0"}, {999, "999"}, {1000, "1.000"}, {1375, "1.375"}, {1234567, "1.234.567"}, {-1375, "-1.375"}};
+    for (const auto& c : counts)
+        EXPECT_EQ(formatCount(c.count), QString(c.shown)) << c.count;
+}
+
 TEST_F(SettingsFiles, NumbersAndCounters)
 {
     WriteSettingNumber("SERVER", "Versiune", 10098);

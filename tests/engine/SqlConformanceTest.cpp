@@ -282,6 +282,25 @@ TEST(SqlResultSets, FilterLocateAndReadFields)
         EXPECT_EQ(got, f.titulars) << f.filter;
         EXPECT_EQ(rs->recordCount(), static_cast<int>(f.titulars.size())) << f.filter;
     }
+    // A test of one column's text replaces the expression.
+    struct TextTestCase {
+        std::string column;
+        std::function<bool(std::string_view)> test;
+        std::vector<std::string> titulars;
+    };
+    const std::vector<TextTestCase> tests = {
+        {"TITULAR", [](std::string_view t) { return t.find("AN") != std::string_view::npos; }, {"ANA MARIA", "ZAHARIA DAN", "BALAN VASILE"}},
+        {"CNP", [](std::string_view t) { return t.substr(0, 2) == "17"; }, {"ZAHARIA DAN"}},
+        {"VENITM", [](std::string_view t) { return t == "300.5"; }, {"POP ION"}},
+        {"NUEXISTA", [](std::string_view) { return false; }, {"POP ION", "ANA MARIA", "ZAHARIA DAN", "BALAN VASILE"}},
+    };
+    for (const auto& t : tests) {
+        rs->setFilter(t.column, t.test);
+        std::vector<std::string> got;
+        for (rs->first(); !rs->eof(); rs->next())
+            got.push_back(rs->text("TITULAR"));
+        EXPECT_EQ(got, t.titulars) << t.column;
+    }
     rs->setFiltered(false);
     EXPECT_EQ(rs->recordCount(), 4);
     EXPECT_THROW(rs->setFilter("NR_LUNI=>5"), engine::Error);

@@ -481,3 +481,29 @@ TEST_F(AdminWindow, TabFollowsTheColumnsTopToBottomAndTheFormFitsALaptopScreen)
     // A 1366x768 screen less a taskbar and the window's title bar.
     EXPECT_LE(form.sizeHint().height(), 768 - 40 - 30);
 }
+
+// The limits, aids and supplement amounts are typed with the decimal comma
+// or point; a second separator is refused; the supplements stay whole lei.
+TEST_F(AdminWindow, AmountsTakeTheDecimalCommaOrPoint)
+{
+    AdministrationWindow form;
+    form.LoadSettings();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    const struct {
+        const char* field;
+        const char* typed;
+        const char* text;
+    } cases[] = {{"Lim1", "615,5", "615,5"}, {"Cu1", "12.5,3", "12.53"}, {"IndG", "12,7,5", "12,75"}};
+    for (const auto& c : cases) {
+        QLineEdit* field = Edit(form, c.field);
+        field->clear();
+        field->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), c.typed);
+        EXPECT_EQ(field->text(), c.text) << c.field;
+    }
+    const AdminSettings s = form.FormValues();
+    EXPECT_EQ(s.brackets.limits[0], 6155000);
+    EXPECT_EQ(s.brackets.aids[0], 125300);
+    EXPECT_EQ(s.supplements.gas, 12 * kMoneyUnit);
+}

@@ -1,5 +1,6 @@
 // The application editor: its refusals in order, the values it hands to the
 // register, the CNP look-up, the child counts and the cancelled new application.
+#include "DialogKeys.h"
 #include "RegisterFixture.h"
 
 #include "register/WorkingMonth.h"
@@ -14,6 +15,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -216,6 +218,7 @@ TEST_F(EditorTest, CancelledNewApplicationDeletesItsMembersTable)
     ApplicationEditor& e = NewApplication();
     const QString temp = e.membersTable();
     ASSERT_TRUE(QFileInfo::exists(temp));
+    testmode::answerMessage(Answer::Yes);   // "Renuntati la modificari?"
     e.reject();
     EXPECT_FALSE(e.finish());
     EXPECT_FALSE(QFileInfo::exists(temp));
@@ -250,7 +253,7 @@ TEST_F(EditorTest, ChildCountsFollowTheCalendarBoundaries)
         EXPECT_EQ(e.children14->text(), QString::number(c.upTo14)) << c.rule;
         EXPECT_EQ(e.children18->text(), QString::number(c.over14)) << c.rule;
         EXPECT_EQ(e.members->text(), "2") << c.rule;
-        EXPECT_EQ(e.income->text(), "250.5") << c.rule;
+        EXPECT_EQ(e.income->text(), "250,5") << c.rule;
         e.finish();
     }
 }
@@ -375,5 +378,228 @@ TEST_F(EditorTest, AnUndatedApplicationAsksForItsDate)
     e.finish();
     e.beginAdd();
     EXPECT_TRUE(e.dateField->date().isValid() && e.dateField->date().year() > 2000) << "a new application gets a date again";
+    e.finish();
+}
+
+// Enter in any input of the editor and of its member and supplement dialogs
+// moves to the next input: a check box, a button that is not the dialog's own
+// or the member list given Enter saved the application with the members
+// entered so far. Only "Memoreaza" itself saves on Enter.
+TEST_F(EditorTest, EnterMovesOnFromEveryInputAndOnlyMemoreazaSaves)
+{
+    const struct {
+        const char* input;
+        bool saves;
+    } cases[] = {
+        {"MinimumIncome", false}, {"UpdateFromMembers", false}, {"SolidFuel", false}, {"AddMember", false},
+        {"GasSupplement", false}, {"MemberGrid", false},        {"Applicant", false}, {"Save", true},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = NewApplication();
+        e.show();
+        QApplication::setActiveWindow(&e);
+        auto* input = e.findChild<QWidget*>(QString::fromLatin1(c.input));
+        ASSERT_NE(input, nullptr) << c.input;
+        input->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), input) << c.input;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(e.isSaved(), c.saves) << c.input;
+        EXPECT_EQ(e.isVisible(), !c.saves) << c.input;
+        if (!c.saves) {
+            EXPECT_NE(QApplication::focusWidget(), input) << c.input << ": the focus moves on";
+            EXPECT_TRUE(e.isAncestorOf(QApplication::focusWidget())) << c.input;
+        }
+        e.hide();
+        e.finish();
+    }
+}
+
+TEST_F(EditorTest, EnterInTheMemberAndSupplementDialogsMovesOn)
+{
+    ApplicationEditor& e = NewApplication();
+    const struct {
+        QDialog* dialog;
+        const char* input;
+    } cases[] = {
+        {&e.memberDialog(), "ClearFields"},
+        {&e.memberDialog(), "Income"},
+        {&e.supplementDialog(), "OnlySource"},
+        {&e.supplementDialog(), "ClientCode"},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        c.dialog->setResult(0);
+        c.dialog->show();
+        QApplication::setActiveWindow(c.dialog);
+        auto* input = c.dialog->findChild<QWidget*>(QString::fromLatin1(c.input));
+        ASSERT_NE(input, nullptr) << c.input;
+        input->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(c.dialog->isVisible()) << c.input << ": nothing saved";
+        EXPECT_TRUE(testmode::hints().isEmpty() && testmode::messages().isEmpty()) << c.input << ": no check ran";
+        EXPECT_NE(QApplication::focusWidget(), input) << c.input;
+        c.dialog->hide();
+    }
+    e.finish();
+}
+
+// Money fields take "," or "." as the decimal separator, refuse a second one
+// and show the amount with the comma once it is checked.
+TEST_F(EditorTest, MoneyFieldsTakeTheDecimalCommaOrPoint)
+{
+    const struct {
+        const char* typed;
+        const char* field;   // as the field holds it while typing
+        const char* shown;   // after "Memoreaza"
+        Money value;
+    } cases[] = {
+        {"1234,56", "1234,56", "1234,56", 12345600},
+        {"1234.56", "1234.56", "1234,56", 12345600},
+        {"12,5,3", "12,53", "12,53", 125300},
+        {"12.5,3", "12.53", "12,53", 125300},
+        {"7,129", "7,12", "7,12", 71200},
+        {"300,50", "300,50", "300,5", 3005000},
+    };
+    for (const auto& c : cases) {
+        ApplicationEditor& e = NewApplication();
+        e.members->setText("9");
+        e.show();
+        QApplication::setActiveWindow(&e);
+        e.income->clear();
+        e.income->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), c.typed);
+        EXPECT_EQ(e.income->text(), c.field) << "editor " << c.typed;
+        QTest::mouseClick(e.saveButton, Qt::LeftButton);
+        ASSERT_TRUE(e.isSaved()) << c.typed << " " << LastHint().toStdString();
+        EXPECT_EQ(e.income->text(), c.shown) << "editor " << c.typed;
+        EXPECT_EQ(e.record().totalIncome, c.value) << "editor " << c.typed;
+        e.finish();
+
+        MemberDialog& d = e.memberDialog();
+        d.nameField->setText("POP ION");
+        d.cnpField->setText("1800101123450");
+        d.show();
+        QApplication::setActiveWindow(&d);
+        d.incomeField->clear();
+        d.incomeField->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), c.typed);
+        EXPECT_EQ(d.incomeField->text(), c.field) << "member " << c.typed;
+        EXPECT_EQ(d.member().income, c.value) << "member " << c.typed;
+        QTest::mouseClick(d.saveButton, Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible()) << "member " << c.typed;
+        EXPECT_EQ(d.incomeField->text(), c.shown) << "member " << c.typed;
+    }
+}
+
+// The questions whose "Da" lets a failed check pass open with "Nu" focused:
+// Enter on the real dialog leaves the application unsaved, the editor open.
+TEST_F(EditorTest, EnterOnAnOverrideQuestionAnswersNo)
+{
+    AddRow({1, "12.2024", "POP ION", "1800101123450", "APROBAT", 2, 400, 3});
+    const struct {
+        const char* rule;
+        const char* cnp;
+        const char* title;
+    } cases[] = {
+        {"invalid CNP", "1800101123451", "Verificare date"},
+        {"applicant already in the month", "1800101123450", "CNP existent"},
+    };
+    for (const auto& c : cases) {
+        ApplicationEditor& e = NewApplication();
+        e.cnpField->setText(QString::fromLatin1(c.cnp));
+        e.numberField->setText("7");
+        e.show();
+        QApplication::setActiveWindow(&e);
+        testmode::disable();
+        QString title, focused;
+        PressOnNextDialog(Qt::Key_Return, &title, &focused);
+        QTest::mouseClick(e.saveButton, Qt::LeftButton);
+        testmode::enable();
+        EXPECT_EQ(title, QString::fromLatin1(c.title)) << c.rule;
+        EXPECT_EQ(focused, "Nu") << c.rule;
+        EXPECT_FALSE(e.isSaved()) << c.rule;
+        EXPECT_TRUE(e.isVisible()) << c.rule;
+        e.hide();
+        e.finish();
+    }
+
+    MemberDialog& d = NewApplication().memberDialog();
+    d.nameField->setText("POP ANA");
+    d.cnpField->setText("2800229123458");
+    d.show();
+    QApplication::setActiveWindow(&d);
+    testmode::disable();
+    QString title;
+    PressOnNextDialog(Qt::Key_Return, &title);
+    QTest::mouseClick(d.saveButton, Qt::LeftButton);
+    testmode::enable();
+    EXPECT_EQ(title, "Verificare date");
+    EXPECT_TRUE(d.isVisible()) << "the member with an invalid CNP is not saved";
+    d.hide();
+    ApplicationEditor::instance().finish();
+}
+
+// Esc or the close box on an editor with changes asks before dropping them;
+// "Nu" keeps the editor open with what was typed. Nothing changed: no question.
+TEST_F(EditorTest, LeavingWithChangesAsksAndNuKeepsThem)
+{
+    const struct {
+        const char* rule;
+        bool change;
+        bool closeBox;   // else Esc
+        Answer answer;
+        bool stays;
+    } cases[] = {
+        {"nothing changed, Esc", false, false, Answer::Cancel, false},
+        {"typed, Esc, Nu", true, false, Answer::No, true},
+        {"typed, close box, Nu", true, true, Answer::No, true},
+        {"typed, Esc, Da", true, false, Answer::Yes, false},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        ApplicationEditor& e = ApplicationEditor::instance();
+        e.beginAdd();
+        e.show();
+        QApplication::setActiveWindow(&e);
+        e.applicant->setFocus();
+        if (c.change)
+            QTest::keyClicks(QApplication::focusWidget(), "POP ION");
+        testmode::answerMessage(c.answer);
+        if (c.closeBox)
+            e.close();
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        ASSERT_EQ(testmode::messages().size(), c.change ? 1 : 0) << c.rule;
+        if (c.change) {
+            EXPECT_EQ(testmode::messages()[0].text, "\rRenuntati la modificari?") << c.rule;
+            EXPECT_EQ(testmode::messages()[0].buttons, kButtonsYesNo | kDefaultNo) << c.rule;
+        }
+        EXPECT_EQ(e.isVisible(), c.stays) << c.rule;
+        EXPECT_EQ(e.applicant->text(), c.change ? "POP ION" : "") << c.rule;
+        e.hide();
+        e.finish();
+    }
+}
+
+// The real question: Enter answers "Nu" and the editor stays open.
+TEST_F(EditorTest, EnterOnTheLeaveQuestionKeepsTheEditor)
+{
+    ApplicationEditor& e = ApplicationEditor::instance();
+    e.beginAdd();
+    e.show();
+    QApplication::setActiveWindow(&e);
+    e.minimumIncome->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    testmode::disable();
+    QString title, focused;
+    PressOnNextDialog(Qt::Key_Return, &title, &focused);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    testmode::enable();
+    EXPECT_EQ(title, "Renuntare");
+    EXPECT_EQ(focused, "Nu");
+    EXPECT_TRUE(e.isVisible());
+    EXPECT_TRUE(e.minimumIncome->isChecked());
+    e.hide();
     e.finish();
 }

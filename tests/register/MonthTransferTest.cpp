@@ -103,6 +103,11 @@ TEST_F(MonthTransferTest, PurgeRemovesMatchingCnpsAndEveryOrphanMember)
     AddMember(20, 10, "POP ION", "1800101123450", "beneficiar");
     AddMember(21, 11, "NOU GIGI", "1990101123452", "beneficiar");
     AddMember(22, 99, "ORFAN", "1990101123452");             // no application at all
+    const int before = Count("Cereri.dbf");
+    EXPECT_EQ(CountPurgeAgainstMonth("11.2024", "12.2024"), 1);
+    EXPECT_EQ(CountCopyFromOtherMonth("11.2024", "12.2024"), 2) << "the active applications of November";
+    EXPECT_EQ(Count("Cereri.dbf"), before) << "counting removes nothing";
+    EXPECT_THROW(CountPurgeAgainstMonth("12.2024", "12.2024"), MonthTransferRefusal);
     EXPECT_EQ(PurgeAgainstMonth("11.2024", "12.2024", nullptr), 1);
     EXPECT_EQ(Column("SELECT NRCRT FROM " + quotedTable("Cereri.dbf") + " ORDER BY NRCRT", "NRCRT"),
               QStringList({"1", "2", "3", "4", "11", "12"}));

@@ -1,6 +1,7 @@
 // The register window: search and counter, sorting, the cursor after each
 // command, add and modify through the editor, the month-wide corrections and
 // the grid export.
+#include "DialogKeys.h"
 #include "RegisterFixture.h"
 
 #include "register/ApplicationStore.h"
@@ -91,6 +92,41 @@ TEST_F(RegisterWindowTest, SearchFiltersByNamePrefixAndTheCounterFollows)
     }
 }
 
+// Typed into the focused search field key by key, as the clerk does: any
+// case, Ş/Ţ with cedilla or comma below, digits for a CNP.
+TEST_F(RegisterWindowTest, TypedSearchIgnoresCaseAndTheFormOfSTAndFindsCnps)
+{
+    AddRow({6, "12.2024", QString::fromUtf8("ŞTEFAN ŢONE"), "1750101000019", "APROBAT", 1, 400, 5});
+    m_window->openList();
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    const struct {
+        const char* typed;   // UTF-8
+        QStringList names;
+    } cases[] = {
+        {"pop", {"POP ION", "POPESCU ANA"}},
+        {"Pope", {"POPESCU ANA"}},
+        {"ștefan ț", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"ȘTEFAN ȚO", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"şt", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"ŞTEFAN Ţ", {QString::fromUtf8("ŞTEFAN ŢONE")}},
+        {"s", {}},
+        {"18", {"POP ION", "ZAMFIR DAN"}},
+        {"185", {"ZAMFIR DAN"}},
+        {"2850612000041", {"RUS ANA"}},
+        {"1 ", {}},
+    };
+    for (const auto& c : cases) {
+        m_window->searchField->clear();
+        m_window->searchField->setFocus();
+        for (const QChar ch : QString::fromUtf8(c.typed))
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        EXPECT_EQ(m_window->searchField->text(), QString::fromUtf8(c.typed).toUpper()) << c.typed;
+        EXPECT_EQ(Names(), c.names) << c.typed;
+        EXPECT_EQ(m_window->counter->text(), "Total cereri: " + QString::number(c.names.size())) << c.typed;
+    }
+}
+
 TEST_F(RegisterWindowTest, SortKeepsTheCursorAndTheSearch)
 {
     GoTo("RUS ANA");
@@ -128,6 +164,22 @@ TEST_F(RegisterWindowTest, DeleteMovesToThePreviousRow)
     testmode::answerMessage(Answer::No);
     m_window->deleteApplication();
     EXPECT_EQ(Names(), QStringList({"RUS ANA"})) << "No keeps the row";
+}
+
+// "Stergere cerere" opens with "Nu" focused: Enter keeps the application.
+TEST_F(RegisterWindowTest, EnterOnTheDeleteQuestionKeepsTheApplication)
+{
+    GoTo("RUS ANA");
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    testmode::disable();
+    QString title, focused;
+    PressOnNextDialog(Qt::Key_Return, &title, &focused);
+    QTest::mouseClick(m_window->deleteButton, Qt::LeftButton);
+    testmode::enable();
+    EXPECT_EQ(title, "Stergere cerere");
+    EXPECT_EQ(focused, "Nu");
+    EXPECT_TRUE(Names().contains("RUS ANA"));
 }
 
 TEST_F(RegisterWindowTest, AddThroughTheEditorWritesRowMembersAndLog)
@@ -323,10 +375,12 @@ TEST_F(RegisterWindowTest, CopyWithDuplicatesOffersTheListAndCopiesNothing)
     AddRow({20, "11.2024", "POP ION", "1800101123450"});
     AddRow({21, "11.2024", "NOU GIGI", "1990101123452"});
     testmode::answerMessage(Answer::Yes);
+    testmode::answerMessage(Answer::Yes);
     m_window->copyFrom("11.2024");
-    ASSERT_EQ(testmode::messages().size(), 1);
-    EXPECT_EQ(testmode::messages()[0].title, "Adaugare Cereri");
-    EXPECT_EQ(testmode::messages()[0].text, "\r1 CNP-uri exista deja in aceasta luna!\rDoriti sa vedeti lista lor?");
+    ASSERT_EQ(testmode::messages().size(), 2);
+    EXPECT_EQ(testmode::messages()[0].text, "\rAdaugam 3 cereri din luna 11.2024?");
+    EXPECT_EQ(testmode::messages()[1].title, "Adaugare Cereri");
+    EXPECT_EQ(testmode::messages()[1].text, "\r1 CNP-uri exista deja in aceasta luna!\rDoriti sa vedeti lista lor?");
     ASSERT_EQ(testmode::shellCalls().size(), 1);
     QFile list(testmode::shellCalls()[0].path);
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
@@ -338,6 +392,54 @@ TEST_F(RegisterWindowTest, CopyWithDuplicatesOffersTheListAndCopiesNothing)
     EXPECT_TRUE(testmode::messages().isEmpty());
     EXPECT_EQ(testmode::progressTexts(), QStringList({"Copii cererile..."}));
     EXPECT_EQ(CurrentName(), "ZAMFIR DAN") << "the cursor goes to the last row after a copy";
+}
+
+// The purge and the copy first say how many applications they take and ask,
+// "Nu" being the default; only "Da" goes on.
+TEST_F(RegisterWindowTest, PurgeAndCopyAskNamingTheCountFirst)
+{
+    AddRow({20, "11.2024", "POP ION", "1800101123450"});
+    AddRow({21, "11.2024", "RUS ANA", "2850612000041"});
+    const QStringList all{"POP ION", "POPESCU ANA", "RUS ANA", "ZAMFIR DAN"};
+    const struct {
+        const char* command;
+        Answer answer;
+        const char* question;
+        QStringList names;
+    } cases[] = {
+        {"purge", Answer::No, "\rStergem 2 cereri din luna 11.2024?", all},
+        {"purge", Answer::Cancel, "\rStergem 2 cereri din luna 11.2024?", all},
+        {"copy", Answer::No, "\rAdaugam 3 cereri din luna 11.2024?", all},
+        {"purge", Answer::Yes, "\rStergem 2 cereri din luna 11.2024?", {"POPESCU ANA", "ZAMFIR DAN"}},
+    };
+    for (const auto& c : cases) {
+        testmode::clear();
+        testmode::answerMessage(c.answer);
+        if (QString::fromLatin1(c.command) == "purge")
+            m_window->purgeAgainst("11.2024");
+        else
+            m_window->copyFrom("11.2024");
+        ASSERT_EQ(testmode::messages().size(), 1) << c.command;
+        EXPECT_EQ(testmode::messages()[0].text, c.question) << c.command;
+        EXPECT_EQ(testmode::messages()[0].buttons, kDeleteQuestion) << c.command;
+        EXPECT_EQ(Names(), c.names) << c.command;
+    }
+}
+
+// Enter on the real purge question answers "Nu": nothing is deleted.
+TEST_F(RegisterWindowTest, EnterOnThePurgeQuestionDeletesNothing)
+{
+    AddRow({20, "11.2024", "POP ION", "1800101123450"});
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    testmode::disable();
+    QString title, focused;
+    PressOnNextDialog(Qt::Key_Return, &title, &focused);
+    m_window->purgeAgainst("11.2024");
+    testmode::enable();
+    EXPECT_EQ(title, "Stergere Cereri");
+    EXPECT_EQ(focused, "Nu");
+    EXPECT_EQ(Names(), QStringList({"POP ION", "POPESCU ANA", "RUS ANA", "ZAMFIR DAN"}));
 }
 
 // A table that cannot be read (deleted, or a network folder gone) ends every

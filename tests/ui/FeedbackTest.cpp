@@ -167,6 +167,37 @@ TEST(MessageDialog, RealDialogReturnsButtonResultsAndEscapeGivesTwo)
     EXPECT_EQ(MessageDialog::Mesaj("t", "no buttons", 0, kKindError), Answer::Cancel);
 }
 
+// Enter and Space on the real dialog as it opens answer with the button that
+// has the focus: the first one, or "Nu" for a question that deletes data or
+// overrides a check.
+TEST(MessageDialog, EnterOrSpaceAnswersWithTheDefaultButton)
+{
+    app();
+    const struct {
+        int buttons;
+        Qt::Key key;
+        Answer expected;
+    } cases[] = {
+        {kButtonsYesNo, Qt::Key_Return, Answer::Yes},   {kDeleteQuestion, Qt::Key_Return, Answer::No},
+        {kDeleteQuestion, Qt::Key_Enter, Answer::No},   {kDeleteQuestion, Qt::Key_Space, Answer::No},
+        {kOverrideQuestion, Qt::Key_Return, Answer::No}, {kButtonOK, Qt::Key_Return, Answer::OK},
+        {kButtonsYesNo | kButtonCancel | kDefaultNo, Qt::Key_Return, Answer::No},
+    };
+    for (const auto& c : cases) {
+        QString focused;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            QWidget* target = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+            focused = target->objectName();
+            QTest::keyClick(target, c.key);
+        });
+        EXPECT_EQ(MessageDialog::Mesaj("Stergere cerere", "\rDoriti sa stergem cererea?", c.buttons, kKindWarning),
+                  c.expected)
+            << c.buttons << " key " << c.key << " focus on " << focused.toStdString();
+    }
+}
+
 TEST(MessageDialog, TestModeRecordsAndAnswersFromTheScript)
 {
     TestModeOn on;

@@ -16,6 +16,7 @@
 #include "ui/common/CommandGuard.h"
 #include "ui/common/ElidedPathLabel.h"
 #include "ui/common/ProblemHint.h"
+#include "ui/common/TextInput.h"
 #include "ui/documents/TemplateMenu.h"
 
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QRegularExpressionValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,13 +48,13 @@ QLineEdit* TextField(QWidget* parent, const char* name, int maxLength)
     return e;
 }
 
-// Whole numbers of up to 4 digits are typed; a value with decimals written
-// to the settings by other means is shown and kept as it is.
+// Amounts of up to 4 integer digits, with the decimal comma (or point); the
+// supplements are kept as whole lei when saved.
 QLineEdit* NumberField(QWidget* parent, const QString& name)
 {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), e));
+    MoneyInput(e, 4);
     e->setAlignment(Qt::AlignRight);
     e->setFixedWidth(60);
     return e;
@@ -78,8 +78,8 @@ QToolButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const
 }
 
 // A field that does not hold a number counts as 0.
-Money FieldMoney(const QLineEdit* e) { return parseFixed(e->text()); }
-QString MoneyText(Money m) { return formatFixed(m); }
+Money FieldMoney(const QLineEdit* e) { return parseAmount(e->text()); }
+QString MoneyText(Money m) { return formatAmount(m); }
 
 // Menu of the template commands: each leaf offers editing the template and
 // bringing back its shipped form.

@@ -1,9 +1,9 @@
 #include "ui/common/TextInput.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 
 namespace hestavo {
@@ -22,6 +22,15 @@ void ForceCase(QLineEdit* field, bool upper)
     });
 }
 
+// A push button that clicks itself on Enter (auto-default, as the dialog's
+// own buttons are). Any other button, a check box or a list given Enter would
+// pass it to the dialog, whose default button would take it.
+bool KeepsItsEnter(QWidget* widget)
+{
+    const auto* button = qobject_cast<QPushButton*>(widget);
+    return button && button->autoDefault();
+}
+
 class EnterAsTab : public QObject {
 public:
     using QObject::QObject;
@@ -35,7 +44,7 @@ protected:
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             return false;
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || qobject_cast<QAbstractButton*>(widget))
+        if (!widget || KeepsItsEnter(widget))
             return false;
         // The Tab goes to the window, which moves the focus on: a date field
         // given the Tab itself would only move between its day, month and year.
@@ -50,11 +59,15 @@ protected:
 void ForceUpperCase(QLineEdit* field) { ForceCase(field, true); }
 void ForceLowerCase(QLineEdit* field) { ForceCase(field, false); }
 
-void NumberInput(QLineEdit* field, int digits, int decimals)
+void NumberInput(QLineEdit* field, int digits)
 {
-    QString pattern = "[0-9]{0," + QString::number(digits) + "}";
-    if (decimals > 0)
-        pattern += "(\\.[0-9]{0," + QString::number(decimals) + "})?";
+    const QString pattern = "[0-9]{0," + QString::number(digits) + "}";
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+}
+
+void MoneyInput(QLineEdit* field, int digits)
+{
+    const QString pattern = "[0-9]{0," + QString::number(digits) + "}([.,][0-9]{0,2})?";
     field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
 }
 
@@ -62,7 +75,7 @@ void EnterMovesToNextInput(QWidget* dialog)
 {
     auto* filter = new EnterAsTab(dialog);
     for (QWidget* child : dialog->findChildren<QWidget*>())
-        if (child->focusPolicy() != Qt::NoFocus && !qobject_cast<QAbstractButton*>(child))
+        if (child->focusPolicy() != Qt::NoFocus)
             child->installEventFilter(filter);
 }
 

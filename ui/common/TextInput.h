@@ -1,5 +1,6 @@
 // Input rules of the register's fields: upper or lower case as typed, numbers
-// with a fixed count of digits, and Enter moving to the next input.
+// with a fixed count of digits, amounts with the decimal comma, and Enter
+// moving to the next input.
 #pragma once
 
 class QLineEdit;
@@ -9,10 +10,16 @@ namespace hestavo {
 
 void ForceUpperCase(QLineEdit* field);
 void ForceLowerCase(QLineEdit* field);
-// Up to `digits` integer digits and `decimals` fractional ones ("." separator).
-void NumberInput(QLineEdit* field, int digits, int decimals = 0);
-// Enter or Return in any input of the dialog moves the focus to the next
-// input; buttons keep their own Enter.
+// Whole numbers of up to `digits` digits.
+void NumberInput(QLineEdit* field, int digits);
+// Enter or Return in any input of the dialog (text, date, list, check box,
+// a button that is not auto-default) moves the focus to the next input; only
+// an auto-default push button (the dialog's own "Memoreaza", "Renunt") takes
+// Enter as its click.
+// A money field: up to `digits` integer digits and two decimals after one
+// separator, "," or "." (a second one is refused). Read it with parseAmount,
+// fill it with formatAmount (data/Settings.h).
+void MoneyInput(QLineEdit* field, int digits);
 void EnterMovesToNextInput(QWidget* dialog);
 
 } // namespace hestavo

@@ -51,7 +51,7 @@ void AskDeleteInquiry(qint64 application)
     RunDocumentCommand([&] {
         CheckInquiryToDelete(application);
         if (MessageDialog::Mesaj(QStringLiteral("Stergere Ancheta"), QStringLiteral("Vreti sa stergeti ancheta?"),
-                                 kButtonsYesNo, kKindWarning) == Answer::Yes)
+                                 kDeleteQuestion, kKindWarning) == Answer::Yes)
             DeleteInquiry(application);
     });
 }

@@ -50,12 +50,25 @@ QString Whole(Money m) { return QString::number((m + kMoneyUnit / 2) / kMoneyUni
 QString CodeAt(const QStringList& codes, int index) { return index >= 0 && index < codes.size() ? codes[index] : QString(); }
 
 
-QLineEdit* NumberField(QWidget* parent, const char* name, int digits, int decimals = 0)
+QLineEdit* SizedField(QWidget* parent, const char* name, int chars)
 {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    NumberInput(e, digits, decimals);
-    e->setMaximumWidth(e->fontMetrics().averageCharWidth() * (digits + decimals + 4) + 12);
+    e->setMaximumWidth(e->fontMetrics().averageCharWidth() * (chars + 4) + 12);
+    return e;
+}
+
+QLineEdit* NumberField(QWidget* parent, const char* name, int digits)
+{
+    QLineEdit* e = SizedField(parent, name, digits);
+    NumberInput(e, digits);
+    return e;
+}
+
+QLineEdit* MoneyField(QWidget* parent, const char* name, int digits)
+{
+    QLineEdit* e = SizedField(parent, name, digits + 2);
+    MoneyInput(e, digits);
     return e;
 }
 
@@ -193,7 +206,7 @@ QWidget* ApplicationEditor::buildHouseholdGroup()
     ForceUpperCase(locality->lineEdit());
     address = UpperField(group, "Address", 60);
     members = NumberField(group, "Members", 4);
-    income = NumberField(group, "Income", ApplicationIntegerDigits("TVENIT"), 2);
+    income = MoneyField(group, "Income", ApplicationIntegerDigits("TVENIT"));
     minimumIncome = Box(group, "Ajutor social - VMG", "MinimumIncome");
     familyAllowance = Box(group, "Ajutor pentru Sustinerea Familiei", "FamilyAllowance");
     status = new QComboBox(group);
@@ -406,6 +419,7 @@ void ApplicationEditor::beginAdd()
     memberList->reload();
     updateFromMembers->setChecked(PeekKey("ACTUALIZARE") > 1);
     m_lookupOpen = true;
+    m_opened = formState();
     cnpField->setFocus();
 }
 
@@ -426,8 +440,35 @@ bool ApplicationEditor::beginModify(qint64 key)
     memberList->setTable(m_membersTable, m_memberKey);
     memberList->reload();
     m_lookupOpen = true;
+    m_opened = formState();
     cnpField->setFocus();
     return true;
+}
+
+ApplicationEditor::FormState ApplicationEditor::formState() const
+{
+    FormState state{{}, gas, electricity, thermal, solidFuelSum};
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->window() != this)
+            continue;   // the member and supplement dialogs
+        if (const auto* e = qobject_cast<QLineEdit*>(w))
+            state.values << e->text();
+        else if (const auto* c = qobject_cast<QComboBox*>(w))
+            state.values << c->currentText();
+        else if (const auto* b = qobject_cast<QCheckBox*>(w))
+            state.values << QString::number(b->isChecked());
+    }
+    for (const HouseholdMember& m : memberList->members())
+        state.values << m.name + "|" + m.cnp + "|" + QString::number(m.income) + "|" + m.role;
+    return state;
+}
+
+void ApplicationEditor::reject()
+{
+    if (formState() != m_opened
+        && MessageDialog::Mesaj("Renuntare", "\rRenuntati la modificari?", kDeleteQuestion, kKindConfirmation) != Answer::Yes)
+        return;
+    QDialog::reject();
 }
 
 bool ApplicationEditor::finish()
@@ -491,7 +532,7 @@ void ApplicationEditor::loadRecord(const ApplicationRecord& r)
     locality->setEditText(r.locality);
     address->setText(r.address);
     members->setText(QString::number(r.members));
-    income->setText(formatFixed(r.totalIncome));
+    income->setText(formatAmount(r.totalIncome));
     status->setCurrentIndex(ApplicationStatuses().indexOf(r.status));
     reason->setEditText(r.reason);
     minimumIncome->setChecked(r.minimumIncome);
@@ -537,7 +578,7 @@ void ApplicationEditor::RecountFromMembers()
             ++older;
     }
     members->setText(QString::number(memberCount()));
-    income->setText(formatFixed(total));
+    income->setText(formatAmount(total));
     children14->setText(QString::number(young));
     children18->setText(QString::number(older));
 }
@@ -599,7 +640,7 @@ void ApplicationEditor::lookUpCnp()
     locality->setEditText(r.locality);
     address->setText(r.address);
     members->setText(QString::number(r.members));
-    income->setText(formatFixed(r.totalIncome));
+    income->setText(formatAmount(r.totalIncome));
     minimumIncome->setChecked(r.minimumIncome);
     familyAllowance->setChecked(r.familyAllowance);
     SelectComboText(payment, r.payment);
@@ -649,7 +690,7 @@ bool ApplicationEditor::runChecks()
     members->setText(QString::number(members->text().toInt()));
     children14->setText(QString::number(children14->text().toInt()));
     children18->setText(QString::number(children18->text().toInt()));
-    income->setText(formatFixed(parseFixed(income->text())));
+    income->setText(formatAmount(parseAmount(income->text())));
     locality->setEditText(CleanText(locality->currentText()));
     address->setText(CleanText(address->text()));
     occupation->setEditText(CleanText(occupation->currentText()));
@@ -660,7 +701,7 @@ bool ApplicationEditor::runChecks()
     const int month = MonthToSerial(WorkingMonthText());
     for (const ApplicationProblem& p : CheckApplication(collect(), month, m_addMode ? -1 : m_memberKey)) {
         if (p.isQuestion()) {
-            if (MessageDialog::Mesaj(p.title, p.text + "\r" + p.question, kButtonsYesNo, p.kind) != Answer::Yes)
+            if (MessageDialog::Mesaj(p.title, p.text + "\r" + p.question, p.buttons, p.kind) != Answer::Yes)
                 return false;
             continue;
         }
@@ -707,7 +748,7 @@ ApplicationRecord ApplicationEditor::collect() const
     r.address = CleanText(address->text());
     r.cnp = cnpField->text();
     r.members = members->text().toInt();
-    r.totalIncome = parseFixed(income->text());
+    r.totalIncome = parseAmount(income->text());
     r.averageIncome = AverageIncome(r.totalIncome, r.members);
     r.minimumIncome = minimumIncome->isChecked();
     r.familyAllowance = familyAllowance->isChecked();
@@ -776,7 +817,7 @@ bool ModifyThroughEditor(qint64 key)
     if (!e.OpenForModify(key))
         return false;
     if (HasApplicationDocuments(key)
-        && MessageDialog::Mesaj("Modificare Cerere", "\rDoriti sa stergeti vechea Cerere si Ancheta?", kButtonsYesNo,
+        && MessageDialog::Mesaj("Modificare Cerere", "\rDoriti sa stergeti vechea Cerere si Ancheta?", kDeleteQuestion,
                                 kKindConfirmation) == Answer::Yes)
         DeleteApplicationDocuments(key);
     return RunCommand([&] { ModifyApplication(key, e.record()); });

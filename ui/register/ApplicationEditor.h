@@ -49,6 +49,10 @@ public:
     // "&Memoreaza": the acceptance checks in order; closes accepted when all pass.
     void saveApplication();
 
+    // Esc, "Renunt" and the close box: when anything was changed since the
+    // editor opened, asks "Renuntati la modificari?"; "Nu" keeps it open.
+    void reject() override;
+
     // Member and supplement commands of the editor.
     void addMember();
     void modifyMember() { memberList->modifyMember(); }
@@ -125,6 +129,15 @@ private:
     QDate applicationDate() const;
     hestavo::ApplicationRecord collect() const;
     void storeDefaults();
+    // What the clerk can change: every input's value, the members and the
+    // supplements, to tell whether anything changed since the editor opened.
+    struct FormState {
+        QStringList values;
+        hestavo::SupplyContract gas, electricity, thermal;
+        hestavo::Money solidFuel = 0;
+        bool operator==(const FormState&) const = default;
+    };
+    FormState formState() const;
     void dropTemporaryMembers();
 
     bool m_addMode = true;
@@ -135,6 +148,7 @@ private:
     qint64 m_memberKey = -2;
     QString m_membersTable;
     hestavo::ApplicationRecord m_record;
+    FormState m_opened;
     SupplementDialog* m_supplementDialog = nullptr;
 };
 

@@ -31,7 +31,7 @@ MemberDialog::MemberDialog(QWidget* parent) : QDialog(parent)
     cnpField->setObjectName("Cnp");
     incomeField = new QLineEdit(this);
     incomeField->setObjectName("Income");
-    NumberInput(incomeField, 7, 2);
+    MoneyInput(incomeField, 7);
     roleList = new QComboBox(this);
     roleList->setObjectName("Role");
     roleList->addItems({"beneficiar", "partener", "adult", "copil"});
@@ -61,7 +61,7 @@ MemberDialog::MemberDialog(QWidget* parent) : QDialog(parent)
 
 QString MemberDialog::name() const { return CleanText(nameField->text()); }
 
-QString MemberDialog::income() const { return formatFixed(parseFixed(incomeField->text())); }
+QString MemberDialog::income() const { return formatAmount(parseAmount(incomeField->text())); }
 
 bool MemberDialog::EditMember(const QString& title, const QString& nrom)
 {
@@ -79,7 +79,7 @@ bool MemberDialog::EditMember(const QString& title, const QString& nrom)
 
 hestavo::HouseholdMember MemberDialog::member() const
 {
-    return {0, name(), cnpField->text(), parseFixed(incomeField->text()), roleList->currentText()};
+    return {0, name(), cnpField->text(), parseAmount(incomeField->text()), roleList->currentText()};
 }
 
 void MemberDialog::save()
@@ -89,7 +89,7 @@ void MemberDialog::save()
     if (nameField->text().isEmpty())
         return ShowProblemHint("Lipseste numele omului!", nameField);
     if (!cnpField->isValid()
-        && MessageDialog::Mesaj("Verificare date", "\rCNP incorect!\rContinuam asa?", kButtonsYesNo, kKindError) != Answer::Yes)
+        && MessageDialog::Mesaj("Verificare date", "\rCNP incorect!\rContinuam asa?", kOverrideQuestion, kKindError) != Answer::Yes)
         return;
     // An absent code cannot belong to anyone else: blank codes are not compared.
     if (cnpField->text().isEmpty())

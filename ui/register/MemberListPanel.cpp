@@ -85,7 +85,7 @@ void MemberListPanel::reload(qint64 selectNrom)
     for (const HouseholdMember& m : m_list) {
         if (m.nrom == selectNrom)
             selected = m_model->rowCount();
-        m_model->appendRow({new QStandardItem(m.name), new QStandardItem(m.cnp), new QStandardItem(formatFixed(m.income)),
+        m_model->appendRow({new QStandardItem(m.name), new QStandardItem(m.cnp), new QStandardItem(formatAmount(m.income)),
                             new QStandardItem(m.role)});
     }
     const int row = selected >= 0 ? selected : m_model->rowCount() - 1;
@@ -130,7 +130,7 @@ void MemberListPanel::modifyMember()
     MemberDialog& dialog = memberDialog();
     dialog.nameField->setText(current.name);
     dialog.cnpField->setText(current.cnp);
-    dialog.incomeField->setText(formatFixed(current.income));
+    dialog.incomeField->setText(formatAmount(current.income));
     SelectComboText(dialog.roleList, current.role);
     if (!dialog.EditMember("Modificare membru", QString::number(current.nrom)))
         return;
@@ -149,7 +149,7 @@ void MemberListPanel::deleteMember()
     if (row < 0)
         return;   // nothing listed, nothing to delete
     const HouseholdMember current = m_list[row];
-    if (MessageDialog::Mesaj("Stergere Membru", "Stergeti pe " + current.name + " ?", kButtonsYesNo, kKindConfirmation)
+    if (MessageDialog::Mesaj("Stergere Membru", "Stergeti pe " + current.name + " ?", kDeleteQuestion, kKindConfirmation)
         != Answer::Yes)
         return;
     RunCommand([&] {

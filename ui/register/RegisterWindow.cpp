@@ -4,6 +4,7 @@
 
 #include "data/Db.h"
 #include "data/Months.h"
+#include "data/Settings.h"
 #include "data/Shell.h"
 #include "engine/ResultSet.h"
 #include "register/AdminValues.h"
@@ -130,7 +131,9 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
     layout->addLayout(body, 1);
 
     ForceUpperCase(searchField);
-    connect(searchField, &QLineEdit::textChanged, this, [this](const QString& text) { RunCommand([&] { search(text); }); });
+    // The field's text as it stands, in upper case once ForceUpperCase has
+    // run (the signal's text may be the one typed before it).
+    connect(searchField, &QLineEdit::textChanged, this, [this] { RunCommand([&] { search(searchField->text()); }); });
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { RunCommand([&] { sortBy(column); }); });
     ConnectCommand(grid, &QTableView::doubleClicked, this, [this] {
@@ -391,7 +394,7 @@ void RegisterWindow::deleteApplication()
     if (key == kNoKey)
         return;
     if (MessageDialog::Mesaj("Stergere cerere", "\rDoriti sa stergem cererea lui " + model->fieldAt(row, "TITULAR") + "?",
-                             kButtonsYesNo, kKindWarning) != Answer::Yes)
+                             kDeleteQuestion, kKindWarning) != Answer::Yes)
         return;
     const qint64 previous = row > 0 ? model->keyAt(row - 1) : kNoKey;
     RunCommand([&] {
@@ -407,8 +410,21 @@ void RegisterWindow::askCopy()
         copyFrom(month);
 }
 
+bool RegisterWindow::confirmTransfer(const QString& title, const QString& verb, const std::function<int()>& count,
+                                     const QString& month)
+{
+    int n = 0;
+    if (!RunCommand([&] { n = count(); }))
+        return false;
+    const QString text = "\r" + verb + " " + formatCount(n) + " cereri din luna " + month + "?";
+    return n == 0 || MessageDialog::Mesaj(title, text, kDeleteQuestion, kKindWarning) == Answer::Yes;
+}
+
 void RegisterWindow::copyFrom(const QString& month)
 {
+    if (!confirmTransfer("Adaugare Cereri", "Adaugam", [&] { return CountCopyFromOtherMonth(month, WorkingMonthText()); },
+                         month))
+        return;
     CopyOutcome outcome;
     const bool done = RunCommand([&] {
         ProgressSink progress("Copii cererile...");
@@ -435,6 +451,9 @@ void RegisterWindow::askPurge()
 
 void RegisterWindow::purgeAgainst(const QString& month)
 {
+    if (!confirmTransfer("Stergere Cereri", "Stergem", [&] { return CountPurgeAgainstMonth(month, WorkingMonthText()); },
+                         month))
+        return;
     RunCommand([&] {
         ProgressSink progress("Sterg cererile...");
         model->close();

@@ -33,7 +33,8 @@ public:
     // The list query of the working month, the counter and the buttons.
     void openList();
 
-    // The commands, each with what its dialog collected.
+    // The commands, each with what its dialog collected; the copy and the
+    // purge first ask, naming how many applications they take.
     void addApplication();
     void modifyApplication();
     void deleteApplication();
@@ -81,6 +82,10 @@ private:
     void askAidMonths();
     void askSetAid();
     void askExport();
+    // Asks "<verb> N cereri din luna <month>?" ("Nu" focused) with the count
+    // of what the command would take; true to go on (also when it takes
+    // nothing), false on "Nu" or when the count failed.
+    bool confirmTransfer(const QString& title, const QString& verb, const std::function<int()>& count, const QString& month);
     bool checkMonthChosen(const QString& title, const QString& text);
     // A month-wide correction under the progress window, the list re-opened
     // on the same application, then the success message.

@@ -168,7 +168,7 @@ void SupplementDialog::save()
         if (!RunCommand([&] { question = sameContractElsewhere(); }))
             return;
         if (!question.isEmpty()
-            && MessageDialog::Mesaj("Verificare Coduri", question, kButtonsYesNo, kKindWarning) != Answer::Yes)
+            && MessageDialog::Mesaj("Verificare Coduri", question, kOverrideQuestion, kKindWarning) != Answer::Yes)
             return;
     }
     done(Saved);
@@ -176,7 +176,7 @@ void SupplementDialog::save()
 
 void SupplementDialog::remove()
 {
-    if (MessageDialog::Mesaj("Stergere Supliment", "\rDoriti sa stergeti suplimentul?", kButtonsYesNo,
+    if (MessageDialog::Mesaj("Stergere Supliment", "\rDoriti sa stergeti suplimentul?", kDeleteQuestion,
                              kKindConfirmation) == Answer::Yes)
         done(Deleted);
 }
