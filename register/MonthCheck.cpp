@@ -6,6 +6,7 @@
 #include "engine/Database.h"
 #include "register/ApplicationRecord.h"
 #include "register/Cnp.h"
+#include "register/DocumentRows.h"
 
 #include <QDate>
 #include <QHash>
@@ -50,7 +51,7 @@ struct Member {
 
 QString Cereri() { return quotedTable(QStringLiteral("Cereri.dbf")); }
 
-QString Text(const engine::ResultSet& rs, const char* column) { return QString::fromStdString(rs.text(column)).trimmed(); }
+QString Text(const engine::ResultSet& rs, const char* column) { return RowText(rs, column).trimmed(); }
 
 std::optional<QDate> DateOf(const engine::ResultSet& rs, const char* column)
 {
