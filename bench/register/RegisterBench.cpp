@@ -10,7 +10,9 @@
 #include "data/Settings.h"
 #include "data/TestMode.h"
 #include "engine/ResultSet.h"
+#include "register/AdminValues.h"
 #include "register/AidCalculation.h"
+#include "register/MonthCheck.h"
 #include "register/MonthCorrections.h"
 #include "register/MonthTransfer.h"
 #include "register/RegisterModel.h"
@@ -116,6 +118,12 @@ int main(int argc, char** argv)
            30);
     window.searchField->clear();
     const QString cnp = window.model->fieldAt(10, "CNP");
+    std::size_t findings = 0;
+    Report("month check before reporting, 5,000 applications",
+           MedianMs(7, Nothing,
+                    [&] { findings = hestavo::CheckMonth(MonthToSerial(month), hestavo::AdminValues().brackets).size(); }),
+           300);
+    std::printf("month check: %zu findings\n", findings);
     window.hide();
 
     ApplicationEditor& editor = ApplicationEditor::instance();
