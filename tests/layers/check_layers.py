@@ -20,7 +20,7 @@ import os
 import re
 import sys
 
-LIBRARIES = ["engine", "workbook", "data", "protocol", "backup", "documents", "register", "reports", "server",
+LIBRARIES = ["engine", "workbook", "data", "protocol", "backup", "documents", "register", "reports", "package", "server",
              "tools", "ui"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
