@@ -97,7 +97,7 @@ PackageOutcome MakeMonthlyPackage(const PackageRequest& request, const AdminSett
     step(QStringLiteral("Verificarea fisierelor scrise..."));
     const CrossCheckResult check = CrossCheckPackage(folder, request.workingMonth, QDate::currentDate());
     outcome.differences = check.differences;
-    if (!check.differences.isEmpty() && !request.force) {
+    if (!check.differences.isEmpty() && !request.forceDifferences) {
         outcome.blocked = true;
         return outcome;
     }

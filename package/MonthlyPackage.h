@@ -31,7 +31,8 @@ struct PackageRequest {
     QDate paymentDate;       // the treasury's payment date
     bool account073 = true;  // the aid
     bool account074 = true;  // the wood supplement
-    bool force = false;      // go on despite blocking findings and cross-check differences
+    bool force = false;             // go on despite blocking findings of the check
+    bool forceDifferences = false;  // go on despite differences of the cross-check
 };
 
 // One file of the package, as MANIFEST.csv lists it.
@@ -58,8 +59,8 @@ using PackageProgress = std::function<void(const QString& step)>;
 
 // Runs the check; with a blocking finding and no force returns blocked.
 // Writes the outputs, the manifest and the cross-check in the staging folder;
-// with a cross-check difference and no force returns blocked (the staging
-// folder removed). Otherwise renames the folder into place and zips it.
+// with a cross-check difference and no forceDifferences returns blocked (the
+// staging folder removed). Otherwise renames the folder into place and zips it.
 // An existing package of the month is refused (OutputError); the outputs'
 // own errors propagate, and the staging folder is removed on every way out.
 PackageOutcome MakeMonthlyPackage(const PackageRequest& request, const AdminSettings& settings,

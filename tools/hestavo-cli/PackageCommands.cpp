@@ -32,7 +32,7 @@ PackageRequest ParseRequest(const QStringList& words)
         const QString& w = words[i];
         const bool hasValue = i + 1 < words.size();
         if (w == QLatin1String("--force"))
-            request.force = true;
+            request.force = request.forceDifferences = true;
         else if (w == QLatin1String("--out") && hasValue)
             request.outputFolder = words[++i];
         else if (w == QLatin1String("--payment-date") && hasValue)

@@ -21,6 +21,7 @@
 #include "ui/common/WorkingMonthLabel.h"
 #include "ui/documents/TreasuryReportDialog.h"
 #include "ui/main/AuditLogWindow.h"
+#include "ui/package/MonthlyPackageDialog.h"
 #include "ui/register/MonthCheckWindow.h"
 #include "ui/register/RegisterWindow.h"
 #include "ui/register/WorkingMonthWindow.h"
@@ -268,6 +269,11 @@ void MainWindow::buildMenus()
                             [this] { hestavo::ExportF2201Command(this); });
     hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Verificare inainte de raportare")), &QAction::triggered,
                             this, [this] { MonthCheckWindow::Execute(this); });
+    hestavo::ConnectCommand(PopupMenu1->addAction(QStringLiteral("Pachet lunar")), &QAction::triggered, this, [this] {
+        if (!SettingsComplete())
+            return openAdministration();
+        ShowMonthlyPackage(this);
+    });
     PopupMenu1->addAction(QStringLiteral("-------- LEGISLATIE -------------"));
     const struct {
         const char* caption;
