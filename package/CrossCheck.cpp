@@ -9,6 +9,7 @@
 #include "package/PackageLayout.h"
 #include "register/DocumentRows.h"
 #include "reports/F2201Export.h"
+#include "workbook/Workbook.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+#include <map>
 #include <memory>
 
 namespace hestavo {
@@ -68,11 +70,12 @@ MonthTables ReadTables(int monthSerial, const QDate& today)
     return t;
 }
 
-// The layouts of the templates the lists were filled from: the editable ones
-// in the data folder, the fixed ones written out for the reading.
-class TemplateLayouts {
+// The list workbooks of the package and the templates they were filled
+// from (the editable ones in the data folder, the fixed ones written out for
+// the reading), each opened once.
+class ListBooks {
 public:
-    ~TemplateLayouts()
+    ~ListBooks()
     {
         for (const QString& copy : std::as_const(m_copies))
             QFile::remove(copy);
@@ -80,7 +83,7 @@ public:
     ListLayout editable(const QString& file, int sheet)
     {
         const EditableTemplate* t = FindEditableTemplate(file);
-        return ReadListLayout(t ? EditableTemplatePath(*t) : tableFile(file), sheet);
+        return layout(t ? EditableTemplatePath(*t) : tableFile(file), sheet);
     }
     ListLayout fixed(const QString& resource, int sheet)
     {
@@ -89,18 +92,28 @@ public:
             m_copies << copy;
             m_fixed.insert(resource, copy);
         }
-        return ReadListLayout(m_fixed.value(resource), sheet);
+        return layout(m_fixed.value(resource), sheet);
+    }
+    // The amounts of a list; none when the package does not hold the file.
+    Amounts amounts(const QString& file, int sheet, const ListLayout& layout, const QString& field, int multiplier = 1)
+    {
+        return QFile::exists(file) ? ReadListAmounts(book(file), sheet, layout, field, multiplier) : Amounts();
     }
 
 private:
+    workbook::Workbook& book(const QString& path)
+    {
+        auto& open = m_books[path];
+        if (!open)
+            open = workbook::Workbook::open(path);
+        return *open;
+    }
+    ListLayout layout(const QString& templatePath, int sheet) { return ReadListLayout(book(templatePath), sheet); }
+
+    std::map<QString, std::unique_ptr<workbook::Workbook>> m_books;
     QHash<QString, QString> m_fixed;
     QStringList m_copies;
 };
-
-Amounts ListAmounts(const QString& file, int sheet, const ListLayout& layout, const QString& field, int multiplier = 1)
-{
-    return QFile::exists(file) ? ReadListAmounts(file, sheet, layout, field, multiplier) : Amounts();
-}
 
 void Add(Amounts& into, const Amounts& more)
 {
@@ -110,12 +123,12 @@ void Add(Amounts& into, const Amounts& more)
 
 // Annex 13's five sheets list the applications of 5, 4, ... 1 months of aid
 // with their monthly amount.
-Amounts Annex13Amounts(const QString& file, TemplateLayouts& templates)
+Amounts Annex13Amounts(const QString& file, ListBooks& books)
 {
     Amounts all;
     for (int sheet = 0; sheet < 5; ++sheet)
-        Add(all, ListAmounts(file, sheet, templates.fixed(QStringLiteral("AJPIS"), sheet), QStringLiteral("CUANTUM"),
-                             5 - sheet));
+        Add(all, books.amounts(file, sheet, books.fixed(QStringLiteral("AJPIS"), sheet), QStringLiteral("CUANTUM"),
+                               5 - sheet));
     return all;
 }
 
@@ -178,11 +191,11 @@ Amounts F2201FilePersons(const QString& folder)
 }
 
 // The suppliers' annexes of one kind, all suppliers together.
-Amounts SupplierAmounts(const QString& folder, const QString& annex, const QString& field, TemplateLayouts& templates)
+Amounts SupplierAmounts(const QString& folder, const QString& annex, const QString& field, ListBooks& books)
 {
     Amounts all;
     for (const QFileInfo& d : QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
-        Add(all, ListAmounts(QDir(d.absoluteFilePath()).filePath(annex + ".xls"), 0, templates.fixed(annex, 0), field));
+        Add(all, books.amounts(QDir(d.absoluteFilePath()).filePath(annex + ".xls"), 0, books.fixed(annex, 0), field));
     return all;
 }
 
@@ -250,17 +263,17 @@ CrossCheckResult CrossCheckPackage(const QString& packageFolder, const QString& 
     const QString ajpis = root.filePath(kPackageAjpis), treasury = root.filePath(kPackageTreasury);
     const QString suppliers = root.filePath(kPackageSuppliers);
     const MonthTables tables = ReadTables(MonthToSerial(workingMonth), today);
-    TemplateLayouts templates;
+    ListBooks books;
     const QString paymentList = QDir(treasury).filePath(kPackagePaymentList);
     auto payment = [&](int sheet, const QString& field) {
-        return Paid(ListAmounts(paymentList, sheet, templates.editable(QStringLiteral("Stat.xls"), sheet), field));
+        return Paid(books.amounts(paymentList, sheet, books.editable(QStringLiteral("Stat.xls"), sheet), field));
     };
     auto ajpisList = [&](const QString& file, const QString& field) {
-        return Paid(ListAmounts(QDir(ajpis).filePath(file), 0, templates.editable(file, 0), field));
+        return Paid(books.amounts(QDir(ajpis).filePath(file), 0, books.editable(file, 0), field));
     };
     auto treasuryAnnex = [&](const TreasuryAccount& account) {
-        return Paid(ListAmounts(QDir(treasury).filePath(QString::fromLatin1(account.annex2)), 0,
-                                templates.fixed(QStringLiteral("TrezAnx2"), 0), QStringLiteral("SUMA")));
+        return Paid(books.amounts(QDir(treasury).filePath(QString::fromLatin1(account.annex2)), 0,
+                                  books.fixed(QStringLiteral("TrezAnx2"), 0), QStringLiteral("SUMA")));
     };
 
     CrossCheckResult result;
@@ -270,7 +283,7 @@ CrossCheckResult CrossCheckPackage(const QString& packageFolder, const QString& 
     Comparison comparison(result, tables.labels);
     const TreasuryAccount& aidAccount = TreasuryAccounts()[0];
     const TreasuryAccount& woodAccount = TreasuryAccounts()[1];
-    QList<Source> aid{{"Anexa 13", Paid(Annex13Amounts(QDir(ajpis).filePath("Anexa13_21.xls"), templates))},
+    QList<Source> aid{{"Anexa 13", Paid(Annex13Amounts(QDir(ajpis).filePath("Anexa13_21.xls"), books))},
                       {"Stat de plata - Cumulat", payment(0, "TOTAL")},
                       {"Stat de plata - Ajutoare", payment(1, "TOTAL")},
                       {"ANPIS", Paid(AnpisAmounts(root.filePath(kPackageAnpis)))}};
@@ -289,10 +302,10 @@ CrossCheckResult CrossCheckPackage(const QString& packageFolder, const QString& 
     comparison.compare(QStringLiteral("Suplimentul pentru lemne"), {"Tabele (SUMAL)", Paid(tables.wood)}, wood);
     comparison.compare(QStringLiteral("Suplimentul pentru gaze"), {"Tabele (SUMAG)", Paid(tables.gas)},
                        {{"Anexa 15", ajpisList("Anexa15.xls", "SUMAG")},
-                        {"Furnizori - Anexa 15", Paid(SupplierAmounts(suppliers, "Anexa15", "SUMAG", templates))}});
+                        {"Furnizori - Anexa 15", Paid(SupplierAmounts(suppliers, "Anexa15", "SUMAG", books))}});
     comparison.compare(QStringLiteral("Suplimentul pentru energie electrica"), {"Tabele (SUMAE)", Paid(tables.electricity)},
                        {{"Anexa 16", ajpisList("Anexa16.xls", "SUMAE")},
-                        {"Furnizori - Anexa 16", Paid(SupplierAmounts(suppliers, "Anexa16", "SUMAE", templates))}});
+                        {"Furnizori - Anexa 16", Paid(SupplierAmounts(suppliers, "Anexa16", "SUMAE", books))}});
     comparison.compare(QStringLiteral("Suplimentul pentru energie termica"), {"Tabele (SUMAT)", Paid(tables.heat)},
                        {{"Anexa 14", ajpisList("Anexa14.xls", "SUMAT")}});
     comparison.compare(QStringLiteral("Adultii F2201"), {"Tabele (adulti dupa CNP)", tables.adults},

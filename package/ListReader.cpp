@@ -7,23 +7,22 @@
 
 namespace hestavo {
 
-ListLayout ReadListLayout(const QString& templatePath, int sheet)
+ListLayout ReadListLayout(workbook::Workbook& book, int sheet)
 {
-    const auto book = workbook::Workbook::open(templatePath);
-    book->setActiveSheet(sheet);
+    book.setActiveSheet(sheet);
     ListLayout layout;
-    layout.dataRow = workbook::findDataRow(*book);
+    layout.dataRow = workbook::findDataRow(book);
     if (layout.dataRow < 0)
         return layout;
-    for (int col = 0; col <= book->lastColumn(); ++col) {
-        const QString text = book->cellText(layout.dataRow, col).trimmed();
+    for (int col = 0; col <= book.lastColumn(); ++col) {
+        const QString text = book.cellText(layout.dataRow, col).trimmed();
         if (text.startsWith(u'#') && text.size() > 1)
             layout.columns.insert(workbook::asciiUpper(text.mid(1)), col);
     }
     return layout;
 }
 
-QMap<QString, qint64> ReadListAmounts(const QString& filledPath, int sheet, const ListLayout& layout,
+QMap<QString, qint64> ReadListAmounts(workbook::Workbook& book, int sheet, const ListLayout& layout,
                                       const QString& amountField, int multiplier)
 {
     QMap<QString, qint64> amounts;
@@ -31,13 +30,12 @@ QMap<QString, qint64> ReadListAmounts(const QString& filledPath, int sheet, cons
     const int amountColumn = layout.columns.value(amountField, -1);
     if (layout.dataRow < 0 || cnpColumn < 0)
         return amounts;
-    const auto book = workbook::Workbook::open(filledPath);
-    book->setActiveSheet(sheet);
-    for (int row = layout.dataRow; row <= book->lastRow(); ++row) {
-        const QString cnp = book->cellText(row, cnpColumn).trimmed();
+    book.setActiveSheet(sheet);
+    for (int row = layout.dataRow; row <= book.lastRow(); ++row) {
+        const QString cnp = book.cellText(row, cnpColumn).trimmed();
         if (cnp.isEmpty())
             break;
-        const workbook::CellValue amount = amountColumn < 0 ? workbook::CellValue() : book->cell(row, amountColumn);
+        const workbook::CellValue amount = amountColumn < 0 ? workbook::CellValue() : book.cell(row, amountColumn);
         const double value = amount.type == workbook::CellValue::Type::Number ? amount.number
                                                                                : amount.toText().toDouble();
         amounts[cnp] += std::llround(value * 100) * multiplier;

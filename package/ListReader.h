@@ -7,6 +7,10 @@
 #include <QMap>
 #include <QString>
 
+namespace workbook {
+class Workbook;
+}
+
 namespace hestavo {
 
 // Where a field sits in a template sheet: the data row and the column of each
@@ -16,14 +20,14 @@ struct ListLayout {
     QMap<QString, int> columns;   // "CNP" -> column
 };
 
-// The layout of sheet (0-based) of a template workbook.
-ListLayout ReadListLayout(const QString& templatePath, int sheet);
+// The layout of sheet (0-based) of a template workbook (its active sheet changes).
+ListLayout ReadListLayout(workbook::Workbook& templateBook, int sheet);
 
 // Per holder CNP the sum of amountField in hundredths (bani) over the rows of
 // sheet (0-based) of a filled list; multiplier scales each amount (the months
 // of aid of an annex sheet). A blank amount cell counts as 0, as the lists
-// write zero blank. Throws workbook::WorkbookError for an unreadable file.
-QMap<QString, qint64> ReadListAmounts(const QString& filledPath, int sheet, const ListLayout& layout,
+// write zero blank.
+QMap<QString, qint64> ReadListAmounts(workbook::Workbook& filled, int sheet, const ListLayout& layout,
                                       const QString& amountField, int multiplier = 1);
 
 } // namespace hestavo

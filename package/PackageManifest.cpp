@@ -16,6 +16,9 @@ namespace hestavo {
 namespace {
 
 const QString kHeading = QStringLiteral("Pachet lunar");
+// The fastest deflate: the lists and tables shrink almost as much as at the
+// default level, in a third of the time.
+constexpr int kZipLevel = 1;
 
 QByteArray FileBytes(const QString& path)
 {
@@ -76,7 +79,7 @@ void WritePackageZip(const QString& packageFolder, const QString& zipPath)
     workbook::xlsx::Package zip;
     for (const QString& relative : RelativeFiles(packageFolder))
         zip.setPart(name + "/" + relative, FileBytes(QDir(packageFolder).filePath(relative)));
-    zip.write(zipPath);
+    zip.write(zipPath, kZipLevel);
 }
 
 } // namespace hestavo

@@ -59,7 +59,7 @@ void Package::remove(const QString& name)
     m_order.removeAll(name);
 }
 
-void Package::write(const QString& path) const
+void Package::write(const QString& path, int level) const
 {
     QFileInfo fi(path);
     QString tmp;
@@ -86,7 +86,7 @@ void Package::write(const QString& path) const
             ok = false;
             break;
         }
-        zip_set_file_compression(z, zip_uint64_t(idx), ZIP_CM_DEFLATE, 6);
+        zip_set_file_compression(z, zip_uint64_t(idx), ZIP_CM_DEFLATE, zip_uint32_t(level));
     }
     if (!ok || zip_close(z) != 0) {
         zip_discard(z);

@@ -13,8 +13,9 @@ class Package {
 public:
     // Raises FormatError when the file is not a readable zip archive.
     void read(const QString& path);
-    // Writes to a temporary file beside path, then renames it over path.
-    void write(const QString& path) const;
+    // Writes to a temporary file beside path, then renames it over path;
+    // level is the deflate level (1 fastest .. 9 smallest).
+    void write(const QString& path, int level = 6) const;
 
     bool contains(const QString& name) const { return m_parts.contains(name); }
     QByteArray part(const QString& name) const { return m_parts.value(name); }
