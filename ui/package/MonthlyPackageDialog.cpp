@@ -128,10 +128,7 @@ std::optional<PackageOutcome> MonthlyPackageDialog::run(const PackageRequest& re
 bool MonthlyPackageDialog::continueDespiteFindings(const PackageOutcome& outcome)
 {
     MonthCheckWindow::Execute(this);
-    return MessageDialog::Mesaj(kTitle,
-                                "\nVerificarea lunii a gasit " + QString::number(BlockingCount(outcome.findings))
-                                    + " constatari blocante: agentiile pot respinge fisierele.\nContinua oricum?",
-                                kOverrideQuestion, kKindWarning)
+    return MessageDialog::Mesaj(kTitle, ContinueDespiteFindingsText(outcome), kOverrideQuestion, kKindWarning)
            == Answer::Yes;
 }
 
@@ -150,13 +147,24 @@ bool MonthlyPackageDialog::continueDespiteDifferences(const PackageOutcome& outc
 void MonthlyPackageDialog::close(const PackageOutcome& outcome)
 {
     accept();
+    if (MessageDialog::Mesaj(kTitle, PackageClosingText(outcome), kButtonsYesNo, kKindInformation) == Answer::Yes)
+        ShellOpen(outcome.folder);
+}
+
+QString PackageClosingText(const PackageOutcome& outcome)
+{
     QString text = "\nPachetul lunii " + WorkingMonthText() + " este gata:\n" + QDir::toNativeSeparators(outcome.folder)
                    + "\n(" + QString::number(outcome.files.size() + 1) + " fisiere) si arhiva "
                    + QFileInfo(outcome.zip).fileName() + " langa el.";
     if (!outcome.differences.isEmpty())
         text += "\nDiferentele gasite sunt in VERIFICARE.txt.";
-    if (MessageDialog::Mesaj(kTitle, text + "\n\nDeschide folderul?", kButtonsYesNo, kKindInformation) == Answer::Yes)
-        ShellOpen(outcome.folder);
+    return text + "\n\nDeschide folderul?";
+}
+
+QString ContinueDespiteFindingsText(const PackageOutcome& outcome)
+{
+    return "\nVerificarea lunii a gasit " + QString::number(BlockingCount(outcome.findings))
+           + " constatari blocante: agentiile pot respinge fisierele.\nContinua oricum?";
 }
 
 void ShowMonthlyPackage(QWidget* parent)

@@ -32,5 +32,11 @@ private:
     void close(const hestavo::PackageOutcome& outcome);
 };
 
+// The closing message of a written package: the folder, the count of files,
+// the zip, and the offer "Deschide folderul?".
+QString PackageClosingText(const hestavo::PackageOutcome& outcome);
+// The question after the findings' list, naming how many block.
+QString ContinueDespiteFindingsText(const hestavo::PackageOutcome& outcome);
+
 // The main window's "Pachet lunar" after its settings check.
 void ShowMonthlyPackage(QWidget* parent);
