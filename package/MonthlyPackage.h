@@ -11,39 +11,17 @@
 // killed process leaves no "Pachet_" folder and no zip.
 #pragma once
 
+#include "package/PackageRequest.h"
 #include "register/AdminSettings.h"
 #include "register/MonthCheck.h"
 
-#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <optional>
 #include <vector>
 
 namespace hestavo {
-
-struct PackageRequest {
-    QString workingMonth;    // MM.YYYY
-    QString outputFolder;    // an existing folder; the package goes below it
-    QDate paymentDate;       // the treasury's payment date
-    bool account073 = true;  // the aid
-    bool account074 = true;  // the wood supplement
-    bool force = false;             // go on despite blocking findings of the check
-    bool forceDifferences = false;  // go on despite differences of the cross-check
-};
-
-// One file of the package, as MANIFEST.csv lists it.
-struct PackageFile {
-    QString path;                  // relative to the package folder, "/" separated
-    QString recipient;             // "AJPIS", "ANPIS", "ANAF", "Trezorerie", "Furnizori"
-    int rows = 0;
-    std::optional<qint64> cents;   // the amount total, where the file has one
-    qint64 size = 0;
-    QByteArray sha256;             // hex
-};
 
 struct PackageOutcome {
     std::vector<MonthFinding> findings;   // of the month check
@@ -53,9 +31,6 @@ struct PackageOutcome {
     QString zip;                          // the .zip beside it
     QList<PackageFile> files;
 };
-
-// The current step, for a progress window or standard error.
-using PackageProgress = std::function<void(const QString& step)>;
 
 // Runs the check; with a blocking finding and no force returns blocked.
 // Writes the outputs, the manifest and the cross-check in the staging folder;

@@ -2,7 +2,9 @@
 // package folder with its recipient, rows, amount total, size and SHA-256.
 #pragma once
 
-#include "package/MonthlyPackage.h"
+#include "package/PackageRequest.h"
+
+#include <QList>
 
 namespace hestavo {
 

@@ -5,7 +5,10 @@
 // and the suppliers' annexes ("Format AJPIS").
 #pragma once
 
-#include "package/MonthlyPackage.h"
+#include "package/PackageRequest.h"
+#include "register/AdminSettings.h"
+
+#include <QList>
 
 namespace hestavo {
 
