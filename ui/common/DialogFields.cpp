@@ -1,6 +1,8 @@
 #include "ui/common/DialogFields.h"
 
-#include <QDateEdit>
+#include "ui/common/DateInput.h"
+#include "ui/common/TextInput.h"
+
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -18,10 +20,8 @@ QLineEdit* NewNumberField(QWidget* parent, const QString& objectName, qint64 val
 
 QDateEdit* NewDateField(QWidget* parent, const QString& objectName, const QDate& value)
 {
-    auto* d = new QDateEdit(value, parent);
+    auto* d = new DateInput(value, parent);
     d->setObjectName(objectName);
-    d->setDisplayFormat("dd.MM.yyyy");
-    d->setCalendarPopup(true);
     return d;
 }
 
@@ -38,5 +38,6 @@ QHBoxLayout* NewActionButtons(QDialog* dialog, const QString& caption, const QSt
     buttons->addWidget(cancel);
     QObject::connect(run, &QPushButton::clicked, dialog, action);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    hestavo::EnterMovesToNextInput(dialog, hestavo::EnterOnLastInput::Acts);
     return buttons;
 }
