@@ -363,6 +363,21 @@ TEST_F(EditorTest, MemberListColumnsFitTheirContentInAddMode)
     e.finish();
 }
 
+// A new application opened after a refused one starts with the first
+// status, not "RESPINS".
+TEST_F(EditorTest, ANewApplicationKeepsNoStatusFromThePreviousOne)
+{
+    AddRow({1, "12.2024", "POP ION", "1800101123450", "RESPINS", 2, 400, 3});
+    ApplicationEditor& e = ApplicationEditor::instance();
+    ASSERT_TRUE(e.beginModify(1));
+    EXPECT_EQ(e.status->currentText(), "RESPINS");
+    e.finish();
+    e.beginAdd();
+    EXPECT_EQ(e.status->currentIndex(), 0);
+    EXPECT_NE(e.status->currentText(), "RESPINS");
+    e.finish();
+}
+
 TEST_F(EditorTest, SupplementButtonsSetTheAmountsOfTheirKind)
 {
     const struct {

@@ -36,6 +36,8 @@ bool CouldBecomeDate(const QString& text)
 
 DateInput::DateInput(const QDate& date, QWidget* parent) : QDateEdit(date, parent)
 {
+    // The calendar's month and day names in Romanian.
+    setLocale(QLocale(QLocale::Romanian, QLocale::Romania));
     setDisplayFormat(kFormat);
     setCalendarPopup(true);
 }

@@ -3,7 +3,10 @@
 #include "ui/common/DateInput.h"
 #include "ui/common/TextInput.h"
 
+#include <algorithm>
+
 #include <QDialog>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,4 +43,13 @@ QHBoxLayout* NewActionButtons(QDialog* dialog, const QString& caption, const QSt
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     hestavo::EnterMovesToNextInput(dialog, hestavo::EnterOnLastInput::Acts);
     return buttons;
+}
+
+void KeepTitleWhole(QDialog* dialog)
+{
+    constexpr int kTitleBarExtras = 160;   // icon, margins, the close and help buttons
+    QFont bold = dialog->font();
+    bold.setBold(true);
+    const int needed = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle()) + kTitleBarExtras;
+    dialog->setMinimumWidth(std::max(dialog->minimumWidth(), needed));
 }

@@ -26,3 +26,8 @@ QDateEdit* NewDateField(QWidget* parent, const QString& objectName, const QDate&
 // (inputs made before this call).
 QHBoxLayout* NewActionButtons(QDialog* dialog, const QString& caption, const QString& objectName,
                               const std::function<void()>& action);
+
+// Makes the dialog at least as wide as its title needs in a window manager's
+// title bar (the text in bold, the icon and the close button beside it), so
+// that a small dialog's title is not cut ("Adaug... Luna").
+void KeepTitleWhole(QDialog* dialog);

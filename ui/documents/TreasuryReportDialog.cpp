@@ -88,7 +88,7 @@ void TreasuryReportDialog::createReport()
     PreviousFolder() = parent;
     const QString folder = QDir::toNativeSeparators(TreasuryFolder(parent));
     if (QFileInfo::exists(folder)
-        && MessageDialog::Mesaj(kTitle, "\rDirectorul " + folder + " exista!\rIl inlocuim?", kButtonsYesNo, kKindWarning)
+        && MessageDialog::Mesaj(kTitle, "\rDirectorul " + folder + " exista!\rIl inlocuim?", kOverrideQuestion, kKindWarning)
                != Answer::Yes)
         return;
     TreasuryChoice choice{DataV->date(), Cont073->isChecked(), Cont074->isChecked(), *selection};

@@ -373,6 +373,7 @@ void ApplicationEditor::ResetEditor()
     income->setText("0");
     const qint64 next = PeekKey("NR_CERE");
     numberField->setText(QString::number(next > 0 ? next : 1));
+    status->setCurrentIndex(0);   // nothing kept from the application shown before
     reason->clear();
     reason->addItems(ReadReasonList());
     reason->setEditText(QString());
