@@ -80,13 +80,19 @@ QString DecodeDigits(const QString& digits)
     return fromCp1250(bytes);
 }
 
-QString FetchServerAddress(const QString& url)
+QString FetchServerAddress(const QString& url, bool* reached)
 {
+    if (reached)
+        *reached = false;
+    if (url.trimmed().isEmpty())
+        return {};
     const QString file = FreshTempFile(QStringLiteral("Down"), QStringLiteral(".txt"));
     if (file.isEmpty() || HttpGetToFile(url, file) != 0) {
         QFile::remove(file);
         return {};
     }
+    if (reached)
+        *reached = true;
     QFile in(file);
     QString line;
     if (in.open(QIODevice::ReadOnly))
@@ -94,6 +100,15 @@ QString FetchServerAddress(const QString& url)
     in.close();
     QFile::remove(file);
     return line.size() > 6 && line.size() <= 20 ? line : QString();
+}
+
+QString MissingAddressReason(const QString& url, bool reached)
+{
+    if (url.trimmed().isEmpty())
+        return QStringLiteral("Lipseste adresa serverului de salvari din setari (ADRESA_SALVARI).");
+    if (reached)
+        return "Lipseste adresa serverului de salvari: " + url + " nu o contine.";
+    return QStringLiteral("Nu aveti internet!");
 }
 
 RemoteBackupClient::RemoteBackupClient(const RemoteSettings& settings, const RemoteAccount& account)
@@ -119,11 +134,12 @@ RemoteReply RemoteBackupClient::sendRequest(const QStringList& lines,
     }
     say(*this, QStringLiteral("Verific conexiunea..."));
     LinkEndpoint endpoint = m_settings.endpoint;
+    bool reached = true;
     if (endpoint.host.isEmpty())
-        endpoint.host = FetchServerAddress(m_settings.addressUrl);
+        endpoint.host = FetchServerAddress(m_settings.addressUrl, &reached);
     if (endpoint.host.isEmpty()) {
         QFile::remove(requestFile);
-        result.error = QStringLiteral("Nu aveti internet!");
+        result.error = MissingAddressReason(m_settings.addressUrl, reached);
         return result;
     }
     m_link.progress = progress;

@@ -58,8 +58,13 @@ QString EncodeDigits(const QString& text);
 QString DecodeDigits(const QString& digits);
 
 // The first line of the address file at url, trimmed, when it has 7 to 20
-// characters; empty otherwise or when it cannot be fetched.
-QString FetchServerAddress(const QString& url);
+// characters; empty otherwise or when it cannot be fetched (then *reached,
+// when given, is false).
+QString FetchServerAddress(const QString& url, bool* reached = nullptr);
+
+// Why no server address was found: no address-file URL in the settings, an
+// address file without a usable address, or no connection ("Nu aveti internet!").
+QString MissingAddressReason(const QString& url, bool reached);
 
 class RemoteBackupClient {
 public:

@@ -10,8 +10,18 @@
 #include <functional>
 
 // Opens a document, spreadsheet, PDF or folder with the desktop's program for
-// it. False when the desktop refused, or when no opener is installed.
+// it. False when the desktop refused, or when no opener is installed. Either
+// way the watcher, when one is installed, is told (the window program says
+// where a document that did not open is).
 bool ShellOpen(const QString& path);
+
+// Told of every ShellOpen: the path and whether the desktop opened it.
+using ShellOpenWatcher = std::function<void(const QString& path, bool opened)>;
+void SetShellOpenWatcher(ShellOpenWatcher watcher);
+
+// The installed opener alone, without the watcher (opening the folder of a
+// document that did not open). False when none is installed or it refused.
+bool OpenWithDesktop(const QString& path);
 
 // The desktop's opener, installed once by the window program.
 using DesktopOpener = std::function<bool(const QString& path)>;

@@ -10,6 +10,7 @@ struct State {
     bool on = false;
     QQueue<Answer> messageAnswers;
     QQueue<QString> chooserAnswers;
+    QQueue<bool> shellOpenAnswers;
     QList<Message> messages;
     QList<Hint> hints;
     QList<ShellCall> shell;
@@ -46,6 +47,7 @@ void clear()
 
 void answerMessage(Answer result) { st().messageAnswers.enqueue(result); }
 void answerChooser(const QString& path) { st().chooserAnswers.enqueue(path); }
+void answerShellOpen(bool opened) { st().shellOpenAnswers.enqueue(opened); }
 
 const QList<Message>& messages() { return st().messages; }
 const QList<Hint>& hints() { return st().hints; }
@@ -64,6 +66,8 @@ QString takeChooserAnswer()
 {
     return st().chooserAnswers.isEmpty() ? QString() : st().chooserAnswers.dequeue();
 }
+
+bool takeShellOpenAnswer() { return st().shellOpenAnswers.isEmpty() || st().shellOpenAnswers.dequeue(); }
 
 void record(const Message& m) { st().messages << m; }
 void record(const Hint& h) { st().hints << h; }

@@ -13,7 +13,9 @@
 //     path queued with answerChooser() ("" = the user cancelled); with none
 //     queued they return "" (cancelled).
 //   - ShellOpen / ShellStart record the path (with the arguments and working
-//     folder) and return true without starting anything.
+//     folder) and return true without starting anything; ShellOpen returns
+//     the next result queued with answerShellOpen() (false: the desktop had
+//     no program for it), true when none is queued.
 //   - ShowProblemHint records the text and the control's objectName, and
 //     shows the balloon as usual (it never blocks).
 //   - ShowProgress records the progress text (ProgressWindow::Descr) shown.
@@ -68,6 +70,7 @@ void clear();
 
 void answerMessage(Answer result);
 void answerChooser(const QString& path);
+void answerShellOpen(bool opened);
 
 const QList<Message>& messages();
 const QList<Hint>& hints();
@@ -78,6 +81,7 @@ const QStringList& progressTexts();
 // Used by the helpers themselves.
 Answer takeMessageAnswer(int buttons);
 QString takeChooserAnswer();
+bool takeShellOpenAnswer();
 void record(const Message& m);
 void record(const Hint& h);
 void record(const ShellCall& c);

@@ -4,6 +4,7 @@
 
 #include "data/Db.h"
 #include "data/Months.h"
+#include "data/Settings.h"
 #include "engine/Database.h"
 
 #include <QHash>
@@ -138,6 +139,46 @@ int NumberReports(const QString& workingMonth, const ReportNumbering& n, WorkPro
     LogAction(QStringLiteral("Numerotare Referate."));
     transaction.commit();
     return int(numbers.size());
+}
+
+namespace {
+
+// How a count of numbered documents reads: none, one, and the plural noun.
+struct Numbered {
+    const char* none;
+    const char* one;
+    const char* many;
+};
+
+// "Au fost numerotate 112 dispozitii (2001–2112)."; the numbers in brackets
+// are given by the caller.
+QString NumberedSummary(int count, const Numbered& words, const QString& numbers)
+{
+    if (count == 0)
+        return QString::fromLatin1(words.none) + " (nicio cerere aleasa).";
+    const QString what = count == 1 ? QString::fromLatin1(words.one)
+                                    : "Au fost numerotate " + formatCount(count) + " " + QString::fromLatin1(words.many);
+    return what + " (" + numbers + ").";
+}
+
+QString NumberRange(qint64 first, int count)
+{
+    return count == 1 ? QString::number(first) : QString::number(first) + QChar(0x2013) + QString::number(first + count - 1);
+}
+
+} // namespace
+
+QString DecisionNumberingSummary(int count, const DecisionNumbering& n)
+{
+    const QString numbers = n.sameNumber ? "toate cu numarul " + QString::number(n.first) : NumberRange(n.first, count);
+    return NumberedSummary(count, {"Nu a fost numerotata nicio dispozitie", "A fost numerotata 1 dispozitie", "dispozitii"},
+                           numbers);
+}
+
+QString ReportNumberingSummary(int count, const ReportNumbering& n)
+{
+    const QString numbers = n.sameAsApplication ? QStringLiteral("cu numarul cererii") : NumberRange(n.first, count);
+    return NumberedSummary(count, {"Nu a fost numerotat niciun referat", "A fost numerotat 1 referat", "referate"}, numbers);
 }
 
 } // namespace hestavo

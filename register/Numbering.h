@@ -39,6 +39,10 @@ NumberingProblem CheckDecisionNumbering(const DecisionNumbering& n);
 // "Numerotare Dispozitii.". Returns the applications numbered.
 int NumberDecisions(const QString& workingMonth, const DecisionNumbering& n, WorkProgress* progress);
 
+// The closing message of a decision numbering that numbered `count`
+// applications: "Au fost numerotate 112 dispozitii (2001–2112)."
+QString DecisionNumberingSummary(int count, const DecisionNumbering& n);
+
 struct ReportNumbering {
     qint64 from = 0;
     qint64 to = 0;
@@ -51,5 +55,8 @@ NumberingProblem CheckReportNumbering(const ReportNumbering& n);
 // Numbers the approved applications' reports. Logs "Numerotare Referate.".
 // Returns the applications numbered.
 int NumberReports(const QString& workingMonth, const ReportNumbering& n, WorkProgress* progress);
+
+// The closing message of a report numbering that numbered `count` applications.
+QString ReportNumberingSummary(int count, const ReportNumbering& n);
 
 } // namespace hestavo

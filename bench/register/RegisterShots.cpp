@@ -7,9 +7,13 @@
 #include "data/Months.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
+#include "data/Shell.h"
 #include "data/TestMode.h"
+#include "register/HouseholdMembers.h"
 #include "register/RegisterModel.h"
 #include "register/WorkingMonth.h"
+#include "ui/common/MessageDialog.h"
+#include "ui/common/OpenedDocuments.h"
 #include "ui/documents/DecisionListDialog.h"
 #include "ui/documents/DecisionNumberingDialog.h"
 #include "ui/documents/ReportNumberingDialog.h"
@@ -20,9 +24,11 @@
 #include "ui/register/MonthCheckWindow.h"
 #include "ui/register/RegisterWindow.h"
 #include "ui/register/SupplementDialog.h"
+#include "ui/reports/ExportMenuCommands.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
@@ -33,6 +39,18 @@
 #include <cstdio>
 
 namespace {
+
+// The last message the program would have shown, as its dialog.
+void SaveMessageShot(const QString& file)
+{
+    if (testmode::messages().isEmpty()) {
+        std::fprintf(stderr, "no message for %s\n", qPrintable(file));
+        return;
+    }
+    const testmode::Message& m = testmode::messages().last();
+    MessageDialog dialog(m.title, m.text, m.buttons, m.kind);
+    SaveShot(dialog, file);
+}
 
 } // namespace
 
@@ -55,7 +73,48 @@ int main(int argc, char** argv)
     window.grid->horizontalScrollBar()->setValue(window.grid->horizontalScrollBar()->maximum());
     SaveShot(window, out + "/register-window-right.png");
 
+    // A search typed in lower case, key by key, as the clerk types it.
+    for (const QChar c : QStringLiteral("pop")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_P, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(window.searchField, &press);
+    }
+    SaveShot(window, out + "/register-lower-case-search.png");
+    window.searchField->clear();
+
+    // The purge question, with the count it takes ("Nu" focused).
+    testmode::clear();
+    window.purgeAgainst(SerialToMonth(town.monthSerials.front()));
+    SaveMessageShot(out + "/register-purge-question.png");
+
     ApplicationEditor& editor = ApplicationEditor::instance();
+    // A new application's member list, filled while the editor is shown.
+    editor.beginAdd();
+    editor.applicant->setText("POPESCU ION");
+    editor.show();
+    editor.adjustSize();
+    for (const hestavo::HouseholdMember& m :
+         {hestavo::HouseholdMember{0, "POPESCU ION", "1800101123450", parseAmount("1234,56"), "beneficiar"},
+          hestavo::HouseholdMember{0, "POPESCU MARIA-MAGDALENA", "2800229123459", parseAmount("980"), "partener"}}) {
+        hestavo::HouseholdMembers(editor.membersTable(), editor.memberKey()).add(m);
+        editor.refreshMembers();
+    }
+    SaveShot(editor, out + "/register-editor-add-members.png");
+    editor.hide();
+    editor.finish();
+
+    // A closing message naming the file written, and one for a document the
+    // desktop could not open.
+    testmode::clear();
+    testmode::answerChooser(dir.path() + "/persoane");
+    hestavo::ExportPersonsDbfCommand(&window);
+    SaveMessageShot(out + "/register-closing-message-path.png");
+    testmode::clear();
+    InstallOpenedDocumentNotices();
+    testmode::answerShellOpen(false);
+    ShellOpen(paths().tempFolder + "/TmpL226/Dispozitie0.rtf");
+    SaveMessageShot(out + "/register-unopened-document.png");
+    SetShellOpenWatcher(nullptr);
+
     editor.beginModify(window.model->keyAt(3));
     editor.adjustSize();
     SaveShot(editor, out + "/register-editor.png");

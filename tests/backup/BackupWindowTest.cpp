@@ -52,6 +52,9 @@ TEST_F(BackupWindowTest, SaveOnDemand)
         window.SaveCopyClicked();
         ASSERT_FALSE(testmode::messages().isEmpty()) << c.name;
         EXPECT_EQ(Titles().first(), c.firstTitle) << c.name;
+        if (c.firstTitle.startsWith("Atentionare")) {
+            EXPECT_EQ(testmode::messages().first().buttons, kOverrideQuestion) << c.name << ": Enter answers Nu";
+        }
         EXPECT_FALSE(QFileInfo::exists(Data() + "/Copie.L21")) << c.name;
         const bool written = QFileInfo::exists(target) && FileBytes(target) != "old";
         EXPECT_EQ(written, c.written) << c.name;
@@ -73,11 +76,13 @@ TEST_F(BackupWindowTest, RestoreFromTheWindowReportsTheSafetyCopy)
     EXPECT_TRUE(window.restored());
     ASSERT_EQ(testmode::messages().size(), 2);
     EXPECT_EQ(testmode::messages()[0].title, "Incarcare date");
+    EXPECT_EQ(testmode::messages()[0].buttons, kDeleteQuestion) << "Enter answers Nu";
     const QString text = testmode::messages()[1].text;
     EXPECT_TRUE(text.startsWith("Restaurare incheiata cu succes !\rVa rog sa porniti programul din nou !")) << text.toStdString();
     EXPECT_TRUE(text.contains(QDir::toNativeSeparators(Saves()))) << text.toStdString();
-    // The archive held no log table: an empty one is made for the closing log row.
-    EXPECT_EQ(ReaderRows(Data() + "/LOG.DBF"), "");
+    // The archive held no log table: one is made, with the restore's own row.
+    EXPECT_TRUE(ReaderRows(Data() + "/LOG.DBF").contains("Incarcare date din salvarea Copie.L21"))
+        << ReaderRows(Data() + "/LOG.DBF").toStdString();
 }
 
 // Runs act on the remote backup window once it is shown.

@@ -1,6 +1,7 @@
 // The administrator password: digest, unlock, change, and the two small
 // password windows.
 #include "backup/Passwords.h"
+#include "data/Db.h"
 #include "data/Paths.h"
 #include "data/Settings.h"
 #include "data/TestMode.h"
@@ -39,9 +40,24 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         initPaths(m_dir.path());
         QDir().mkpath(paths().dataFolder);
+        resetDb();
+        CreateMissingTables();   // the audit log the commands write to
         testmode::enable();
     }
-    void TearDown() override { testmode::disable(); }
+    void TearDown() override
+    {
+        testmode::disable();
+        resetDb();
+    }
+    // The audit log's newest row.
+    static QString LastLogRow()
+    {
+        auto rs = Db().open(("SELECT ACTIUNE FROM " + quotedTable("Log.dbf") + " ORDER BY IDLOG").toStdString());
+        QString last;
+        for (rs->first(); !rs->eof(); rs->next())
+            last = QString::fromStdString(rs->text("ACTIUNE"));
+        return last;
+    }
     QTemporaryDir m_dir;
 };
 } // namespace
@@ -121,6 +137,7 @@ TEST_F(Passwords, ChangeCases)
     EXPECT_TRUE(ChangeAdminPassword("ABC", "ABC"));
     EXPECT_EQ(ReadSettingBytes("INIT", "WIN"), PasswordDigest(QString("ABC")));
     EXPECT_EQ(testmode::messages().last().text, QString("\rParola a fost schimbata cu succes!"));
+    EXPECT_EQ(LastLogRow(), "Schimbare parola administrator.");
     EXPECT_TRUE(AdministratorUnlock([] { return QString("ABC"); }));
 
     // Both empty, answered Nu: the password stays.
@@ -131,6 +148,7 @@ TEST_F(Passwords, ChangeCases)
     testmode::answerMessage(Answer::Yes);
     EXPECT_TRUE(ChangeAdminPassword("", ""));
     EXPECT_TRUE(ReadSettingBytes("INIT", "WIN").isEmpty());
+    EXPECT_EQ(LastLogRow(), "Dezactivare parola administrator.");
     EXPECT_TRUE(ReadSettingBytes("init", "win").isEmpty());
     bool asked = false;
     EXPECT_TRUE(AdministratorUnlock([&] { asked = true; return std::nullopt; }));

@@ -128,6 +128,9 @@ TEST_F(ClientFixture, WholeAccountCycleAgainstTheService)
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(",").toStdString();
 }
 
+// An address file reached without a usable address, or no address-file URL at
+// all, is a missing address; only a service that cannot be reached is "no
+// internet".
 TEST_F(ClientFixture, TheAddressFileMustHoldSevenToTwentyCharacters)
 {
     struct Case {
@@ -139,13 +142,20 @@ TEST_F(ClientFixture, TheAddressFileMustHoldSevenToTwentyCharacters)
         server::ServerConfig config = storeConfig(m_dir.path() + "/s" + c.address);
         config.publicAddress = c.address;
         ServerThread server(config);
-        RemoteBackupClient client(settingsFor(server), {"ana@primaria.ro", "X", "P", "C"});
+        const RemoteSettings settings = settingsFor(server);
+        RemoteBackupClient client(settings, {"ana@primaria.ro", "X", "P", "C"});
         const RemoteReply reply = client.info();
-        EXPECT_EQ(reply.error, c.usable ? QString() : QString("Nu aveti internet!")) << c.address;
+        EXPECT_EQ(reply.error,
+                  c.usable ? QString() : "Lipseste adresa serverului de salvari: " + settings.addressUrl + " nu o contine.")
+            << c.address;
     }
     RemoteSettings nowhere;
     nowhere.addressUrl = "http://127.0.0.1:1/demo/BackUpS/adr.txt";
     EXPECT_EQ(RemoteBackupClient(nowhere, {"a@b.ro", "X", "P", "C"}).info().error, "Nu aveti internet!");
+    RemoteSettings unset;
+    unset.addressUrl.clear();
+    EXPECT_EQ(RemoteBackupClient(unset, {"a@b.ro", "X", "P", "C"}).info().error,
+              "Lipseste adresa serverului de salvari din setari (ADRESA_SALVARI).");
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(",").toStdString();
 }
 

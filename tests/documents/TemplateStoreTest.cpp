@@ -3,6 +3,7 @@
 // and brings back the shipped form otherwise; editing hands the file to the
 // desktop after the advice.
 #include "data/Files.h"
+#include "data/Db.h"
 #include "data/Paths.h"
 #include "data/TestMode.h"
 #include "documents/TemplateStore.h"
@@ -44,9 +45,23 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         initPaths(m_dir.path());
         QDir().mkpath(paths().dataFolder);
+        resetDb();
         testmode::enable();
     }
-    void TearDown() override { testmode::disable(); }
+    void TearDown() override
+    {
+        testmode::disable();
+        resetDb();
+    }
+    // The audit log's newest row.
+    static QString LastLogRow()
+    {
+        auto rs = Db().open(("SELECT ACTIUNE FROM " + quotedTable("Log.dbf") + " ORDER BY IDLOG").toStdString());
+        QString last;
+        for (rs->first(); !rs->eof(); rs->next())
+            last = QString::fromStdString(rs->text("ACTIUNE"));
+        return last;
+    }
     QString data(const QString& file) const { return paths().dataFolder + "/" + file; }
     const EditableTemplate& entry(const QString& file) const { return *FindEditableTemplate(file); }
     QTemporaryDir m_dir;
@@ -110,6 +125,7 @@ TEST_F(TemplateStore, RestoreRefusesATemplateOpenElsewhereAndRestoresOtherwise)
         QByteArray expected; // Referat.rtf afterwards
         QStringList titles;  // messages shown, in order
     };
+    CreateMissingTables();   // the audit log a restore writes to
     const QByteArray original = shipped(entry("Referat.rtf"));
     const Case cases[] = {
         {"answered Nu", Answer::No, false, edited, {"Refacere model"}},
@@ -130,6 +146,7 @@ TEST_F(TemplateStore, RestoreRefusesATemplateOpenElsewhereAndRestoresOtherwise)
         for (const testmode::Message& m : testmode::messages())
             titles << m.title;
         EXPECT_EQ(titles, c.titles);
+        EXPECT_EQ(LastLogRow(), c.expected == original ? QString("Refacere model Referat.") : QString());
     }
 
     // The texts of the three messages.
@@ -137,7 +154,7 @@ TEST_F(TemplateStore, RestoreRefusesATemplateOpenElsewhereAndRestoresOtherwise)
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].text, QString("\rDoriti readucerea modelului de Referat la forma initiala?\r( Acesta trebuie sa fie inchis! )"));
     EXPECT_EQ(shown[0].kind, kKindConfirmation);
-    EXPECT_EQ(shown[0].buttons, kButtonsYesNo);
+    EXPECT_EQ(shown[0].buttons, kOverrideQuestion) << "Nu is the answer Enter gives";
     EXPECT_EQ(shown[1].text, QString("\rModelul de Referat a fost refacut!"));
     EXPECT_EQ(shown[1].kind, kKindInformation);
     // Restoring one template wrote back the one deleted by hand.

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -290,6 +291,90 @@ TEST_F(EditorTest, AddMemberProposesTheApplicantThenTheFamilyName)
     EXPECT_EQ(proposed, QStringList({"POP ION|1800101123450", "POP |"}));
     EXPECT_EQ(e.memberCount(), 2);
     EXPECT_EQ(Column("SELECT NRCRT FROM " + quotedPath(e.membersTable()), "NRCRT"), QStringList({"-2", "-2"}));
+    e.finish();
+}
+
+// The proposed name is kept: the caret stands after it and what the clerk
+// types next is added to it, as it is typed into the real dialog.
+TEST_F(EditorTest, TypingAfterTheProposedNameKeepsIt)
+{
+    ApplicationEditor& e = NewApplication();
+    e.applicant->setText("POP ION");
+    e.show();
+    QApplication::setActiveWindow(&e);
+    const struct {
+        const char* typed;
+        const char* cnp;
+        const char* stored;
+    } cases[] = {
+        {"", "1800101123450", "POP ION"},   // the applicant, proposed whole
+        {"ANA", "2800229123459", "POP ANA"},   // the family name, then the first name
+        {"MIHAI", "5010101123455", "POP MIHAI"},
+    };
+    QStringList stored;
+    for (const auto& c : cases) {
+        QTimer::singleShot(0, [&c] {
+            auto* dialog = qobject_cast<MemberDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            QWidget* focused = dialog->focusWidget();
+            ASSERT_NE(focused, nullptr);
+            EXPECT_EQ(focused->objectName(), "Name");
+            QTest::keyClicks(focused, QString::fromLatin1(c.typed));
+            dialog->cnpField->setText(QString::fromLatin1(c.cnp));
+            QTest::mouseClick(dialog->saveButton, Qt::LeftButton);
+        });
+        QTest::mouseClick(e.findChild<QPushButton*>("AddMember"), Qt::LeftButton);
+        stored << e.memberDialog().name();
+    }
+    EXPECT_EQ(stored, QStringList({"POP ION", "POP ANA", "POP MIHAI"}));
+    e.hide();
+    e.finish();
+}
+
+// A member added to a new application shows whole in the list: its CNP,
+// income and role columns are as wide as their content, as in modify mode.
+TEST_F(EditorTest, MemberListColumnsFitTheirContentInAddMode)
+{
+    ApplicationEditor& e = NewApplication();
+    e.show();
+    QApplication::setActiveWindow(&e);
+    QTimer::singleShot(0, [&e] {
+        MemberDialog& d = e.memberDialog();
+        d.nameField->setText("POPESCU IONELA MARIA");
+        d.cnpField->setText("2800229123459");
+        d.incomeField->setText("1234,56");
+        QTest::mouseClick(d.saveButton, Qt::LeftButton);
+    });
+    QTest::mouseClick(e.findChild<QPushButton*>("AddMember"), Qt::LeftButton);
+    ASSERT_EQ(e.memberCount(), 1);
+    QApplication::processEvents();
+    auto* grid = e.findChild<QTableView*>("MemberGrid");
+    ASSERT_NE(grid, nullptr);
+    const struct {
+        int column;
+        const char* text;
+    } columns[] = {{1, "2800229123459"}, {2, "1234,56"}, {3, "beneficiar"}};
+    for (const auto& c : columns) {
+        EXPECT_EQ(grid->model()->index(0, c.column).data().toString(), c.text);
+        EXPECT_GT(grid->columnWidth(c.column), grid->fontMetrics().horizontalAdvance(QString::fromLatin1(c.text)))
+            << c.text << " is cut";
+    }
+    e.hide();
+    e.finish();
+}
+
+// A new application opened after a refused one starts with the first
+// status, not "RESPINS".
+TEST_F(EditorTest, ANewApplicationKeepsNoStatusFromThePreviousOne)
+{
+    AddRow({1, "12.2024", "POP ION", "1800101123450", "RESPINS", 2, 400, 3});
+    ApplicationEditor& e = ApplicationEditor::instance();
+    ASSERT_TRUE(e.beginModify(1));
+    EXPECT_EQ(e.status->currentText(), "RESPINS");
+    e.finish();
+    e.beginAdd();
+    EXPECT_EQ(e.status->currentIndex(), 0);
+    EXPECT_NE(e.status->currentText(), "RESPINS");
     e.finish();
 }
 

@@ -78,7 +78,7 @@ TEST_F(NumberingDialogsTest, PlainApprovalsTickTheSingleNumberAndTheChoicesAreKe
         dialog.findChild<QPushButton*>("Number")->click();
         ASSERT_EQ(testmode::messages().size(), 1);
         EXPECT_EQ(testmode::messages()[0].title, "Numerotare dispozitii");
-        EXPECT_EQ(testmode::messages()[0].text.trimmed(), "Dispozitiile au fost numerotate.");
+        EXPECT_EQ(testmode::messages()[0].text.trimmed(), "A fost numerotata 1 dispozitie (50).");
         EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
     }
     EXPECT_EQ(Column("SELECT NR_DISP FROM " + quotedTable("Cereri.dbf") + " ORDER BY NRCRT", "NR_DISP"),
@@ -139,3 +139,30 @@ TEST_F(NumberingDialogsTest, ReportAndListingDialogsRefuseReversedRanges)
 }
 
 } // namespace
+
+// The closing messages count what was numbered and give the numbers.
+TEST(NumberingSummary, CountsAndNumbers)
+{
+    const struct {
+        int count;
+        bool same;
+        const char* decisions;
+        const char* reports;
+    } cases[] = {
+        {112, false, "Au fost numerotate 112 dispozitii (2001\u20132112).", "Au fost numerotate 112 referate (2001\u20132112)."},
+        {1375, false, "Au fost numerotate 1.375 dispozitii (2001\u20133375).", "Au fost numerotate 1.375 referate (2001\u20133375)."},
+        {1, false, "A fost numerotata 1 dispozitie (2001).", "A fost numerotat 1 referat (2001)."},
+        {5, true, "Au fost numerotate 5 dispozitii (toate cu numarul 2001).", "Au fost numerotate 5 referate (cu numarul cererii)."},
+        {0, false, "Nu a fost numerotata nicio dispozitie (nicio cerere aleasa).", "Nu a fost numerotat niciun referat (nicio cerere aleasa)."},
+    };
+    for (const auto& c : cases) {
+        hestavo::DecisionNumbering d;
+        d.first = 2001;
+        d.sameNumber = c.same;
+        EXPECT_EQ(hestavo::DecisionNumberingSummary(c.count, d), QString::fromUtf8(c.decisions));
+        hestavo::ReportNumbering r;
+        r.first = 2001;
+        r.sameAsApplication = c.same;
+        EXPECT_EQ(hestavo::ReportNumberingSummary(c.count, r), QString::fromUtf8(c.reports));
+    }
+}

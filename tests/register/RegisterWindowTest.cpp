@@ -71,6 +71,32 @@ protected:
 
 } // namespace
 
+// The title names the working month; the column the list is sorted by, and
+// only that one, carries the sort indicator, following a click on a title.
+TEST_F(RegisterWindowTest, TitleNamesTheMonthAndTheSortedColumnIsMarked)
+{
+    EXPECT_EQ(m_window->windowTitle(), "Lemne - luna 12.2024");
+    QHeaderView* header = m_window->grid->horizontalHeader();
+    const auto& columns = RegisterModel::columns();
+    const auto columnOf = [&](const char* field) {
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (QLatin1String(columns[c].field) == QLatin1String(field))
+                return int(c);
+        return -1;
+    };
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), columnOf(m_window->model->orderField().toLatin1().constData()));
+    const int byName = columnOf("TITULAR");
+    ASSERT_GE(byName, 0);
+    for (int click = 0; click < 2; ++click) {   // a second click keeps the order and its arrow
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(byName) + 5, header->height() / 2));
+        EXPECT_EQ(m_window->model->orderField(), "TITULAR");
+        EXPECT_EQ(header->sortIndicatorSection(), byName);
+        EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+}
+
 TEST_F(RegisterWindowTest, SearchFiltersByNamePrefixAndTheCounterFollows)
 {
     const struct {

@@ -11,6 +11,7 @@
 #include "ui/reports/AnnexAdderDialog.h"
 #include "ui/reports/ExportMenuCommands.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -69,9 +70,39 @@ TEST_F(ExportWindowsTest, AnpisAsksBeforeReplacingAndNamesTheFile)
     ExportAnpisCommand(nullptr);
     ASSERT_EQ(testmode::messages().size(), 2);
     EXPECT_EQ(testmode::messages()[1].title, "Export Date ANPIS");
-    EXPECT_EQ(testmode::messages()[1].text, "\nXML-ul a fost creat: Date_4562443v2.xml\nTrimiteti-l la ANPIS!");
+    EXPECT_EQ(testmode::messages()[1].text,
+              "\nXML-ul a fost creat: " + QDir::toNativeSeparators(file) + "\nTrimiteti-l la ANPIS!");
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_TRUE(existing.readAll().contains("<cereri idCerere=\"1\""));
+}
+
+// The persons DBF gets its ".dbf" when the name chosen has no extension, and
+// the closing messages name what was written.
+TEST_F(ExportWindowsTest, PersonsDbfAndF2201NameWhatTheyWrote)
+{
+    const QString cnp = "180010112345" + QString::number(Cnp::controlDigit("180010112345"));
+    AddApplication(1, "01.2024", {{"CNP", '"' + cnp + '"'}, {"TITULAR", "\"POP ION\""}});
+    const struct {
+        const char* chosen;
+        const char* written;
+    } names[] = {{"persoane", "persoane.dbf"}, {"lista.DBF", "lista.DBF"}, {"ian.2024", "ian.2024"}};
+    for (const auto& n : names) {
+        testmode::clear();
+        const QString written = OutFolder() + "/" + n.written;
+        testmode::answerChooser(OutFolder() + "/" + n.chosen);
+        ExportPersonsDbfCommand(nullptr);
+        EXPECT_TRUE(QFile::exists(written)) << n.chosen;
+        ASSERT_EQ(testmode::messages().size(), 1) << n.chosen;
+        EXPECT_EQ(testmode::messages()[0].text, "\nFisierul " + QDir::toNativeSeparators(written) + " a fost creat!")
+            << n.chosen;
+    }
+
+    testmode::clear();
+    testmode::answerChooser(OutFolder());
+    ExportF2201Command(nullptr);
+    ASSERT_EQ(testmode::messages().size(), 1);
+    EXPECT_TRUE(testmode::messages()[0].text.startsWith("\nA fost creat fisierul XML " + QDir::toNativeSeparators(OutFolder())))
+        << testmode::messages()[0].text.toStdString();
 }
 
 TEST_F(ExportWindowsTest, AnnexAdderDialogRefusesAndSumsTwoAnnexes)

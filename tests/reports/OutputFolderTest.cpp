@@ -58,7 +58,7 @@ TEST_F(OutputFolderTest, ExistingFolderIsReplacedOnlyAfterYes)
         const testmode::Message& m = testmode::messages()[0];
         EXPECT_EQ(m.title, "Raport AJPIS");
         EXPECT_EQ(m.kind, kKindWarning);
-        EXPECT_EQ(m.buttons, kButtonsYesNo);
+        EXPECT_EQ(m.buttons, kOverrideQuestion) << "Enter answers Nu";
         EXPECT_EQ(m.text, "\nDirectorul " + QDir::toNativeSeparators(Folder()) + " exista deja!\nIl inlocuim?");
     }
 }

@@ -140,7 +140,7 @@ void BackupWindow::SaveCopyClicked()
     if (QFileInfo::exists(target)
         && MessageDialog::Mesaj(QStringLiteral("Atentionare"),
                                 "\rVreti sa inlocuiti salvarea " + QDir::toNativeSeparators(target) + "?",
-                                kButtonsYesNo, kKindWarning)
+                                kOverrideQuestion, kKindWarning)
                != Answer::Yes)
         return;
     hide();
@@ -164,7 +164,7 @@ void BackupWindow::RestoreClicked()
                              QStringLiteral("Prin preluarea datelor dintr-o salvare anterioara,\r"
                                             "se sterg datele curente si sunt inlocuite cu cele din salvare!\r"
                                             "Continuam operatiunea?"),
-                             kButtonsYesNo, kKindWarning)
+                             kDeleteQuestion, kKindWarning)
         != Answer::Yes)
         return;
     const QString file = ChooseOpenFile(this, QStringLiteral("Indicati o salvare Hestavo"), QStringLiteral("Salvare Hestavo (*.L21)"), {});
@@ -188,6 +188,7 @@ bool BackupWindow::RestoreWithReport(const QString& file)
     // An archive without a log table (an older database) must not make the
     // closing log row fail; the next start would create it anyway.
     CreateMissingTables();
+    LogAction("Incarcare date din salvarea " + QFileInfo(file).fileName());
     QString text = QStringLiteral("Restaurare incheiata cu succes !\rVa rog sa porniti programul din nou !");
     if (!r.safetyArchive.isEmpty())
         text += QStringLiteral("\rDatele anterioare sunt salvate in ") + QDir::toNativeSeparators(r.safetyArchive);

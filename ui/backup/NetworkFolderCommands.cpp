@@ -26,7 +26,7 @@ bool DisconnectNetworkFolder(const QString& shownFolder, QWidget* control)
         return false;
     }
     if (MessageDialog::Mesaj(QStringLiteral("Stergere cale server"), QStringLiteral("Doriti sa va deconectati de la server?"),
-                             kButtonsYesNo, kKindConfirmation)
+                             kDeleteQuestion, kKindConfirmation)
         != Answer::Yes)
         return false;
     StoreNetworkFolder(QString());

@@ -1,6 +1,7 @@
 #include "ui/backup/PasswordCommands.h"
 
 #include "backup/Passwords.h"
+#include "data/Db.h"
 #include "ui/common/MessageDialog.h"
 
 #include <QApplication>
@@ -31,15 +32,17 @@ bool ChangeAdminPassword(const QString& newPassword, const QString& repeated)
     }
     if (!newPassword.isEmpty()) {
         StoreAdminPassword(newPassword);
+        LogAction(QStringLiteral("Schimbare parola administrator."));
         MessageDialog::Mesaj(QStringLiteral("Confirmare"), QStringLiteral("\rParola a fost schimbata cu succes!"), kButtonOK,
                       kKindInformation);
         return true;
     }
     if (MessageDialog::Mesaj(QStringLiteral("Eroare la completare"),
-                      QStringLiteral("ATENTIE !\rDoriti sa dezactivati parola de administrator?"), kButtonsYesNo,
+                      QStringLiteral("ATENTIE !\rDoriti sa dezactivati parola de administrator?"), kDeleteQuestion,
                       kKindWarning)
         != Answer::Yes)
         return false;
     StoreAdminPassword(QString());
+    LogAction(QStringLiteral("Dezactivare parola administrator."));
     return true;
 }

@@ -450,7 +450,7 @@ void RemoteBackupWindow::back()
 QString RemoteBackupWindow::confirmSelected(const QString& title, const QString& question)
 {
     const int row = list->currentRow();
-    if (row < 0 || MessageDialog::Mesaj(title, question, kButtonsYesNo, kKindWarning) != Answer::Yes)
+    if (row < 0 || MessageDialog::Mesaj(title, question, kDeleteQuestion, kKindWarning) != Answer::Yes)
         return {};
     return list->item(row, 0)->data(Qt::UserRole).toString();
 }

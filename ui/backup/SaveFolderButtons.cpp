@@ -43,7 +43,7 @@ void ClearSaveFolderClicked(QLabel* shown)
         return;
     }
     if (MessageDialog::Mesaj(QStringLiteral("Stergere cale salvari"), QStringLiteral("Doriti sa dezactivati salvarea automata?"),
-                             kButtonsYesNo, kKindConfirmation)
+                             kDeleteQuestion, kKindConfirmation)
         != Answer::Yes)
         return;
     DisableAutoSave();

@@ -1,7 +1,12 @@
 #include "ui/common/DialogFields.h"
 
-#include <QDateEdit>
+#include "ui/common/DateInput.h"
+#include "ui/common/TextInput.h"
+
+#include <algorithm>
+
 #include <QDialog>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,10 +23,8 @@ QLineEdit* NewNumberField(QWidget* parent, const QString& objectName, qint64 val
 
 QDateEdit* NewDateField(QWidget* parent, const QString& objectName, const QDate& value)
 {
-    auto* d = new QDateEdit(value, parent);
+    auto* d = new DateInput(value, parent);
     d->setObjectName(objectName);
-    d->setDisplayFormat("dd.MM.yyyy");
-    d->setCalendarPopup(true);
     return d;
 }
 
@@ -38,5 +41,15 @@ QHBoxLayout* NewActionButtons(QDialog* dialog, const QString& caption, const QSt
     buttons->addWidget(cancel);
     QObject::connect(run, &QPushButton::clicked, dialog, action);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    hestavo::EnterMovesToNextInput(dialog, hestavo::EnterOnLastInput::Acts);
     return buttons;
+}
+
+void KeepTitleWhole(QDialog* dialog)
+{
+    constexpr int kTitleBarExtras = 160;   // icon, margins, the close and help buttons
+    QFont bold = dialog->font();
+    bold.setBold(true);
+    const int needed = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle()) + kTitleBarExtras;
+    dialog->setMinimumWidth(std::max(dialog->minimumWidth(), needed));
 }

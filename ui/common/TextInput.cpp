@@ -31,9 +31,34 @@ bool KeepsItsEnter(QWidget* widget)
     return button && button->autoDefault();
 }
 
+// The next widget the Tab key would reach inside the window, or null.
+QWidget* NextInput(QWidget* widget)
+{
+    QWidget* window = widget->window();
+    for (QWidget* w = widget->nextInFocusChain(); w && w != widget; w = w->nextInFocusChain()) {
+        if (w->focusProxy() || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(window))
+            continue;
+        return window->isAncestorOf(w) ? w : nullptr;
+    }
+    return nullptr;
+}
+
+QPushButton* DefaultButton(QWidget* window)
+{
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        if (b->isDefault() && b->isEnabled() && b->isVisibleTo(window))
+            return b;
+    return nullptr;
+}
+
 class EnterAsTab : public QObject {
 public:
-    using QObject::QObject;
+    EnterAsTab(QWidget* dialog, EnterOnLastInput last) : QObject(dialog), m_last(last)
+    {
+        for (QWidget* child : dialog->findChildren<QWidget*>())
+            if (child->focusPolicy() != Qt::NoFocus)
+                child->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -46,12 +71,25 @@ protected:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || KeepsItsEnter(widget))
             return false;
+        if (m_last == EnterOnLastInput::Acts) {
+            QWidget* next = NextInput(widget);
+            QPushButton* action = DefaultButton(widget->window());
+            if (action && (!next || qobject_cast<QPushButton*>(next))) {
+                // Leaving the field first lets it take what was typed (a date).
+                action->setFocus(Qt::TabFocusReason);
+                action->click();
+                return true;
+            }
+        }
         // The Tab goes to the window, which moves the focus on: a date field
         // given the Tab itself would only move between its day, month and year.
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
         QApplication::sendEvent(widget->window(), &tab);
         return true;
     }
+
+private:
+    EnterOnLastInput m_last;
 };
 
 } // namespace
@@ -71,12 +109,6 @@ void MoneyInput(QLineEdit* field, int digits)
     field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
 }
 
-void EnterMovesToNextInput(QWidget* dialog)
-{
-    auto* filter = new EnterAsTab(dialog);
-    for (QWidget* child : dialog->findChildren<QWidget*>())
-        if (child->focusPolicy() != Qt::NoFocus)
-            child->installEventFilter(filter);
-}
+void EnterMovesToNextInput(QWidget* dialog, EnterOnLastInput last) { new EnterAsTab(dialog, last); }
 
 } // namespace hestavo

@@ -89,11 +89,13 @@ void DecisionNumberingDialog::numberThem()
         QWidget* const fields[] = {fromNumber, toNumber, firstNumber, date};
         return ShowProblemHint(problem.text, fields[problem.field]);
     }
+    int numbered = 0;
     const bool done = hestavo::RunCommand([&] {
         hestavo::ProgressSink progress(QStringLiteral("Renumerotez ..."));
-        hestavo::NumberDecisions(hestavo::WorkingMonthText(), n, &progress);
+        numbered = hestavo::NumberDecisions(hestavo::WorkingMonthText(), n, &progress);
     });
     if (done)
-        MessageDialog::Mesaj("Numerotare dispozitii", "\rDispozitiile au fost numerotate.", kButtonOK, kKindInformation);
+        MessageDialog::Mesaj("Numerotare dispozitii", "\r" + hestavo::DecisionNumberingSummary(numbered, n), kButtonOK,
+                             kKindInformation);
     accept();
 }

@@ -1,5 +1,7 @@
 #include "ui/documents/ReportMonthPicker.h"
 
+#include "ui/common/DialogFields.h"
+
 #include "register/WorkingMonths.h"
 #include "ui/common/ProblemHint.h"
 
@@ -20,6 +22,7 @@ ReportMonthPicker::ReportMonthPicker(QWidget* parent) : QDialog(parent)
 {
     setObjectName("SelLuna");
     setWindowTitle("Alegeti luna");
+    KeepTitleWhole(this);
     Sezon = new QComboBox(this);
     Sezon->setObjectName("Sezon");
     Sezon->addItems(HeatingSeasonMonths());

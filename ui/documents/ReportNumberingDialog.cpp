@@ -67,13 +67,13 @@ void ReportNumberingDialog::confirm()
 
 bool RunReportNumbering(const hestavo::ReportNumbering& n)
 {
+    int numbered = 0;
     const bool done = hestavo::RunCommand([&] {
         hestavo::ProgressSink progress(QStringLiteral("Numerotez ..."));
-        hestavo::NumberReports(hestavo::WorkingMonthText(), n, &progress);
+        numbered = hestavo::NumberReports(hestavo::WorkingMonthText(), n, &progress);
     });
     if (done)
-        MessageDialog::Mesaj("Numerotare Referate",
-                             n.sameAsApplication ? "\rAm terminat!" : "\rReferatele au fost numerotate.", kButtonOK,
+        MessageDialog::Mesaj("Numerotare Referate", "\r" + hestavo::ReportNumberingSummary(numbered, n), kButtonOK,
                              kKindInformation);
     return done;
 }

@@ -43,9 +43,6 @@ SingleDecisionDialog::SingleDecisionDialog(QWidget* parent) : QDialog(parent)
     start = NewDateField(this, "Start", keptStart());
     period = NewTextField(this, "Period", stored.period);
     paymentDate = NewTextField(this, "PaymentDate", stored.paymentDate);
-    // Enter moves on from every field but the last, where it presses
-    // "&Listeaza" (the default button).
-    hestavo::EnterMovesToNextInput(this);
     tribunal = NewTextField(this, "Tribunal", stored.tribunal);
     auto* form = new QFormLayout;
     form->addRow("Numarul Dispozitiei", number);

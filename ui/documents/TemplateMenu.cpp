@@ -1,5 +1,6 @@
 #include "ui/documents/TemplateMenu.h"
 
+#include "data/Db.h"
 #include "data/Shell.h"
 #include "ui/common/MessageDialog.h"
 
@@ -18,7 +19,7 @@ bool RestoreTemplate(const EditableTemplate& t)
     const Answer answer = MessageDialog::Mesaj(QStringLiteral("Refacere model"),
                                                "\rDoriti readucerea modelului de " + t.displayName
                                                    + " la forma initiala?\r( Acesta trebuie sa fie inchis! )",
-                                               kButtonsYesNo, kKindConfirmation);
+                                               kOverrideQuestion, kKindConfirmation);
     if (answer != Answer::Yes)
         return false;
     if (RestoreTemplateFile(t) == RestoreResult::Open) {
@@ -27,6 +28,7 @@ bool RestoreTemplate(const EditableTemplate& t)
                              kButtonOK, kKindError);
         return false;
     }
+    LogAction("Refacere model " + t.displayName + ".");
     MessageDialog::Mesaj(QStringLiteral("Refacere Model"), "\rModelul de " + t.displayName + " a fost refacut!",
                          kButtonOK, kKindInformation);
     return true;

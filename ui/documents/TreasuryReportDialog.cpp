@@ -4,9 +4,11 @@
 #include "documents/OutputError.h"
 #include "documents/TreasuryReport.h"
 #include "ui/common/Choosers.h"
+#include "ui/common/DialogFields.h"
 #include "ui/common/MessageDialog.h"
 #include "ui/common/ProblemHint.h"
 #include "ui/common/ProgressWindow.h"
+#include "ui/common/TextInput.h"
 #include "ui/documents/PaymentListDialog.h"
 
 #include <QCheckBox>
@@ -37,10 +39,7 @@ TreasuryReportDialog::TreasuryReportDialog(int monthSerial, QWidget* parent) : Q
 {
     setObjectName("TreasuryReportDialog");
     setWindowTitle("Raport trezorerie");
-    DataV = new QDateEdit(QDate::currentDate(), this);
-    DataV->setObjectName("DataV");
-    DataV->setDisplayFormat("dd.MM.yyyy");
-    DataV->setCalendarPopup(true);
+    DataV = NewDateField(this, "DataV", QDate::currentDate());
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel("Data virarii", this), 0, 0);
     grid->addWidget(DataV, 0, 1, Qt::AlignLeft);
@@ -72,6 +71,7 @@ TreasuryReportDialog::TreasuryReportDialog(int monthSerial, QWidget* parent) : Q
     top->addLayout(buttons);
     connect(create, &QPushButton::clicked, this, &TreasuryReportDialog::createReport);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    hestavo::EnterMovesToNextInput(this, hestavo::EnterOnLastInput::Acts);
 }
 
 void TreasuryReportDialog::createReport()
@@ -88,7 +88,7 @@ void TreasuryReportDialog::createReport()
     PreviousFolder() = parent;
     const QString folder = QDir::toNativeSeparators(TreasuryFolder(parent));
     if (QFileInfo::exists(folder)
-        && MessageDialog::Mesaj(kTitle, "\rDirectorul " + folder + " exista!\rIl inlocuim?", kButtonsYesNo, kKindWarning)
+        && MessageDialog::Mesaj(kTitle, "\rDirectorul " + folder + " exista!\rIl inlocuim?", kOverrideQuestion, kKindWarning)
                != Answer::Yes)
         return;
     TreasuryChoice choice{DataV->date(), Cont073->isChecked(), Cont074->isChecked(), *selection};

@@ -1,5 +1,7 @@
 #include "ui/register/AddMonthDialog.h"
 
+#include "ui/common/DialogFields.h"
+
 #include "register/WorkingMonths.h"
 #include "ui/common/ProblemHint.h"
 
@@ -16,6 +18,7 @@ AddMonthDialog::AddMonthDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("AdaugaF");
     setWindowTitle("Adaugare Luna");
+    KeepTitleWhole(this);
     Luna = new QComboBox(this);
     Luna->setObjectName("Luna");
     for (int m = 1; m <= 12; ++m)

@@ -1,5 +1,7 @@
 #include "ui/register/AidMonthsDialog.h"
 
+#include "ui/common/DialogFields.h"
+
 #include "ui/common/ProblemHint.h"
 
 #include <QHBoxLayout>
@@ -13,6 +15,7 @@ AidMonthsDialog::AidMonthsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("AidMonthsDialog");
     setWindowTitle("Modificare Nr.luni");
+    KeepTitleWhole(this);
     monthsField = new QLineEdit(this);
     monthsField->setObjectName("Months");
     monthsField->setMaxLength(1);

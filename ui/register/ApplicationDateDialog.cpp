@@ -3,6 +3,7 @@
 #include "register/MonthCorrections.h"
 #include "register/WorkingMonth.h"
 #include "ui/common/CommandGuard.h"
+#include "ui/common/DialogFields.h"
 #include "ui/common/MessageDialog.h"
 #include "ui/common/ProblemHint.h"
 
@@ -11,8 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 ApplicationDateDialog::ApplicationDateDialog(QWidget* parent) : QDialog(parent)
@@ -24,37 +23,18 @@ ApplicationDateDialog::ApplicationDateDialog(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 2);
     title->setFont(bold);
-    auto number = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setMaxLength(10);
-        e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,10}"), e));
-        return e;
-    };
-    fromNumber = number("FromNumber");
-    toNumber = number("ToNumber");
-    date = new QDateEdit(this);
-    date->setObjectName("Date");
-    date->setDisplayFormat("dd.MM.yyyy");
-    date->setCalendarPopup(true);
+    fromNumber = NewNumberField(this, "FromNumber", 0);
+    toNumber = NewNumberField(this, "ToNumber", 0);
+    date = NewDateField(this, "Date", QDate::currentDate());
     auto* form = new QFormLayout;
     form->addRow("incepand cu Cererea Nr.", fromNumber);
     form->addRow("terminand cu Cererea Nr.", toNumber);
     form->addRow("data de pus", date);
-    auto* put = new QPushButton("&Pune Data", this);
-    put->setObjectName("PutDate");
-    put->setDefault(true);
-    auto* cancel = new QPushButton("&Renunt", this);
-    cancel->setObjectName("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(put);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = NewActionButtons(this, "&Pune Data", "PutDate", [this] { putDate(); });
     auto* top = new QVBoxLayout(this);
     top->addWidget(title);
     top->addLayout(form);
     top->addLayout(buttons);
-    connect(put, &QPushButton::clicked, this, &ApplicationDateDialog::putDate);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     reset();
 }
 

@@ -12,6 +12,7 @@
 #include "register/WorkingMonth.h"
 #include "ui/common/ComboFill.h"
 #include "ui/common/CommandGuard.h"
+#include "ui/common/DateInput.h"
 #include "ui/common/MessageDialog.h"
 #include "ui/common/ProblemHint.h"
 #include "ui/common/TextInput.h"
@@ -151,13 +152,11 @@ QWidget* ApplicationEditor::buildApplicationGroup()
     cnpField = new CnpEdit(group);
     cnpField->setObjectName("Cnp");
     numberField = NumberField(group, "Number", 10);
-    dateField = new QDateEdit(group);
-    dateField->setObjectName("Date");
-    dateField->setDisplayFormat("dd.MM.yyyy");
-    dateField->setCalendarPopup(true);
+    auto* date = new DateInput(QDate::currentDate(), group);
+    date->setObjectName("Date");
     // The minimum date stands for "no date" and shows as an empty field.
-    dateField->setMinimumDate(QDate(1900, 1, 1));
-    dateField->setSpecialValueText(QStringLiteral(" "));
+    date->allowEmpty();
+    dateField = date;
     newNumbering = Box(group, "numerotare noua", "NewNumbering");
     startMonth = new QComboBox(group);
     startMonth->setObjectName("StartMonth");
@@ -174,11 +173,11 @@ QWidget* ApplicationEditor::buildApplicationGroup()
     grid->addWidget(cnpField, 0, 1, 1, 2);
     grid->addWidget(new QLabel("Cererea numarul", group), 1, 0);
     grid->addWidget(numberField, 1, 1);
-    auto* date = new QHBoxLayout;
-    date->addWidget(new QLabel("din data", group));
-    date->addWidget(dateField);
-    date->addWidget(newNumbering);
-    grid->addLayout(date, 1, 2);
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(new QLabel("din data", group));
+    dateRow->addWidget(dateField);
+    dateRow->addWidget(newNumbering);
+    grid->addLayout(dateRow, 1, 2);
     grid->addWidget(new QLabel("Ajutorul se acorda incepand cu luna", group), 2, 0);
     auto* start = new QHBoxLayout;
     start->addWidget(startMonth);
@@ -374,6 +373,7 @@ void ApplicationEditor::ResetEditor()
     income->setText("0");
     const qint64 next = PeekKey("NR_CERE");
     numberField->setText(QString::number(next > 0 ? next : 1));
+    status->setCurrentIndex(0);   // nothing kept from the application shown before
     reason->clear();
     reason->addItems(ReadReasonList());
     reason->setEditText(QString());

@@ -59,6 +59,18 @@ MemberDialog::MemberDialog(QWidget* parent) : QDialog(parent)
     EnterMovesToNextInput(this);
 }
 
+void MemberDialog::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    // Shown before its window is active (as under a window manager), the
+    // dialog gives the name a Tab focus, which selects it: the proposed name
+    // would go with the first key typed. The caret goes after it instead.
+    if (visible) {
+        nameField->deselect();
+        nameField->end(false);
+    }
+}
+
 QString MemberDialog::name() const { return CleanText(nameField->text()); }
 
 QString MemberDialog::income() const { return formatAmount(parseAmount(incomeField->text())); }

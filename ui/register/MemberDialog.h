@@ -37,6 +37,9 @@ public:
     QPushButton* saveButton;
     QPushButton* closeButton;
 
+    // Shown, the caret stands after the name (its text is not selected).
+    void setVisible(bool visible) override;
+
 private:
     QString m_nrom;
 };

@@ -88,6 +88,10 @@ void MemberListPanel::reload(qint64 selectNrom)
         m_model->appendRow({new QStandardItem(m.name), new QStandardItem(m.cnp), new QStandardItem(formatAmount(m.income)),
                             new QStandardItem(m.role)});
     }
+    // Rows added to a shown list (a new application's members) leave the
+    // columns at their empty widths until they are measured again.
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        grid->resizeColumnToContents(column);
     const int row = selected >= 0 ? selected : m_model->rowCount() - 1;
     if (row >= 0)
         grid->selectRow(row);

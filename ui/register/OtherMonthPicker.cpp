@@ -1,5 +1,7 @@
 #include "ui/register/OtherMonthPicker.h"
 
+#include "ui/common/DialogFields.h"
+
 #include "data/Months.h"
 #include "register/WorkingMonth.h"
 #include "ui/common/ProblemHint.h"
@@ -41,6 +43,7 @@ OtherMonthPicker::OtherMonthPicker(QWidget* parent) : QDialog(parent)
 void OtherMonthPicker::Prepare(const QString& title)
 {
     setWindowTitle(title);
+    KeepTitleWhole(this);
     QStringList months = ReadMonthList();
     months.removeAll(hestavo::WorkingMonthText());
     Luna->clear();

@@ -135,7 +135,11 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
     // run (the signal's text may be the one typed before it).
     connect(searchField, &QLineEdit::textChanged, this, [this] { RunCommand([&] { search(searchField->text()); }); });
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { RunCommand([&] { sortBy(column); }); });
+            [this](int column) {
+                RunCommand([&] { sortBy(column); });
+                showOrder();   // a column that does not sort keeps the indicator where it was
+            });
+    grid->horizontalHeader()->setSortIndicatorShown(true);
     ConnectCommand(grid, &QTableView::doubleClicked, this, [this] {
         if (modifyButton->isEnabled())
             modifyApplication();
@@ -297,6 +301,7 @@ void RegisterWindow::Open()
 void RegisterWindow::openList()
 {
     m_month = MonthToSerial(WorkingMonthText());
+    setWindowTitle("Lemne - luna " + WorkingMonthText());
     model->open(m_month, model->orderField());
     placeCursor(0);
     refreshCounter();
@@ -338,6 +343,17 @@ void RegisterWindow::reopenAtLast()
 void RegisterWindow::refreshCounter()
 {
     counter->setText("Total cereri: " + QString::number(model->rowCount()));
+    showOrder();
+}
+
+void RegisterWindow::showOrder()
+{
+    const auto& columns = RegisterModel::columns();
+    for (size_t c = 0; c < columns.size(); ++c)
+        if (model->orderField() == QLatin1String(columns[c].field)) {
+            grid->horizontalHeader()->setSortIndicator(int(c), Qt::AscendingOrder);
+            return;
+        }
 }
 
 void RegisterWindow::updateButtons()

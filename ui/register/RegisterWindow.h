@@ -72,6 +72,8 @@ private:
     void reopenAtLast();
     void placeCursor(int row);
     void refreshCounter();
+    // The sort indicator on the column the list is ordered by.
+    void showOrder();
     void updateButtons();
     void notAvailable();
     void numberDecisionsAsked();

@@ -1,5 +1,7 @@
 #include "ui/register/SetAidDialog.h"
 
+#include "ui/common/DialogFields.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
@@ -9,6 +11,7 @@ SetAidDialog::SetAidDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("SetAidDialog");
     setWindowTitle("Pune/Sterge Ajutor");
+    KeepTitleWhole(this);
     withAidOption = new QRadioButton("Seteaza CU Ajutor cererile active", this);
     withAidOption->setObjectName("WithAid");
     withAidOption->setChecked(true);

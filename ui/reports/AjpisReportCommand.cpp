@@ -66,7 +66,7 @@ void AjpisReportCommand(QWidget* parent)
     if (settings.judet.trimmed() == "BACAU"
         && MessageDialog::Mesaj(kHeading,
                                 "\nPentru judetul Bacau, folositi Raportul AJPIS - BACAU!\nDoriti sa continuati totusi?",
-                                kButtonsYesNo, kKindWarning)
+                                kOverrideQuestion, kKindWarning)
                != Answer::Yes)
         return;
     QDate from, to;

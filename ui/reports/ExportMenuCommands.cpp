@@ -1,5 +1,6 @@
 #include "ui/reports/ExportMenuCommands.h"
 
+#include "data/Settings.h"
 #include "data/Shell.h"
 #include "register/AdminSettings.h"
 #include "register/AdminValues.h"
@@ -51,16 +52,29 @@ QString CleanedNote(int cleaned)
     return "\nAm eliminat caractere nepermise din " + QString::number(cleaned) + " valori.";
 }
 
-// Runs a list and opens its workbook; a refusal is shown in its dialog.
+// Runs a list under the progress window and opens its workbook; a refusal
+// is shown in its dialog.
 void ShowList(const std::function<QString()>& list)
 {
     RunCommand([&] {
+        QString file;
         try {
-            ShellOpen(list());
+            ProgressShown progress(QStringLiteral("Pregatesc lista..."), 0);
+            file = list();
         } catch (const ExportError& e) {
-            ShowRefusal(e);
+            return ShowRefusal(e);
         }
+        ShellOpen(file);
     });
+}
+
+// "Au fost create 3 fisiere XML in <folder>." (or the one file's path).
+QString F2201Written(const F2201Outcome& outcome, const QString& folder)
+{
+    if (outcome.files.size() == 1)
+        return "\nA fost creat fisierul XML " + QDir::toNativeSeparators(outcome.files.first()) + ".";
+    return "\nAu fost create " + formatCount(outcome.files.size()) + " fisiere XML in " + QDir::toNativeSeparators(folder)
+        + ".";
 }
 
 } // namespace
@@ -75,7 +89,7 @@ void ExportAnpisCommand(QWidget* parent)
     const QString name = AnpisFileName();
     if (QFileInfo::exists(QDir(folder).filePath(name))
         && MessageDialog::Mesaj("Extragere date ANPIS-XML", "\n Fisierul " + name + " exista!\nDoriti sa-l inlocuim?",
-                                kButtonsYesNo, kKindWarning)
+                                kOverrideQuestion, kKindWarning)
                != Answer::Yes)
         return;
     RunCommand([&] {
@@ -87,7 +101,8 @@ void ExportAnpisCommand(QWidget* parent)
             return ShowRefusal(e);
         }
         MessageDialog::Mesaj("Export Date ANPIS",
-                             "\nXML-ul a fost creat: " + name + "\nTrimiteti-l la ANPIS!" + CleanedNote(outcome.cleanedValues),
+                             "\nXML-ul a fost creat: " + QDir::toNativeSeparators(QDir(folder).filePath(name))
+                                 + "\nTrimiteti-l la ANPIS!" + CleanedNote(outcome.cleanedValues),
                              kButtonOK, kKindInformation);
     });
 }
@@ -113,7 +128,8 @@ void ExportF2201Command(QWidget* parent)
             return ShowRefusal(e);
         }
         MessageDialog::Mesaj("ANAF F2201",
-                             "\nXML a fost creat!\nIncarcati-l in DuckIntegrator!" + CleanedNote(outcome.cleanedValues),
+                             F2201Written(outcome, folder) + "\nIncarcati-le in DuckIntegrator!"
+                                 + CleanedNote(outcome.cleanedValues),
                              kButtonOK, kKindInformation);
     });
 }
@@ -141,12 +157,15 @@ void RiskControlCommand()
 
 void ExportPersonsDbfCommand(QWidget* parent)
 {
-    const QString path = ChooseSaveFile(parent, QStringLiteral("Unde salvam DBF-ul?"), QStringLiteral("Fisier DBF (*.dbf)"),
-                                        QString());
+    QString path = ChooseSaveFile(parent, QStringLiteral("Unde salvam DBF-ul?"), QStringLiteral("Fisier DBF (*.dbf)"),
+                                  QString());
     if (path.isEmpty())
         return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".dbf");
     RunCommand([&] {
         try {
+            ProgressShown progress(QStringLiteral("Scriu DBF-ul..."), 0);
             ExportPersonsDbf(WorkingMonthText(), path);
         } catch (const ExportError& e) {
             return ShowRefusal(e);

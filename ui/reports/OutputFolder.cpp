@@ -24,7 +24,7 @@ QString PrepareOutputFolder(const QString& chosenParent, const QString& subfolde
     const QString path = QDir::cleanPath(QDir(chosenParent).filePath(subfolder));
     const QString shown = QDir::toNativeSeparators(path);
     if (QFileInfo::exists(path)) {
-        if (MessageDialog::Mesaj(heading, "\nDirectorul " + shown + " exista deja!\nIl inlocuim?", kButtonsYesNo,
+        if (MessageDialog::Mesaj(heading, "\nDirectorul " + shown + " exista deja!\nIl inlocuim?", kOverrideQuestion,
                                  kKindWarning)
             != Answer::Yes)
             return QString();

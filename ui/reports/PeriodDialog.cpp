@@ -7,7 +7,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,8 +33,6 @@ PeriodDialog::PeriodDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle("Rapoarte");
     Data0 = NewDateField(this, "Data0", kept().first);
     Data1 = NewDateField(this, "Data1", kept().second);
-    for (QDateEdit* date : {Data0, Data1})
-        date->installEventFilter(this);
     auto* group = new QGroupBox("Perioada raportata", this);
     auto* form = new QFormLayout(group);
     form->addRow("de la", Data0);
@@ -58,18 +55,6 @@ QDate PeriodDialog::from() const { return Data0->date(); }
 QDate PeriodDialog::to() const { return Data1->date(); }
 
 // Enter in a date moves on to the next control instead of choosing.
-bool PeriodDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && (watched == Data0 || watched == Data1)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 bool ChoosePeriod(QWidget* parent, QDate* from, QDate* to)
 {
     PeriodDialog dialog(parent);

@@ -32,7 +32,6 @@ public:
     QDateEdit* Data1;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // Shows the dialog; true with the chosen dates, false when cancelled.

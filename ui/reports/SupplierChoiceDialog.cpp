@@ -40,8 +40,8 @@ SupplierChoiceDialog::SupplierChoiceDialog(Variant variant, const QString& worki
     }
     layout->addLayout(NewActionButtons(this, QStringLiteral("&Am ales"), QStringLiteral("Ales"), [this] { choose(); }));
     ChooseButton = findChild<QPushButton*>(QStringLiteral("Ales"));
-    // Enter walks the list and the code field; the grid keeps Enter for its edits.
-    EnterMovesToNextInput(this);
+    // Enter walks the list and the code field (made before the buttons); the
+    // grid, made after them, keeps Enter for its edits.
     if (eon) {
         layout->insertWidget(3, new QLabel(QStringLiteral("Coduri postale"), this));
         Grid = new QTableWidget(0, 2, this);
