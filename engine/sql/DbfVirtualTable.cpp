@@ -45,7 +45,7 @@ struct DbfCursor {
     std::vector<std::uint32_t> single;        // row of a rowid lookup
     std::size_t pos = 0;
     std::size_t count = 0;
-    char types[256] = {};
+    std::vector<char> types;                  // the type of every column
 };
 
 std::string numberKey(double v)
@@ -170,9 +170,8 @@ int dbfOpen(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out)
         TableEntry& e = vt->host->acquire(vt->id);
         cur->data = e.data;
         cur->overlay = e.overlay;
-        const auto& cols = cur->data.columns();
-        for (size_t i = 0; i < cols.size() && i < 256; ++i)
-            cur->types[i] = cols[i].type;
+        for (const storage::Column& column : cur->data.columns())
+            cur->types.push_back(column.type);
     } catch (const std::exception& ex) {
         delete cur;
         setError(vtab, ex.what());
