@@ -57,7 +57,7 @@ void readDirectly(const std::string& path)
 
 void readThroughSql(const std::string& path)
 {
-    static engine::Database db(std::filesystem::path(path).parent_path().string());
+    engine::Database db(std::filesystem::path(path).parent_path().string());
     try {
         auto rs = db.open("SELECT * FROM \"" + path + "\"");
         const auto names = rs->columnNames();
