@@ -10,6 +10,8 @@
 #include "backup/Archive.h"
 #include "register/HouseholdImport.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 constexpr long kSerial = 24300;
