@@ -168,8 +168,8 @@ TEST_F(AnnexAdderTest, RowNumbersBeyondAnySheetAreNotRunningNumbers)
         {"text beyond the integer range", workbook::CellValue::fromText("3000000000")},
     };
     for (const auto& c : cases) {
-        const QString a = ListAnnex("a.xls", {{"A1", ValidCnp("180010112346")}, {"A2", ValidCnp("180010112347")}});
-        const QString b = ListAnnex("b.xls", {{"B1", ValidCnp("280010112345")}});
+        const QString a = ListAnnex(QString("a-%1.xls").arg(c.name), {{"A1", ValidCnp("180010112346")}, {"A2", ValidCnp("180010112347")}});
+        const QString b = ListAnnex(QString("b-%1.xls").arg(c.name), {{"B1", ValidCnp("280010112345")}});
         {
             std::unique_ptr<workbook::Workbook> book = workbook::Workbook::open(a);
             for (int r = 0; r <= book->lastRow(); ++r)
