@@ -2,6 +2,7 @@
 
 #include "backup/HttpGet.h"
 #include "data/Cp1250.h"
+#include "data/Db.h"
 #include "data/Files.h"
 #include "data/Months.h"
 #include "data/Paths.h"
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <cmath>
 
 namespace backup {
 
@@ -39,6 +42,33 @@ RemoteSettings RemoteSettings::fromMachineSettings()
     s.endpoint.tls = ReadMachineSetting(QStringLiteral("TLS_SALVARI")).trimmed().toUpper() == "DA";
     s.endpoint.caFile = ReadMachineSetting(QStringLiteral("CERT_SALVARI")).trimmed();
     return s;
+}
+
+QDateTime RemoteReply::serverTime() const
+{
+    bool number = false;
+    const double value = reply.value("/NOWSERVER").toDouble(&number);
+    return number ? MomentOfDayTime(value) : QDateTime();
+}
+
+QDateTime MomentOfDayTime(double value)
+{
+    // 1.1.100 and 31.12.9999 as day counts: what a date field can hold.
+    constexpr double kFirst = -657434, kLast = 2958466;
+    if (!std::isfinite(value) || value < kFirst || value >= kLast)
+        return {};
+    const qint64 msecs = qint64(std::llround(value * 86400000.0));
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(msecs);
+}
+
+QList<StoredBackup> ReadStoredBackups(const QString& stocFile)
+{
+    QList<StoredBackup> out;
+    auto rows = Db().open(sqlLines({QStringLiteral("SELECT IDSTOC, DATAORA, OBS"), "FROM " + quotedPath(stocFile)}));
+    for (; !rows->eof(); rows->next())
+        out.append({QString::fromStdString(rows->text("IDSTOC")), MomentOfDayTime(rows->number("DATAORA")),
+                    QString::fromStdString(rows->text("OBS"))});
+    return out;
 }
 
 QStringList RemoteReply::messages() const

@@ -8,6 +8,8 @@
 #include "backup/RemoteLink.h"
 #include "protocol/RequestFile.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -45,7 +47,26 @@ struct RemoteReply {
     // "/CODCONF NO": the account's e-mail is not confirmed yet.
     bool needsCode() const { return reply.value("/CODCONF").compare("NO", Qt::CaseInsensitive) == 0; }
     QStringList messages() const;   // the "/MSG_DLG" texts, in order
+    // "/NOWSERVER": the service's clock as a day count; invalid when missing,
+    // not a number or out of range.
+    QDateTime serverTime() const;
 };
+
+// A day count from 30.12.1899 with the time of day as fraction (the service's
+// dates), as local date and time; invalid for a value not finite or outside
+// the years 100 to 9999, whatever the service sent.
+QDateTime MomentOfDayTime(double value);
+
+// One stored backup of the account, as the service lists it in "Stoc.dbf".
+struct StoredBackup {
+    QString id;       // IDSTOC
+    QDateTime saved;  // DATAORA; invalid when the service sent no usable date
+    QString note;     // OBS
+};
+
+// The rows of the list table the service sent. Throws engine::Error when the
+// table cannot be read.
+QList<StoredBackup> ReadStoredBackups(const QString& stocFile);
 
 // "092" + e-mail, and the password padded to 40 followed by town hall "/"
 // county (cleaned), the whole padded to 140 characters (Windows-1250).

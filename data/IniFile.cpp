@@ -119,7 +119,9 @@ QByteArray withValue(const QByteArray& content, const QString& section, const QS
     }
     if (f.sectionLine >= 0) {
         const Line& l = lines[f.lastLine];
-        const bool hasBreak = l.end < l.next;
+        // Only LF ends a line: a last line ending in a lone CR takes the new
+        // line before that CR, or both would read as one line.
+        const bool hasBreak = l.next > l.begin && content[l.next - 1] == '\n';
         if (hasBreak)
             out.insert(l.next, keyLine + "\r\n");
         else

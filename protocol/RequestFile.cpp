@@ -140,6 +140,10 @@ bool readCommandFile(const QString& file, ParsedFile* parsed, QString* error)
         FileAttachment a;
         if (!parseAttachment(text.trimmed().mid(kAttach.size()), &a))
             return fail(error, "Fisier atasat incorect: " + text.left(120));
+        // Checked one by one, so that the sum of sizes near the integer
+        // limit can never wrap round.
+        if (a.size > in.size() - total)
+            return fail(error, QStringLiteral("Fisierele atasate depasesc lungimea mesajului."));
         total += a.size;
         parsed->attachments.append(a);
     }

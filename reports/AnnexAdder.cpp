@@ -23,13 +23,19 @@ constexpr int kGridFirstRow = 8, kGridLastRow = 31, kGridFirstCol = 3, kGridLast
 
 QString Heading(int kind) { return "Adaugare ANEXA " + QString::number(kind); }
 
-// A row of the beneficiary list: column A a whole number above 0 and column B
-// not a number (the column-numbering row under the header reads 1, 2, 3...).
+// A running number beyond the rows a sheet can hold (1,048,576 in .xlsx) is
+// none: an edited or damaged cell, never continued.
+constexpr double kMaxRowNumber = 1048576;
+
+// A row of the beneficiary list: column A a whole number from 1 to
+// kMaxRowNumber and column B not a number (the column-numbering row under the
+// header reads 1, 2, 3...).
+
 int RowNumber(const Workbook& book, int row)
 {
     bool ok = false;
     const double n = book.cellText(row, 0).trimmed().toDouble(&ok);
-    if (!ok || n < 1 || n != std::floor(n))
+    if (!ok || !(n >= 1 && n <= kMaxRowNumber) || n != std::floor(n))
         return 0;
     if (book.cell(row, 1).type == CellValue::Type::Number)
         return 0;

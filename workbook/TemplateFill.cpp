@@ -19,46 +19,41 @@ void replaceMarker(Workbook& book, const QString& marker, const CellValue& value
         return;
     const QString upperMarker = asciiUpper(marker);
     const QString valueText = value.toText();
-    const int lastRow = book.lastRow(), lastCol = book.lastColumn();
-    for (int r = 0; r <= lastRow; ++r) {
-        for (int c = 0; c <= lastCol; ++c) {
-            CellValue cell = book.cell(r, c);
-            if (cell.type != CellValue::Type::Text)
-                continue;
-            QString text = cell.text;
-            if (asciiUpper(text) == upperMarker) {
-                book.setCell(r, c, value);
-                continue;
-            }
-            // Search after each inserted value, so a value containing the
-            // marker cannot make the replacement run forever.
-            bool replaced = false;
-            qsizetype from = 0;
-            for (;;) {
-                qsizetype at = asciiUpper(text).indexOf(upperMarker, from);
-                if (at < 0)
-                    break;
-                text.replace(at, marker.size(), valueText);
-                from = at + valueText.size();
-                replaced = true;
-            }
-            if (replaced)
-                book.setCell(r, c, CellValue::fromText(text));
+    for (const auto& [r, c] : book.presentCells()) {
+        CellValue cell = book.cell(r, c);
+        if (cell.type != CellValue::Type::Text)
+            continue;
+        QString text = cell.text;
+        if (asciiUpper(text) == upperMarker) {
+            book.setCell(r, c, value);
+            continue;
         }
+        // Search after each inserted value, so a value containing the
+        // marker cannot make the replacement run forever.
+        bool replaced = false;
+        qsizetype from = 0;
+        for (;;) {
+            qsizetype at = asciiUpper(text).indexOf(upperMarker, from);
+            if (at < 0)
+                break;
+            text.replace(at, marker.size(), valueText);
+            from = at + valueText.size();
+            replaced = true;
+        }
+        if (replaced)
+            book.setCell(r, c, CellValue::fromText(text));
     }
 }
 
 int findDataRow(Workbook& book, int* column)
 {
-    const int lastRow = book.lastRow(), lastCol = book.lastColumn();
-    for (int r = 0; r <= lastRow; ++r)
-        for (int c = 0; c <= lastCol; ++c) {
-            CellValue v = book.cell(r, c);
-            if (v.type == CellValue::Type::Text && asciiUpper(v.text.trimmed()) == QLatin1String("#DBF")) {
-                if (column) *column = c;
-                return r;
-            }
+    for (const auto& [r, c] : book.presentCells()) {
+        CellValue v = book.cell(r, c);
+        if (v.type == CellValue::Type::Text && asciiUpper(v.text.trimmed()) == QLatin1String("#DBF")) {
+            if (column) *column = c;
+            return r;
         }
+    }
     return -1;
 }
 

@@ -11,6 +11,8 @@
 
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace workbook {
 
@@ -35,6 +37,10 @@ public:
     // Last row and column holding a cell record on the active sheet; -1 when empty.
     virtual int lastRow() const = 0;
     virtual int lastColumn() const = 0;
+    // Where the active sheet has cells (blank ones included), row by row and
+    // left to right: what a search for markers walks, however far the used
+    // range reaches.
+    virtual std::vector<std::pair<int, int>> presentCells() const = 0;
     virtual CellValue cell(int row, int col) const = 0;
     QString cellText(int row, int col) const { return cell(row, col).toText(); }
     // Writes a value keeping the cell's format (a new cell takes its row's or
@@ -49,6 +55,18 @@ public:
 
     // Saves to path (written to a temporary file beside it, then renamed).
     virtual void save(const QString& path) = 0;
+
+protected:
+    // presentCells() of rows kept as row number -> {cells: column -> cell}.
+    template <class RowMap>
+    static std::vector<std::pair<int, int>> positionsOf(const RowMap& rows)
+    {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& [row, cells] : rows)
+            for (const auto& entry : cells.cells)
+                out.emplace_back(row, entry.first);
+        return out;
+    }
 };
 
 } // namespace workbook

@@ -45,7 +45,7 @@ struct DbfCursor {
     std::vector<std::uint32_t> single;        // row of a rowid lookup
     std::size_t pos = 0;
     std::size_t count = 0;
-    char types[256] = {};
+    std::vector<char> types;                  // the type of every column
 };
 
 std::string numberKey(double v)
@@ -55,6 +55,18 @@ std::string numberKey(double v)
     std::string k(sizeof v, '\0');
     std::memcpy(k.data(), &v, sizeof v);
     return k;
+}
+
+// The column types that hold numbers, as text ('N', 'F') or binary, as one
+// kind 'N' for the switches below; other types stay as they are.
+char valueKind(char type)
+{
+    storage::Column column;
+    column.type = type;
+    switch (column.columnType()) {
+    case ColumnType::Numeric: case ColumnType::Float: case ColumnType::Integer: return 'N';
+    default: return type;
+    }
 }
 
 void setError(sqlite3_vtab* vt, const std::string& msg)
@@ -170,9 +182,8 @@ int dbfOpen(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out)
         TableEntry& e = vt->host->acquire(vt->id);
         cur->data = e.data;
         cur->overlay = e.overlay;
-        const auto& cols = cur->data.columns();
-        for (size_t i = 0; i < cols.size() && i < 256; ++i)
-            cur->types[i] = cols[i].type;
+        for (const storage::Column& column : cur->data.columns())
+            cur->types.push_back(column.type);
     } catch (const std::exception& ex) {
         delete cur;
         setError(vtab, ex.what());
@@ -196,8 +207,8 @@ bool keyOfValue(sqlite3_value* v, char type, std::string& key)
     const int vt = sqlite3_value_type(v);
     if (vt == SQLITE_NULL)
         return false;
-    switch (type) {
-    case 'N': case 'F': case 'I': case 'Y': case 'B': {
+    switch (valueKind(type)) {
+    case 'N': {
         if (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT) {
             key = numberKey(sqlite3_value_double(v));
             return true;
@@ -324,7 +335,7 @@ void resultOfValue(sqlite3_context* ctx, const storage::FieldValue& v, const sto
 }
 
 // xColumn: one field of the current row, decoded from the record's bytes.
-int dbfColumn(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
+int columnValue(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
 {
     auto* cur = reinterpret_cast<DbfCursor*>(c);
     if (sqlite3_vtab_nochange(ctx))
@@ -338,8 +349,8 @@ int dbfColumn(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
             return SQLITE_OK;
         }
     }
-    switch (type) {
-    case 'N': case 'F': case 'I': case 'Y': case 'B': {
+    switch (valueKind(type)) {
+    case 'N': {
         auto n = cur->data.number(row, col);
         if (!n) {
             sqlite3_result_null(ctx);
@@ -377,6 +388,18 @@ int dbfColumn(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
     }
     }
     return SQLITE_OK;
+}
+
+// No exception may cross SQLite's frames: it would leave the statement
+// unfinished and its memory lost.
+int dbfColumn(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
+{
+    try {
+        return columnValue(c, ctx, col);
+    } catch (const std::exception& ex) {
+        sqlite3_result_error(ctx, ex.what(), -1);
+        return SQLITE_ERROR;
+    }
 }
 
 // xRowid: the record number in the file.
@@ -576,8 +599,8 @@ std::string virtualTableSchema(const std::vector<storage::Column>& columns)
         }
         name += "\"";
         sql += (i ? ", " : "") + name;
-        switch (c.type) {
-        case 'N': case 'F': case 'I': case 'Y': case 'B': sql += " NUMERIC"; break;
+        switch (valueKind(c.type)) {
+        case 'N': sql += " NUMERIC"; break;
         case 'D': sql += " TEXT"; break;
         case 'L': sql += " INTEGER"; break;
         default: sql += std::string(" TEXT COLLATE ") + kTextCollation; break;
@@ -588,8 +611,8 @@ std::string virtualTableSchema(const std::vector<storage::Column>& columns)
 
 std::string indexKeyOfValue(const storage::FieldValue& v, char type)
 {
-    switch (type) {
-    case 'N': case 'F': case 'I': case 'Y': case 'B':
+    switch (valueKind(type)) {
+    case 'N':
         return v.kind == storage::FieldValue::Kind::Number ? numberKey(v.number) : std::string();
     case 'D':
         return v.kind == storage::FieldValue::Kind::Date && v.date.isValid() ? isoDate(v.date) : std::string();
@@ -620,8 +643,8 @@ bool patchUpdatedRecords(TableEntry& entry, const std::vector<std::uint32_t>& re
 
 std::string indexKeyOfRow(const storage::TableData& data, std::size_t row, int column, char type)
 {
-    switch (type) {
-    case 'N': case 'F': case 'I': case 'Y': case 'B': {
+    switch (valueKind(type)) {
+    case 'N': {
         auto n = data.number(row, column);
         return n ? numberKey(*n) : std::string();
     }

@@ -106,11 +106,11 @@ struct Typed {
 
 ValueType typeOfColumn(const storage::Column& c)
 {
-    switch (c.type) {
-    case 'C': case 'M': return ValueType::Text;
-    case 'N': case 'F': case 'I': case 'Y': case 'B': return ValueType::Number;
-    case 'D': return ValueType::Date;
-    case 'L': return ValueType::Boolean;
+    switch (c.columnType()) {
+    case ColumnType::Numeric: case ColumnType::Float: case ColumnType::Integer:
+        return ValueType::Number;
+    case ColumnType::Date: return ValueType::Date;
+    case ColumnType::Logical: return ValueType::Boolean;
     default: return ValueType::Text;
     }
 }

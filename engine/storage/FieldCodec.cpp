@@ -112,8 +112,18 @@ void writeRightAligned(char* p, int width, std::string_view text)
 
 } // namespace
 
+namespace {
+
+// A double stored as 8 binary bytes (FoxPro "B", dBase 7 "O"): one that is no
+// finite number reads as NULL, never as its raw bytes.
+bool binaryDouble(const Column& c) { return (c.type == 'B' || c.type == 'O') && c.width == 8; }
+
+} // namespace
+
 bool fieldIsNull(const Column& c, const char* p)
 {
+    if (binaryDouble(c))
+        return !decodeNumber(c, p).has_value();
     switch (c.type) {
     case 'C':
     case 'M':
@@ -133,6 +143,18 @@ bool fieldIsNull(const Column& c, const char* p)
     }
 }
 
+namespace {
+
+std::uint64_t bigEndian(const char* p, int bytes)
+{
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = (v << 8) | static_cast<unsigned char>(p[i]);
+    return v;
+}
+
+} // namespace
+
 std::optional<double> decodeNumber(const Column& c, const char* p)
 {
     switch (c.type) {
@@ -140,18 +162,30 @@ std::optional<double> decodeNumber(const Column& c, const char* p)
     case 'F':
         return parseNumberText(trimmed(p, c.width));
     case 'I':
-    case '+':
         if (c.width == 4)
             return static_cast<double>(static_cast<std::int32_t>(bytes::u32le(p)));
+        return std::nullopt;
+    case '+':
+        // dBase 7 counters sort as bytes: big-endian with the sign bit flipped.
+        if (c.width == 4)
+            return static_cast<double>(static_cast<std::int32_t>(bigEndian(p, 4) ^ 0x80000000u));
         return std::nullopt;
     case 'B':
     case 'O':
         if (c.width == 8) {
             std::uint64_t bits = bytes::u64le(p);
-            if (c.type == 'O') // dBase 7 doubles are stored with a flipped sign for sorting
+            // dBase 7 doubles sort as bytes: big-endian, the sign bit set on
+            // positive values and every bit inverted on negative ones.
+            if (c.type == 'O') {
+                bits = bigEndian(p, 8);
                 bits = (bits & 0x8000000000000000ULL) ? (bits & 0x7FFFFFFFFFFFFFFFULL) : ~bits;
+            }
             double v;
             std::memcpy(&v, &bits, sizeof v);
+            // NaN and the infinities are no amount: read as NULL, like
+            // any other field that holds no number.
+            if (!std::isfinite(v))
+                return std::nullopt;
             return v;
         }
         return std::nullopt;
@@ -191,6 +225,8 @@ std::string decodeText(const Column& c, const char* p, CodePage cp)
         return std::string(trimmed(p, c.width));
     if (auto n = decodeNumber(c, p))
         return formatDecimal(*n, c.type == 'Y' ? 4 : (c.type == 'I' || c.type == '+' ? 0 : 6));
+    if (binaryDouble(c))
+        return {};
     return toUtf8(trimmed(p, c.width), cp);
 }
 
@@ -218,7 +254,7 @@ FieldValue decodeField(const Column& c, const char* p, CodePage cp)
     default:
         if (auto n = decodeNumber(c, p))
             return FieldValue::ofNumber(*n);
-        if (c.type == 'N' || c.type == 'F' || allBlank(p, c.width))
+        if (c.type == 'N' || c.type == 'F' || binaryDouble(c) || allBlank(p, c.width))
             return FieldValue::null();
         return FieldValue::ofText(toUtf8(trimmed(p, c.width), cp));
     }

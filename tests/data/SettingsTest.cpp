@@ -78,6 +78,31 @@ TEST(IniContent, WritingChangesOnlyItsOwnLine)
     EXPECT_EQ(ini::withoutSection(file, "none"), file);
 }
 
+// A file whose last line ends in a lone carriage return (cut off after the
+// CR of its CR LF, or written by a program that ends lines with CR): a key
+// added to its last section must read back, and so must the value before it.
+TEST(IniContent, ValueAddedAfterALastLineEndingInCarriageReturnReadsBack)
+{
+    const struct {
+        const char* name;
+        QByteArray file;
+        const char* untouchedSection; // a key of the file that keeps its value
+        const char* untouchedKey;
+        QByteArray untouchedValue;
+    } cases[] = {
+        {"key line ending in CR", "[SETARI]\r\nJUDET=CLUJ\r", "SETARI", "JUDET", "CLUJ"},
+        {"section line ending in CR", "[A]\r\nx=1\r\n[SETARI]\r", "A", "x", "1"},
+        {"CR-only line ends", "[SETARI]\rJUDET=CLUJ\r", nullptr, nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        const QByteArray written = ini::withValue(c.file, "SETARI", "LOCALITATE", "DEJ");
+        EXPECT_EQ(ini::lookup(written, "SETARI", "LOCALITATE"), QByteArray("DEJ")) << c.name;
+        if (c.untouchedKey)
+            EXPECT_EQ(ini::lookup(written, c.untouchedSection, c.untouchedKey), c.untouchedValue) << c.name;
+        EXPECT_TRUE(written.startsWith(c.file.left(c.file.size() - 1))) << c.name;
+    }
+}
+
 TEST_F(SettingsFiles, FirstWriteCreatesTheFileWithCrLfLines)
 {
     WriteSetting("SETARI", "PRIMARIA", "Comuna Ștefan cel Mare");

@@ -95,6 +95,10 @@ TEST(RequestFile, HostileFilesAreRefused)
         {"attachment larger than the file", "#ATTACH a : 99\r\n/END\r\nx"},
         {"attachment size not a number", "#ATTACH a : lots\r\n/END\r\nx"},
         {"negative attachment size", "#ATTACH a : -5\r\n/END\r\nx"},
+        // Sizes whose sum runs past the largest 64-bit number and wraps round.
+        {"two sizes near the integer limit", "#ATTACH a : 9223372036854775807\r\n#ATTACH b : 9223372036854775807\r\n"
+                                             "#ATTACH c : 3\r\n/END\r\nx"},
+        {"a size at the limit after a small one", "#ATTACH a : 1\r\n#ATTACH b : 9223372036854775807\r\n/END\r\nxy"},
         {"line without end", QByteArray(kMaxLineBytes + 10, 'A')},
         {"too many lines", QByteArray("/X\r\n").repeated(kMaxLines + 1) + "/END\r\n"},
     };

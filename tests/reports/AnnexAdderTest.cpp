@@ -154,6 +154,37 @@ TEST_F(AnnexAdderTest, OneSheetAnnexFeedsOnlyTheFirstSheet)
     EXPECT_EQ(names.split('\n', Qt::SkipEmptyParts), (QStringList{"A1,B1", "A1"}));
 }
 
+// A number in column A that no sheet can hold as a running number (an annex
+// edited by hand, or damaged) is not taken for one: the combined list goes
+// on from the real numbers and never wraps round into negative ones.
+TEST_F(AnnexAdderTest, RowNumbersBeyondAnySheetAreNotRunningNumbers)
+{
+    const struct {
+        const char* name;
+        workbook::CellValue number;
+    } cases[] = {
+        {"largest 32-bit number", workbook::CellValue::fromNumber(2147483647.0)},
+        {"float beyond the integer range", workbook::CellValue::fromNumber(1e20)},
+        {"text beyond the integer range", workbook::CellValue::fromText("3000000000")},
+    };
+    for (const auto& c : cases) {
+        const QString a = ListAnnex(QString("a-%1.xls").arg(c.name), {{"A1", ValidCnp("180010112346")}, {"A2", ValidCnp("180010112347")}});
+        const QString b = ListAnnex(QString("b-%1.xls").arg(c.name), {{"B1", ValidCnp("280010112345")}});
+        {
+            std::unique_ptr<workbook::Workbook> book = workbook::Workbook::open(a);
+            for (int r = 0; r <= book->lastRow(); ++r)
+                if (book->cellText(r, 1) == "A2")
+                    book->setCell(r, 0, c.number);
+            book->save(a);
+        }
+        const QString sum = AddAnnexes(15, {a, b}, false);
+        QStringList numbers;
+        for (const QString& row : XlsRows(sum, 10, 3, 2))
+            numbers << row.section('|', 0, 0) + " " + row.section('|', 1, 1);
+        EXPECT_EQ(numbers.mid(0, 2), (QStringList{"1 A1", "2 B1"})) << c.name;
+    }
+}
+
 TEST_F(AnnexAdderTest, RefusesAnotherKindAndAFileListedTwice)
 {
     const QString a15 = ListAnnex("a.xls", {{"A1", ValidCnp("180010112346")}});

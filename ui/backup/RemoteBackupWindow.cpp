@@ -53,13 +53,6 @@ void error(const QString& title, const QString& text)
     MessageDialog::Mesaj(title, "\r" + text, kButtonOK, kKindError);
 }
 
-// A day count from 30.12.1899 with the time as fraction, as local date and time.
-QDateTime fromDayTime(double value)
-{
-    const qint64 msecs = qint64(value * 86400000.0 + 0.5);
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(msecs);
-}
-
 } // namespace
 
 std::function<bool(const QString&)>& RemoteBackupWindow::restoreArchive()
@@ -262,9 +255,8 @@ void RemoteBackupWindow::showReply(const RemoteReply& reply)
     if (reply.reply.has("/DATAEXP"))
         expires->setText(reply.reply.value("/DATAEXP"));
     if (reply.reply.has("/NOWSERVER")) {
-        bool number = false;
-        const double value = reply.reply.value("/NOWSERVER").toDouble(&number);
-        const QDateTime when = number ? fromDayTime(value) : QDateTime::currentDateTime();
+        const QDateTime sent = reply.serverTime();
+        const QDateTime when = sent.isValid() ? sent : QDateTime::currentDateTime();
         serverTime->setText(when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
     }
 }
@@ -416,16 +408,14 @@ void RemoteBackupWindow::fillList()
 {
     list->setRowCount(0);
     try {
-        auto rows = Db().open(sqlLines({QStringLiteral("SELECT IDSTOC, DATAORA, OBS"), "FROM " + quotedPath(stocFile())}));
-        for (; !rows->eof(); rows->next()) {
+        for (const StoredBackup& stored : ReadStoredBackups(stocFile())) {
             const int row = list->rowCount();
             list->insertRow(row);
-            const QDateTime when = fromDayTime(rows->number("DATAORA"));
-            auto* date = new QTableWidgetItem(when.toString(QStringLiteral("dd.MM.yyyy")));
-            date->setData(Qt::UserRole, QString::fromStdString(rows->text("IDSTOC")));
+            auto* date = new QTableWidgetItem(stored.saved.toString(QStringLiteral("dd.MM.yyyy")));
+            date->setData(Qt::UserRole, stored.id);
             list->setItem(row, 0, date);
-            list->setItem(row, 1, new QTableWidgetItem(when.toString(QStringLiteral("HH:mm:ss"))));
-            list->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(rows->text("OBS"))));
+            list->setItem(row, 1, new QTableWidgetItem(stored.saved.toString(QStringLiteral("HH:mm:ss"))));
+            list->setItem(row, 2, new QTableWidgetItem(stored.note));
         }
     } catch (const std::exception& e) {
         error(QStringLiteral("Lista salvarilor"), QString::fromUtf8(e.what()));

@@ -63,6 +63,7 @@ public:
     void setSelected(bool selected);
 
     std::map<int, Row>& rows() { return m_rows; }
+    const std::map<int, Row>& rows() const { return m_rows; }
 
 private:
     uint16_t defaultXf(int row, int col) const;

@@ -24,6 +24,7 @@ public:
     void deleteActiveSheet() override;
     int lastRow() const override { return m_sheets[m_active].lastRow(); }
     int lastColumn() const override { return m_sheets[m_active].lastColumn(); }
+    std::vector<std::pair<int, int>> presentCells() const override { return positionsOf(m_sheets[m_active].rows()); }
     CellValue cell(int row, int col) const override;
     void setCell(int row, int col, const CellValue& value) override;
     void insertRowCopies(int row, int count) override;

@@ -1,0 +1,3 @@
+/DEL 1
+/INFO
+/END

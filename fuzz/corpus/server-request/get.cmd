@@ -1,0 +1,2 @@
+/GET_FILE 1
+/END

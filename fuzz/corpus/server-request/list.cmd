@@ -1,0 +1,2 @@
+/GET_STOC
+/END

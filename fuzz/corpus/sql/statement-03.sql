@@ -1,0 +1,1 @@
+SELECT MAX(NRCRT) AS CODEX_ FROM "Cereri.dbf"

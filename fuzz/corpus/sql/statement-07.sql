@@ -1,0 +1,1 @@
+DELETE FROM "Oameni.dbf" WHERE VENIT > 100

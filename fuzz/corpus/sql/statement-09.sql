@@ -1,0 +1,1 @@
+CREATE TABLE "Nou.dbf" (A CHAR(10), B DECIMAL(10,2), C DATE)

@@ -1,0 +1,1 @@
+ALTER TABLE "Cereri.dbf" ADD OBS CHAR(20)
