@@ -5,8 +5,7 @@
 #include "server/AccountStore.h"
 #include "server/Outbox.h"
 #include "server/WebEndpoint.h"
-#include "tests/server/RawClient.h"
-#include "tests/server/ServerThread.h"
+#include "tests/server/ServiceFixture.h"
 
 #include "engine/Database.h"
 #include "protocol/RequestFile.h"
@@ -24,73 +23,17 @@ using namespace protocol;
 
 namespace {
 
-QCoreApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "test_server";
-    static char* argv[] = {name, nullptr};
-    static auto* a = new QCoreApplication(argc, argv);
-    return *a;
-}
+QCoreApplication& app() { return testApp(); }
 
-// The request bytes: lines, "#ATTACH" lines and the attachment bytes.
-QByteArray request(const QStringList& lines, const QList<QPair<QString, QByteArray>>& files = {})
-{
-    QByteArray out;
-    for (const QString& l : lines)
-        out += l.toLatin1() + "\r\n";
-    for (const auto& [name, bytes] : files)
-        out += "#ATTACH " + name.toLatin1() + " : " + QByteArray::number(bytes.size()) + "\r\n";
-    out += "/END\r\n";
-    for (const auto& f : files)
-        out += f.second;
-    return out;
-}
-
-class BackupService : public ::testing::Test {
+class BackupService : public ServiceFixture {
 protected:
     void SetUp() override
     {
-        app();
-        ASSERT_TRUE(m_store.isValid());
-        server::ServerConfig config;
-        config.store = m_store.path();
-        config.port = 0;
+        testApp();
+        server::ServerConfig config = testConfig(m_store.path());
         config.quotaBytes = 4 * 1024 * 1024;
-        config.loginFailures = 5;
-        m_server = std::make_unique<ServerThread>(config);
-        ASSERT_NE(m_server->port(), 0) << m_server->error().toStdString();
+        startService(config);
     }
-
-    // Sends one request and parses the reply; attachments go to m_files.
-    ParsedFile ask(const QByteArray& email, const QByteArray& password, const QByteArray& bytes)
-    {
-        const QByteArray reply = rawRequest(m_server->port(), email, password, bytes);
-        ParsedFile parsed;
-        if (reply.isEmpty())
-            return parsed;
-        QFile f(m_files.filePath("reply"));
-        f.open(QIODevice::WriteOnly);
-        f.write(reply);
-        f.close();
-        EXPECT_TRUE(readCommandFile(f.fileName(), &parsed));
-        EXPECT_TRUE(extractAttachments(f.fileName(), &parsed, m_files.path()));
-        return parsed;
-    }
-
-    // A confirmed account with its code read from the outbox.
-    void confirmedAccount(const QByteArray& email, const QByteArray& password)
-    {
-        ASSERT_EQ(ask(email, password, request({"/INFO"})).value("/CODCONF"), "NO");
-        const QRegularExpressionMatch code =
-            QRegularExpression("\\b(\\d{6})\\b").match(outboxMail(m_server->outbox(), "To: " + email));
-        ASSERT_TRUE(code.hasMatch());
-        ASSERT_EQ(ask(email, password, request({"/CHECKCOD " + code.captured(1), "/INFO"})).value("/CODCONF"), "DA");
-    }
-
-    QTemporaryDir m_store;
-    QTemporaryDir m_files;
-    std::unique_ptr<ServerThread> m_server;
 };
 
 } // namespace
