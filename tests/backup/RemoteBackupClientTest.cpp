@@ -44,18 +44,13 @@ protected:
         RemoteSettings s;
         s.addressUrl = QString("http://127.0.0.1:%1/demo/BackUpS/adr.txt").arg(server.httpPort());
         s.endpoint.port = server.port();
+        s.allowedHosts = {"127.0.0.1"};
         s.waitLimitMs = 20000;
         return s;
     }
 };
 
-server::ServerConfig storeConfig(const QString& folder)
-{
-    server::ServerConfig c;
-    c.store = folder;
-    c.port = 0;
-    return c;
-}
+server::ServerConfig storeConfig(const QString& folder) { return testConfig(folder); }
 
 } // namespace
 
@@ -298,6 +293,7 @@ TEST_F(ClientFixture, TheSameCycleRunsOverTlsWithTheCertificateChecked)
 {
     const QString tls = QString(HESTAVO_TEST_DATA) + "/tls";
     server::ServerConfig config = storeConfig(m_dir.path() + "/store");
+    config.plain = false;
     config.tlsCert = tls + "/server.crt";
     config.tlsKey = tls + "/server.key";
     ServerThread server(config);

@@ -48,6 +48,7 @@ protected:
     {
         w.settings.addressUrl = QString("http://127.0.0.1:%1/demo/BackUpS/adr.txt").arg(m_server->httpPort());
         w.settings.endpoint.port = m_server->port();
+        w.settings.allowedHosts = {"127.0.0.1"};
         w.askNote = [](QString* note) {
             *note = "  Copie \"lunara\"  ";
             return true;

@@ -61,7 +61,8 @@ TEST(Load, FiftyClientsSendAndFetchTwoMegabytesEach)
     const quint16 port = probe.serverPort();
     probe.close();
     QProcess service;
-    service.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", QString::number(port)});
+    service.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", QString::number(port),
+                                       "--plain", "da"});
     ASSERT_TRUE(service.waitForStarted(20000));
     for (int i = 0; i < 200; ++i) {
         QTcpSocket s;
@@ -82,8 +83,10 @@ TEST(Load, FiftyClientsSendAndFetchTwoMegabytesEach)
             const QByteArray email = QString("client%1@primaria.ro").arg(i).toLatin1();
             const QByteArray put = "/PUT_FILE incarcare\r\n#ATTACH Srv : " + QByteArray::number(archive.size())
                 + "\r\n/END\r\n" + archive;
-            const QByteArray id = okId(rawRequest(port, email, "PAROLA", put));
-            const QByteArray got = rawRequest(port, email, "PAROLA", "/GET_FILE " + id + "\r\n/END\r\n");
+            // Each client from an address of its own, as town halls are.
+            const QString from = QString("127.0.1.%1").arg(i + 1);
+            const QByteArray id = okId(rawRequest(port, email, "PAROLA", put, from));
+            const QByteArray got = rawRequest(port, email, "PAROLA", "/GET_FILE " + id + "\r\n/END\r\n", from);
             if (id.isEmpty() || !got.endsWith(archive)
                 || !got.startsWith("#ATTACH " + id + " : " + QByteArray::number(archive.size()) + "\r\n/END\r\n"))
                 ++failures;

@@ -1,8 +1,8 @@
 // A backup service on loopback for the tests that talk to it as clients do:
 // the request bytes of a command list, a confirmed account, the reply parsed
 // with its attachments extracted. The service runs with the short deadlines
-// and the cheap password digests of testConfig(), so that no test waits on a
-// production timer.
+// and the cheap password digests of testConfig() (ServerThread.h), so that
+// no test waits on a production timer.
 #pragma once
 
 #include "server/AccountStore.h"
@@ -40,18 +40,6 @@ inline QByteArray request(const QStringList& lines, const QList<QPair<QString, Q
     for (const auto& f : files)
         out += f.second;
     return out;
-}
-
-// The settings of a test service: a fresh store, any free port, small quota,
-// deadlines of a second or two.
-inline server::ServerConfig testConfig(const QString& store)
-{
-    server::ServerConfig config;
-    config.store = store;
-    config.port = 0;
-    config.quotaBytes = 20 * 1024 * 1024;
-    config.loginFailures = 5;
-    return config;
 }
 
 class ServiceFixture : public ::testing::Test {
