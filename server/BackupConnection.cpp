@@ -50,8 +50,9 @@ BackupConnection::BackupConnection(QTcpSocket* socket, const ServerConfig& confi
     if (ssl && !ssl->isEncrypted()) {
         m_phase = Phase::Handshake;
         deadline(qint64(config.handshakeSeconds) * 1000);
+        // A failed handshake closes the socket by itself (disconnected); the
+        // socket is not touched from within its own error signal.
         connect(ssl, &QSslSocket::encrypted, this, &BackupConnection::start);
-        connect(ssl, &QSslSocket::errorOccurred, this, [this] { drop({}); });
     } else {
         // Started from the event loop, so that the owner has connected finished().
         QTimer::singleShot(0, this, &BackupConnection::start);

@@ -8,6 +8,8 @@
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QThread>
@@ -112,6 +114,24 @@ TEST_F(Attack, UnfinishedTlsHandshakesNeitherLastNorShutOthersOut)
         stalled.back()->bind(QHostAddress("127.0.0.2"));
         stalled.back()->connectToHost("127.0.0.1", m_server->port());
         ASSERT_TRUE(stalled.back()->waitForConnected(5000));
+    }
+    // A handshake that fails (no TLS at all, an old TLS version) ends that link only.
+    QTcpSocket wrong;
+    wrong.connectToHost("127.0.0.1", m_server->port());
+    ASSERT_TRUE(wrong.waitForConnected(5000));
+    wrong.write("GET / HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(closesWithin(wrong, 3000));
+    const QString openssl = QStandardPaths::findExecutable("openssl");
+    if (!openssl.isEmpty()) {
+        // TLS 1.2 and later only, as openssl s_client sees it.
+        for (const char* version : {"-tls1", "-tls1_1", "-tls1_2", "-tls1_3"}) {
+            QProcess client;
+            client.start(openssl, {"s_client", "-connect", QString("127.0.0.1:%1").arg(m_server->port()), version});
+            client.closeWriteChannel();
+            ASSERT_TRUE(client.waitForFinished(10000)) << version;
+            const bool modern = qstrcmp(version, "-tls1_2") >= 0;
+            EXPECT_EQ(client.exitCode() == 0, modern) << version << client.readAllStandardError().constData();
+        }
     }
     QSslSocket honest;
     QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();

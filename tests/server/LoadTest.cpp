@@ -2,6 +2,7 @@
 // sending and fetching back a 2 MB archive: every request succeeds, every
 // archive comes back byte for byte, and the service's memory stays bounded.
 #include "server/AccountStore.h"
+#include "tests/server/LoadHelpers.h"
 #include "tests/server/RawClient.h"
 
 #include "protocol/RequestFile.h"
@@ -18,29 +19,6 @@
 #include <atomic>
 #include <thread>
 #include <vector>
-
-namespace {
-
-// The value of a "VmHWM:"-like line of /proc/PID/status, in kilobytes.
-qint64 statusKb(qint64 pid, const char* key)
-{
-    QFile f(QString("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-// "/OK 17" out of a reply.
-QByteArray okId(const QByteArray& reply)
-{
-    const qsizetype at = reply.indexOf("/OK ");
-    return at < 0 ? QByteArray() : reply.mid(at + 4, reply.indexOf('\r', at) - at - 4);
-}
-
-} // namespace
 
 TEST(Load, FiftyClientsSendAndFetchTwoMegabytesEach)
 {
