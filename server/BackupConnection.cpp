@@ -1,6 +1,6 @@
 #include "server/BackupConnection.h"
 
-#include "server/BackupServer.h"
+#include "server/ConnectionHub.h"
 
 #include "data/Cp1250.h"
 #include "protocol/RequestFile.h"
@@ -26,7 +26,7 @@ constexpr quint32 kSmallRequest = 64 * 1024;
 std::atomic<quint64> g_serials{0};
 }
 
-BackupConnection::BackupConnection(QTcpSocket* socket, const ServerConfig& config, BackupServer& server,
+BackupConnection::BackupConnection(QTcpSocket* socket, const ServerConfig& config, ConnectionHub& server,
                                    LoginThrottle& throttle, ServerLog& log, QObject* parent)
     : QObject(parent), m_socket(socket), m_config(config), m_server(server), m_throttle(throttle), m_log(log),
       m_serial(++g_serials), m_work(QDir(config.store).filePath("tmp/conn-XXXXXX"))

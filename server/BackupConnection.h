@@ -22,12 +22,12 @@ class QTcpSocket;
 
 namespace server {
 
-class BackupServer;
+class ConnectionHub;
 
 class BackupConnection : public QObject {
     Q_OBJECT
 public:
-    BackupConnection(QTcpSocket* socket, const ServerConfig& config, BackupServer& server, LoginThrottle& throttle,
+    BackupConnection(QTcpSocket* socket, const ServerConfig& config, ConnectionHub& server, LoginThrottle& throttle,
                      ServerLog& log, QObject* parent = nullptr);
     ~BackupConnection() override;
 
@@ -64,7 +64,7 @@ private:
 
     QPointer<QTcpSocket> m_socket;
     const ServerConfig& m_config;
-    BackupServer& m_server;
+    ConnectionHub& m_server;
     LoginThrottle& m_throttle;
     ServerLog& m_log;
     quint64 m_serial;

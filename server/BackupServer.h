@@ -7,6 +7,7 @@
 #pragma once
 
 #include "server/AccountStore.h"
+#include "server/ConnectionHub.h"
 #include "server/LoginThrottle.h"
 #include "server/Outbox.h"
 #include "server/RequestHandler.h"
@@ -27,7 +28,7 @@ namespace server {
 
 class BackupConnection;
 
-class BackupServer : public QObject {
+class BackupServer : public QObject, public ConnectionHub {
     Q_OBJECT
 public:
     // Opens the store (creating its folders and database); throws StoreError.
@@ -39,14 +40,10 @@ public:
     quint16 port() const;
     int connections() const { return int(m_live.size()); }
 
-    // For the connections: a login to the account (false when the account
-    // has as many links as it may), the account's other links ended, and a
-    // job run on the worker thread followed by done() on this thread if the
-    // connection still lives.
-    bool enterAccount(const QString& email, BackupConnection* connection);
-    void takeOver(const QString& email, BackupConnection* keep);
-    void onWorker(BackupConnection* connection, std::function<void()> job, std::function<void()> done);
-    RequestHandler& handler() { return m_handler; }
+    bool enterAccount(const QString& email, BackupConnection* connection) override;
+    void takeOver(const QString& email, BackupConnection* keep) override;
+    void onWorker(BackupConnection* connection, std::function<void()> job, std::function<void()> done) override;
+    RequestHandler& handler() override { return m_handler; }
 
 private:
     void accept();

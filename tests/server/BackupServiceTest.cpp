@@ -11,6 +11,7 @@
 #include "protocol/RequestFile.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -260,8 +261,13 @@ TEST_F(BackupService, HostileClientsAreCutOffAndOthersStillServed)
 TEST_F(BackupService, AFloodOfBadPasswordsShutsOutTheAddress)
 {
     confirmedAccount("ana@primaria.ro", "A1");
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer clock;
+        clock.start();
         EXPECT_EQ(ask("ana@primaria.ro", QByteArray("GHICIT") + char('0' + i), request({"/INFO"})).value("/PASS"), "NO");
+        // Each failure is answered later than the one before (20 ms doubled, in the tests).
+        EXPECT_GE(clock.elapsed(), 20 << i) << i;
+    }
     RawClient refused(m_server->port());
     EXPECT_EQ(refused.receive().type, quint32(kNotLetIn));
     EXPECT_TRUE(refused.closedByServer());
