@@ -7,7 +7,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
-int HttpGetToFile(const QString& url, const QString& file, int timeoutMs)
+int HttpGetToFile(const QString& url, const QString& file, int timeoutMs, qint64 maxBytes)
 {
     QNetworkAccessManager manager;
     QNetworkRequest request{QUrl(url)};
@@ -18,6 +18,7 @@ int HttpGetToFile(const QString& url, const QString& file, int timeoutMs)
 
     QFile out(file);
     bool writeFailed = false;
+    bool tooLong = false;
     QNetworkReply* reply = manager.get(request);
     QEventLoop loop;
     // The body is written as it arrives, so a large reply never sits in memory.
@@ -30,6 +31,11 @@ int HttpGetToFile(const QString& url, const QString& file, int timeoutMs)
         }
         while (reply->bytesAvailable() > 0) {
             const QByteArray block = reply->read(1024);
+            if (out.size() + block.size() > maxBytes) {
+                tooLong = true;
+                reply->abort();
+                return;
+            }
             if (out.write(block) != block.size()) {
                 writeFailed = true;
                 return;
@@ -39,8 +45,14 @@ int HttpGetToFile(const QString& url, const QString& file, int timeoutMs)
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();
 
-    const bool answered = reply->error() == QNetworkReply::NoError;
+    const bool answered = reply->error() == QNetworkReply::NoError && !tooLong;
     if (answered && !writeFailed) {
+        if (reply->bytesAvailable() > 0 && out.size() + reply->bytesAvailable() > maxBytes) {
+            out.close();
+            out.remove();
+            reply->deleteLater();
+            return 2;
+        }
         if (reply->bytesAvailable() > 0)
             out.write(reply->readAll());
         if (!out.isOpen() && !out.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -33,14 +33,22 @@ void say(const RemoteBackupClient& client, const QString& text)
 
 QString defaultAddressUrl() { return QStringLiteral("http://www.hestavo.ro/demo/BackUpS/adr.txt"); }
 
+QStringList defaultAllowedHosts() { return {QStringLiteral("backup.hestavo.ro")}; }
+
 RemoteSettings RemoteSettings::fromMachineSettings()
 {
     RemoteSettings s;
     s.addressUrl = machineSetting(QStringLiteral("ADRESA_SALVARI"), defaultAddressUrl());
     const int port = machineSetting(QStringLiteral("PORT_SALVARI"), QStringLiteral("1235")).toInt();
     s.endpoint.port = quint16(port > 0 && port < 65536 ? port : 1235);
-    s.endpoint.tls = ReadMachineSetting(QStringLiteral("TLS_SALVARI")).trimmed().toUpper() == "DA";
+    // Plain TCP only when explicitly chosen.
+    s.endpoint.tls = ReadMachineSetting(QStringLiteral("TLS_SALVARI")).trimmed().toUpper() != "NU";
     s.endpoint.caFile = ReadMachineSetting(QStringLiteral("CERT_SALVARI")).trimmed();
+    for (const QString& host : ReadMachineSetting(QStringLiteral("SERVERE_SALVARI")).split(u','))
+        if (!host.trimmed().isEmpty())
+            s.allowedHosts << host.trimmed();
+    if (s.allowedHosts.isEmpty())
+        s.allowedHosts = defaultAllowedHosts();
     return s;
 }
 
@@ -117,7 +125,7 @@ QString FetchServerAddress(const QString& url, bool* reached)
     if (url.trimmed().isEmpty())
         return {};
     const QString file = FreshTempFile(QStringLiteral("Down"), QStringLiteral(".txt"));
-    if (file.isEmpty() || HttpGetToFile(url, file) != 0) {
+    if (file.isEmpty() || HttpGetToFile(url, file, 60000, 4096) != 0) {
         QFile::remove(file);
         return {};
     }
@@ -172,6 +180,11 @@ RemoteReply RemoteBackupClient::sendRequest(const QStringList& lines,
         result.error = MissingAddressReason(m_settings.addressUrl, reached);
         return result;
     }
+    if (m_settings.endpoint.host.isEmpty() && !m_settings.allowedHosts.contains(endpoint.host, Qt::CaseInsensitive)) {
+        QFile::remove(requestFile);
+        result.error = "Serverul de salvari indicat (" + endpoint.host + ") nu este in lista serverelor permise.";
+        return result;
+    }
     m_link.progress = progress;
     result.error = m_link.run(endpoint, RemoteUserName(m_account.email), RemoteRoom(m_account), requestFile, replyFile);
     QFile::remove(requestFile);
@@ -181,6 +194,9 @@ RemoteReply RemoteBackupClient::sendRequest(const QStringList& lines,
     QString why;
     if (!protocol::readCommandFile(replyFile, &result.reply, &why)) {
         result.error = "Raspuns incorect de la server: " + why;
+    } else if (!result.reply.ended) {
+        // A reply cut short is no answer, whatever its first lines say.
+        result.error = QStringLiteral("Eroare la transmisie.");
     } else {
         // Only the files this operation expects are written.
         protocol::ParsedFile wanted = result.reply;

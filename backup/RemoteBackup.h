@@ -24,18 +24,24 @@ struct RemoteAccount {
 
 // Where the service is. The address URL and the port are machine settings
 // with the publisher's defaults; a host given here skips the address file.
+// The host the address file names must be one of allowedHosts: the file
+// comes over plain HTTP and must not send the password elsewhere.
 struct RemoteSettings {
     QString addressUrl;
     LinkEndpoint endpoint;
+    QStringList allowedHosts;
     int waitLimitMs = 60000;
     int pingIntervalMs = 30000;
 
     // Machine settings ADRESA_SALVARI (address file URL), PORT_SALVARI,
-    // TLS_SALVARI ("DA" for TLS) and CERT_SALVARI (certificate file to trust).
+    // TLS_SALVARI (TLS unless "NU"), CERT_SALVARI (certificate file to trust)
+    // and SERVERE_SALVARI (the host names the address file may give,
+    // separated by commas; the publisher's by default).
     static RemoteSettings fromMachineSettings();
 };
 
 QString defaultAddressUrl();
+QStringList defaultAllowedHosts();
 
 struct RemoteReply {
     QString error;                  // empty on success
@@ -80,7 +86,8 @@ QString DecodeDigits(const QString& digits);
 
 // The first line of the address file at url, trimmed, when it has 7 to 20
 // characters; empty otherwise or when it cannot be fetched (then *reached,
-// when given, is false).
+// when given, is false). The file is read up to a few kilobytes, whatever
+// the web server sends.
 QString FetchServerAddress(const QString& url, bool* reached = nullptr);
 
 // Why no server address was found: no address-file URL in the settings, an

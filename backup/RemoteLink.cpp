@@ -270,6 +270,7 @@ void RemoteLink::replyPacket(const QByteArray& payload)
         m_wait.start(waitLimitMs);
         return;
     case StreamReceiver::Result::Failed:
+    case StreamReceiver::Result::WriteFailed:
         return fail();
     }
 }

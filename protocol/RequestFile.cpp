@@ -68,29 +68,47 @@ bool isPlainFileName(const QString& name)
     return !device.match(name).hasMatch();
 }
 
-bool writeCommandFile(const QString& file, const QStringList& lines, QList<FileAttachment> attachments,
+QByteArray commandText(const QStringList& lines)
+{
+    QByteArray text;
+    for (const QString& line : lines)
+        text += toCp1250(line) + "\r\n";
+    return text + toCp1250(kEnd) + "\r\n";
+}
+
+bool writeCommandHead(const QString& file, const QStringList& lines, QList<FileAttachment>* attachments,
                       QString* error)
 {
-    QByteArray head;
-    for (const QString& line : lines)
-        head += toCp1250(line) + "\r\n";
+    QStringList all = lines;
     QList<FileAttachment> present;
-    for (FileAttachment a : attachments) {
+    for (FileAttachment a : *attachments) {
         if (!isPlainFileName(a.name))
             return fail(error, "Nume de fisier atasat incorect: " + a.name);
         const QFileInfo info(a.path);
         if (!info.isFile())
             continue;
         a.size = info.size();
-        head += toCp1250(kAttach + " " + a.name + " : " + QString::number(a.size)) + "\r\n";
+        all << kAttach + " " + a.name + " : " + QString::number(a.size);
         present.append(a);
     }
-    head += toCp1250(kEnd) + "\r\n";
+    const QByteArray head = commandText(all);
+    *attachments = present;
 
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(head) != head.size())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(head) != head.size() || !out.flush())
         return fail(error, "Nu pot scrie fisierul " + QDir::toNativeSeparators(file));
-    for (const FileAttachment& a : present) {
+    return true;
+}
+
+bool writeCommandFile(const QString& file, const QStringList& lines, QList<FileAttachment> attachments,
+                      QString* error)
+{
+    if (!writeCommandHead(file, lines, &attachments, error))
+        return false;
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Append))
+        return fail(error, "Nu pot scrie fisierul " + QDir::toNativeSeparators(file));
+    for (const FileAttachment& a : attachments) {
         QFile in(a.path);
         if (!in.open(QIODevice::ReadOnly))
             return fail(error, "Nu pot citi fisierul " + QDir::toNativeSeparators(a.path));
@@ -100,6 +118,8 @@ bool writeCommandFile(const QString& file, const QStringList& lines, QList<FileA
                 return fail(error, "Nu pot scrie fisierul " + QDir::toNativeSeparators(file));
         }
     }
+    if (!out.flush())
+        return fail(error, "Nu pot scrie fisierul " + QDir::toNativeSeparators(file));
     return true;
 }
 
@@ -177,6 +197,8 @@ bool extractAttachments(const QString& file, ParsedFile* parsed, const QString& 
                 return fail(error, "Nu pot scrie fisierul " + QDir::toNativeSeparators(a.path));
             left -= block.size();
         }
+        if (!out.flush())
+            return fail(error, "Nu pot scrie fisierul " + QDir::toNativeSeparators(a.path));
     }
     return true;
 }

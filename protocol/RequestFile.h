@@ -51,6 +51,15 @@ bool isPlainFileName(const QString& name);
 bool writeCommandFile(const QString& file, const QStringList& lines, QList<FileAttachment> attachments,
                       QString* error = nullptr);
 
+// The bytes of a command file without attachments: the lines and "/END".
+QByteArray commandText(const QStringList& lines);
+
+// Writes only the text part (the lines, "#ATTACH" lines and "/END"), so that
+// the attachment bytes can be sent straight from their files after it;
+// *attachments keeps the attachments that exist, with their sizes.
+bool writeCommandHead(const QString& file, const QStringList& lines, QList<FileAttachment>* attachments,
+                      QString* error = nullptr);
+
 // Reads the lines of a command file. Without "/END" the lines are read to the
 // last line but one and there are no attachments. False with *error when a
 // line is too long, there are too many lines, an attachment line is malformed

@@ -1,9 +1,15 @@
 #include "server/AccountStore.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QMessageAuthenticationCode>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
 
+#include <argon2.h>
 #include <sqlite3.h>
+
+#include <atomic>
 
 namespace server {
 
@@ -47,6 +53,17 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
+std::atomic<int> g_memoryKb{19456};
+std::atomic<int> g_passes{2};
+
+QByteArray randomBytes(int count)
+{
+    QByteArray bytes(count, Qt::Uninitialized);
+    for (char& b : bytes)
+        b = char(QRandomGenerator::system()->bounded(256));
+    return bytes;
+}
+
 QString randomCode()
 {
     return QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QChar(u'0'));
@@ -57,7 +74,34 @@ QByteArray derive(const QString& password, const QByteArray& salt, int iteration
     return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt, iterations, 32);
 }
 
-const char* kAccountColumns = "id, email, created, expires, confirmed, code, last_reminder";
+// Compares every byte, whatever the first difference.
+bool sameBytes(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size())
+        return false;
+    int diff = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        diff |= a[i] ^ b[i];
+    return diff == 0;
+}
+
+// A confirmation code has a million values: its digest is salted and keyed,
+// so that the database alone does not give it away at a glance.
+QString codeDigest(const QString& code, const QByteArray& salt)
+{
+    return "hmac-sha256$" + QString::fromLatin1(salt.toHex()) + "$"
+        + QString::fromLatin1(QMessageAuthenticationCode::hash(code.toLatin1(), salt, QCryptographicHash::Sha256).toHex());
+}
+
+bool codeDigestMatches(const QString& code, const QString& stored)
+{
+    const QStringList parts = stored.split(u'$');
+    if (parts.size() != 3 || parts[0] != "hmac-sha256")
+        return !stored.isEmpty() && sameBytes(stored.toLatin1(), code.toLatin1());   // older stores kept the code itself
+    return sameBytes(codeDigest(code, QByteArray::fromHex(parts[1].toLatin1())).toLatin1(), stored.toLatin1());
+}
+
+const char* kAccountColumns = "id, email, created, expires, confirmed, created_at, code_issued, last_reminder";
 
 Account readAccount(const Statement& s)
 {
@@ -67,17 +111,42 @@ Account readAccount(const Statement& s)
     a.created = QDate::fromString(s.text(2), Qt::ISODate);
     a.expires = QDate::fromString(s.text(3), Qt::ISODate);
     a.confirmed = s.integer(4) != 0;
-    a.code = s.text(5);
-    a.lastReminder = s.integer(6);
+    a.createdAt = s.integer(5);
+    // Accounts of older stores carry only the day they were made.
+    if (a.createdAt == 0 && a.created.isValid())
+        a.createdAt = a.created.startOfDay().toSecsSinceEpoch();
+    a.codeIssued = s.integer(6) != 0 ? s.integer(6) : a.createdAt;
+    a.lastReminder = s.integer(7);
     return a;
 }
 
+qint64 nowOr(qint64 now) { return now != 0 ? now : QDateTime::currentSecsSinceEpoch(); }
+
 } // namespace
 
-QString hashPassword(const QString& password, int iterations)
+void setPasswordCost(int memoryKb, int passes)
 {
-    QByteArray salt(16, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), 4);
+    g_memoryKb = qMax(8, memoryKb);
+    g_passes = qMax(1, passes);
+}
+
+QString hashPassword(const QString& password)
+{
+    const QByteArray utf8 = password.toUtf8();
+    const QByteArray salt = randomBytes(16);
+    const int memory = g_memoryKb;
+    const int passes = g_passes;
+    QByteArray encoded(int(argon2_encodedlen(passes, memory, 1, 16, 32, Argon2_id)), Qt::Uninitialized);
+    if (argon2id_hash_encoded(passes, memory, 1, utf8.constData(), size_t(utf8.size()), salt.constData(),
+                              size_t(salt.size()), 32, encoded.data(), size_t(encoded.size()))
+        != ARGON2_OK)
+        throw StoreError(QStringLiteral("Argon2id nu a putut calcula rezumatul parolei"));
+    return QString::fromLatin1(encoded.constData());
+}
+
+QString hashPasswordPbkdf2(const QString& password, int iterations)
+{
+    const QByteArray salt = randomBytes(16);
     return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
         .arg(iterations)
         .arg(QString::fromLatin1(salt.toHex()), QString::fromLatin1(derive(password, salt, iterations).toHex()));
@@ -85,6 +154,10 @@ QString hashPassword(const QString& password, int iterations)
 
 bool checkPassword(const QString& password, const QString& stored)
 {
+    if (stored.startsWith("$argon2id$")) {
+        const QByteArray utf8 = password.toUtf8();
+        return argon2id_verify(stored.toLatin1().constData(), utf8.constData(), size_t(utf8.size())) == ARGON2_OK;
+    }
     const QStringList parts = stored.split(u'$');
     if (parts.size() != 4 || parts[0] != "pbkdf2-sha256")
         return false;
@@ -92,19 +165,31 @@ bool checkPassword(const QString& password, const QString& stored)
     const int iterations = parts[1].toInt(&ok);
     if (!ok || iterations < 1 || iterations > 10000000)
         return false;
-    const QByteArray expected = QByteArray::fromHex(parts[3].toLatin1());
-    const QByteArray actual = derive(password, QByteArray::fromHex(parts[2].toLatin1()), iterations);
-    // Compare every byte, whatever the first difference.
-    if (expected.size() != actual.size())
-        return false;
-    int diff = 0;
-    for (qsizetype i = 0; i < actual.size(); ++i)
-        diff |= expected[i] ^ actual[i];
-    return diff == 0;
+    return sameBytes(QByteArray::fromHex(parts[3].toLatin1()),
+                     derive(password, QByteArray::fromHex(parts[2].toLatin1()), iterations));
+}
+
+bool digestOutdated(const QString& stored)
+{
+    if (!stored.startsWith("$argon2id$"))
+        return true;
+    // "$argon2id$v=19$m=19456,t=2,p=1$..."
+    const QStringList costs = stored.section(u'$', 3, 3).split(u',');
+    const int memory = costs.value(0).mid(2).toInt();
+    const int passes = costs.value(1).mid(2).toInt();
+    return memory < g_memoryKb || passes < g_passes;
 }
 
 AccountStore::AccountStore(const QString& file)
 {
+    // Created readable by the service alone before SQLite opens it; its
+    // journal files take the same permissions.
+    if (!QFile::exists(file)) {
+        QFile created(file);
+        if (created.open(QIODevice::WriteOnly))
+            created.close();
+    }
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (sqlite3_open(file.toUtf8().constData(), &m_db) != SQLITE_OK) {
         const QString message = QString("Nu pot deschide %1: %2").arg(file, sqlite3_errmsg(m_db));
         sqlite3_close(m_db);
@@ -119,6 +204,16 @@ AccountStore::AccountStore(const QString& file)
     exec("CREATE TABLE IF NOT EXISTS archives (id INTEGER PRIMARY KEY AUTOINCREMENT,"
          " account INTEGER NOT NULL REFERENCES accounts(id), daytime REAL NOT NULL, note TEXT NOT NULL,"
          " size INTEGER NOT NULL)");
+    addColumn("accounts", "created_at", "INTEGER NOT NULL DEFAULT 0");
+    addColumn("accounts", "code_issued", "INTEGER NOT NULL DEFAULT 0");
+}
+
+void AccountStore::addColumn(const char* table, const char* column, const char* type)
+{
+    Statement s(m_db, (QByteArray("SELECT COUNT(*) FROM pragma_table_info('") + table + "') WHERE name=?").constData());
+    s.bind(1, QString::fromLatin1(column));
+    if (s.step() && s.integer(0) == 0)
+        exec((QByteArray("ALTER TABLE ") + table + " ADD COLUMN " + column + " " + type).constData());
 }
 
 AccountStore::~AccountStore() { sqlite3_close(m_db); }
@@ -143,25 +238,84 @@ bool AccountStore::find(const QString& email, Account* account)
     return true;
 }
 
-Account AccountStore::create(const QString& email, const QString& password)
+Account AccountStore::create(const QString& email, const QString& password, qint64 now)
 {
-    const QDate today = QDate::currentDate();
-    Statement s(m_db, "INSERT INTO accounts (email, password, created, expires, code) VALUES (?,?,?,?,?)");
-    s.bind(1, email).bind(2, hashPassword(password));
-    s.bind(3, today.toString(Qt::ISODate)).bind(4, today.addYears(1).toString(Qt::ISODate)).bind(5, randomCode());
-    s.step();
+    now = nowOr(now);
+    const QDate today = QDateTime::fromSecsSinceEpoch(now).date();
+    {
+        Statement s(m_db, "INSERT INTO accounts (email, password, created, expires, created_at) VALUES (?,?,?,?,?)");
+        s.bind(1, email).bind(2, hashPassword(password));
+        s.bind(3, today.toString(Qt::ISODate)).bind(4, today.addYears(1).toString(Qt::ISODate)).bind(5, now);
+        s.step();
+    }
     Account a;
     find(email, &a);
+    a.code = issueCode(a.id, now);
+    a.codeIssued = now;
     return a;
 }
 
-bool AccountStore::verify(qint64 account, const QString& password)
+void AccountStore::removeAccount(qint64 account)
 {
-    Statement s(m_db, "SELECT password, temp_password FROM accounts WHERE id=?");
+    Statement archives(m_db, "DELETE FROM archives WHERE account=?");
+    archives.bind(1, account);
+    archives.step();
+    Statement s(m_db, "DELETE FROM accounts WHERE id=?");
     s.bind(1, account);
-    if (!s.step())
+    s.step();
+}
+
+PasswordMatch AccountStore::verify(qint64 account, const QString& password, qint64 now, qint64 temporaryLifetime)
+{
+    QString main;
+    QString temporary;
+    qint64 issued = 0;
+    {
+        Statement s(m_db, "SELECT password, temp_password, last_reminder FROM accounts WHERE id=?");
+        s.bind(1, account);
+        if (!s.step())
+            return PasswordMatch::None;
+        main = s.text(0);
+        temporary = s.text(1);
+        issued = s.integer(2);
+    }
+    if (checkPassword(password, main)) {
+        if (digestOutdated(main))
+            setPassword(account, password);
+        return PasswordMatch::Main;
+    }
+    if (!temporary.isEmpty() && nowOr(now) - issued <= temporaryLifetime && checkPassword(password, temporary))
+        return PasswordMatch::Temporary;
+    return PasswordMatch::None;
+}
+
+void AccountStore::adoptTemporaryPassword(qint64 account)
+{
+    Statement s(m_db, "UPDATE accounts SET password=temp_password, temp_password='', confirmed=1, code='' "
+                      "WHERE id=? AND temp_password<>''");
+    s.bind(1, account);
+    s.step();
+}
+
+QString AccountStore::issueCode(qint64 account, qint64 now)
+{
+    const QString code = randomCode();
+    Statement s(m_db, "UPDATE accounts SET code=?, code_issued=? WHERE id=?");
+    s.bind(1, codeDigest(code, randomBytes(16))).bind(2, nowOr(now)).bind(3, account);
+    s.step();
+    return code;
+}
+
+bool AccountStore::codeMatches(qint64 account, const QString& code, qint64 now, qint64 lifetime)
+{
+    Statement s(m_db, "SELECT code, code_issued, created_at, created FROM accounts WHERE id=?");
+    s.bind(1, account);
+    if (!s.step() || code.isEmpty())
         return false;
-    return checkPassword(password, s.text(0)) || (!s.text(1).isEmpty() && checkPassword(password, s.text(1)));
+    qint64 issued = s.integer(1) != 0 ? s.integer(1) : s.integer(2);
+    if (issued == 0)
+        issued = QDate::fromString(s.text(3), Qt::ISODate).startOfDay().toSecsSinceEpoch();
+    return nowOr(now) - issued <= lifetime && codeDigestMatches(code, s.text(0));
 }
 
 void AccountStore::setPassword(qint64 account, const QString& password)

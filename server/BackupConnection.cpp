@@ -1,10 +1,16 @@
 #include "server/BackupConnection.h"
 
+#include "server/ConnectionHub.h"
+
 #include "data/Cp1250.h"
+#include "protocol/RequestFile.h"
 
 #include <QDir>
 #include <QSslSocket>
 #include <QTcpSocket>
+
+#include <atomic>
+#include <memory>
 
 namespace server {
 
@@ -13,32 +19,44 @@ using namespace protocol;
 namespace {
 // Request headers and the Stoc table come on top of the archive itself.
 constexpr qint64 kRequestOverhead = 1024 * 1024;
+// A request up to this size is taken before its login is weighed (the
+// commands without an archive, the reminder, a new account's first request).
+constexpr quint32 kSmallRequest = 64 * 1024;
+
+std::atomic<quint64> g_serials{0};
 }
 
-BackupConnection::BackupConnection(QTcpSocket* socket, const ServerConfig& config, RequestHandler& handler,
+BackupConnection::BackupConnection(QTcpSocket* socket, const ServerConfig& config, ConnectionHub& server,
                                    LoginThrottle& throttle, ServerLog& log, QObject* parent)
-    : QObject(parent), m_socket(socket), m_config(config), m_handler(handler), m_throttle(throttle), m_log(log),
-      m_work(QDir(config.store).filePath("tmp/conn-XXXXXX"))
+    : QObject(parent), m_socket(socket), m_config(config), m_server(server), m_throttle(throttle), m_log(log),
+      m_serial(++g_serials), m_work(QDir(config.store).filePath("tmp/conn-XXXXXX"))
 {
     socket->setParent(this);
+    // Input waits in the kernel, not here, while it is not being handled.
+    socket->setReadBufferSize(2 * kMaxMessageLength);
     m_caller.address = socket->peerAddress().toString();
-    m_idle.setSingleShot(true);
-    m_idle.setInterval(config.idleSeconds * 1000);
-    connect(&m_idle, &QTimer::timeout, this, [this] {
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
         // A closing link whose peer does not read is cut off.
         if (m_done && m_socket)
             m_socket->abort();
         else
-            drop(QStringLiteral("fara activitate"));
+            drop(QStringLiteral("termen depasit"));
     });
     connect(socket, &QTcpSocket::readyRead, this, &BackupConnection::readAvailable);
+    connect(socket, &QTcpSocket::bytesWritten, this, &BackupConnection::readAvailable);
     connect(socket, &QTcpSocket::disconnected, this, &BackupConnection::closed);
-    // Started from the event loop, so that the owner has connected finished().
     auto* ssl = qobject_cast<QSslSocket*>(socket);
-    if (ssl && !ssl->isEncrypted())
+    if (ssl && !ssl->isEncrypted()) {
+        m_phase = Phase::Handshake;
+        deadline(qint64(config.handshakeSeconds) * 1000);
+        // A failed handshake closes the socket by itself (disconnected); the
+        // socket is not touched from within its own error signal.
         connect(ssl, &QSslSocket::encrypted, this, &BackupConnection::start);
-    else
+    } else {
+        // Started from the event loop, so that the owner has connected finished().
         QTimer::singleShot(0, this, &BackupConnection::start);
+    }
 }
 
 BackupConnection::~BackupConnection()
@@ -47,14 +65,24 @@ BackupConnection::~BackupConnection()
     m_reply.close();
 }
 
+void BackupConnection::deadline(qint64 ms) { m_deadline.start(int(qMin<qint64>(ms, 24LL * 3600 * 1000))); }
+
+qint64 BackupConnection::transferMs(qint64 bytes) const
+{
+    return qint64(m_config.transferSeconds) * 1000 + bytes * 1000 / qMax<qint64>(1, m_config.minRate);
+}
+
 void BackupConnection::start()
 {
-    m_idle.start();
+    if (m_done)
+        return;
+    m_phase = Phase::Login;
+    deadline(qint64(m_config.loginSeconds) * 1000);
     if (!m_work.isValid()) {
         drop(QStringLiteral("nu pot crea folderul de lucru"));
         return;
     }
-    if (m_throttle.blocked(m_caller.address, QDateTime::currentSecsSinceEpoch())) {
+    if (m_throttle.blocked("adresa:" + m_caller.address, QDateTime::currentSecsSinceEpoch())) {
         m_log.write("refuzat (prea multe parole gresite): " + m_caller.address);
         send(kNotLetIn);
         drop({});
@@ -65,15 +93,16 @@ void BackupConnection::start()
 
 void BackupConnection::readAvailable()
 {
-    while (m_socket && !m_done && m_socket->bytesAvailable() > 0) {
-        // Read in bounded pieces so a flood never sits whole in memory.
+    // Input waits while the worker has the request and while the client
+    // leaves its replies unread.
+    while (m_socket && !m_done && !m_waiting && m_phase != Phase::Handshake && m_socket->bytesAvailable() > 0
+           && m_socket->bytesToWrite() < m_config.writeBuffer) {
         if (!m_reader.feed(m_socket->read(kMaxMessageLength))) {
             drop(m_reader.error());
             return;
         }
-        m_idle.start();
         LinkMessage message;
-        while (!m_done && m_reader.next(&message))
+        while (!m_done && !m_waiting && m_socket->bytesToWrite() < m_config.writeBuffer && m_reader.next(&message))
             handle(message);
         if (m_reader.broken()) {
             drop(m_reader.error());
@@ -142,27 +171,72 @@ void BackupConnection::login(const QByteArray& payload)
     const QString text = fromCp1250(room);
     m_caller.password = text.left(40).trimmed();
     m_caller.place = text.mid(40).trimmed();
+    if (!m_server.enterAccount(m_caller.email, this)) {
+        m_log.write(QString("prea multe conexiuni la contul %1 (%2)").arg(m_caller.email, m_caller.address));
+        send(kNameInUse);
+        drop({});
+        return;
+    }
     m_phase = Phase::Request;
     send(kLoginAccepted);
 }
 
 void BackupConnection::announced(const QByteArray& payload)
 {
-    quint32 size = 0;
-    if (!decodeAnnounce(payload, &size) || qint64(size) > m_config.quotaBytes + kRequestOverhead) {
-        m_log.write(QString("cerere refuzata de la %1: %2 octeti").arg(m_caller.address).arg(size));
+    if (!decodeAnnounce(payload, &m_size) || qint64(m_size) > m_config.quotaBytes + kRequestOverhead) {
+        m_log.write(QString("cerere refuzata de la %1: %2 octeti").arg(m_caller.address).arg(m_size));
         send(kRefuse);
         drop({});
         return;
     }
-    if (!m_request.open(m_work.filePath("request.cmd"), size)) {
+    if (m_size <= kSmallRequest)
+        return accept();
+    // A large request: its login is weighed, and the disk asked for room,
+    // before any of its bytes is taken.
+    m_phase = Phase::Checking;
+    m_waiting = true;
+    m_deadline.stop();
+    auto verdict = std::make_shared<Verdict>();
+    auto spare = std::make_shared<qint64>(0);
+    RequestHandler& handler = m_server.handler();
+    const Caller caller = m_caller;
+    m_server.onWorker(
+        this,
+        [&handler, caller, verdict, spare] {
+            *verdict = handler.check(caller);
+            *spare = handler.spareBytes();
+        },
+        [this, verdict, spare] { checked(*verdict, *spare); });
+}
+
+void BackupConnection::checked(const Verdict& verdict, qint64 spare)
+{
+    m_waiting = false;
+    if (verdict.tookOver)
+        m_server.takeOver(m_caller.email, this);
+    if (verdict.kind == Verdict::Known && verdict.account.confirmed && spare >= qint64(m_size)) {
+        m_checked = true;
+        m_verdict = verdict;
+        return accept();
+    }
+    m_log.write(QString("cerere mare refuzata inainte de date: %1 de la %2").arg(m_caller.email, m_caller.address));
+    send(kComplete);   // the request ends here: none of its payload is wanted
+    refuse(m_server.handler().refusal(verdict), verdict.delayMs);
+}
+
+void BackupConnection::accept()
+{
+    if (!m_request.open(m_work.filePath("request.cmd"), m_size)) {
         drop(QStringLiteral("nu pot scrie cererea"));
         return;
     }
     m_phase = Phase::Receiving;
+    deadline(transferMs(m_size));
     send(kAccept);
-    if (size == 0)
-        answer();
+    if (m_size == 0)
+        whole();
+    else
+        readAvailable();
 }
 
 void BackupConnection::packet(const QByteArray& payload)
@@ -172,27 +246,93 @@ void BackupConnection::packet(const QByteArray& payload)
         send(kNextPacket);
         return;
     case StreamReceiver::Result::Whole:
-        answer();
+        whole();
         return;
     case StreamReceiver::Result::Failed:
         drop(QStringLiteral("mai multi octeti decat anuntati"));
         return;
+    case StreamReceiver::Result::WriteFailed:
+        writeFailed();
+        return;
     }
 }
 
-void BackupConnection::answer()
+void BackupConnection::writeFailed()
+{
+    m_request.close();
+    QFile::remove(m_work.filePath("request.cmd"));
+    m_log.write(QString("nu pot scrie cererea lui %1 (disc plin?)").arg(m_caller.email));
+    send(kComplete);
+    refuse({QStringLiteral("/EROARE Serverul nu a putut scrie cererea (disc plin). Incercati mai tarziu.")}, 0);
+}
+
+void BackupConnection::whole()
 {
     m_request.close();
     send(kComplete);
-    const QString reply = m_work.filePath("reply.cmd");
+    m_phase = Phase::Handling;
+    m_waiting = true;
+    m_deadline.stop();
     const QString folder = m_work.filePath("files");
     QDir().mkpath(folder);
-    if (!m_handler.handle(m_caller, m_work.filePath("request.cmd"), folder, reply) || !m_reply.open(reply)) {
-        drop(QStringLiteral("nu pot pregati raspunsul"));
+    auto parts = std::make_shared<QStringList>();
+    auto verdict = std::make_shared<Verdict>(m_verdict);
+    auto ok = std::make_shared<bool>(false);
+    RequestHandler& handler = m_server.handler();
+    const Caller caller = m_caller;
+    const bool checked = m_checked;
+    const QString request = m_work.filePath("request.cmd");
+    const QString head = m_work.filePath("reply.cmd");
+    m_server.onWorker(
+        this,
+        [&handler, caller, checked, request, folder, head, parts, verdict, ok] {
+            *ok = checked ? handler.answer(caller, *verdict, request, folder, head, parts.get())
+                          : handler.handle(caller, request, folder, head, parts.get(), verdict.get());
+        },
+        [this, parts, verdict, ok] {
+            m_waiting = false;
+            if (!*ok) {
+                drop(QStringLiteral("nu pot pregati raspunsul"));
+                return;
+            }
+            if (verdict->tookOver)
+                m_server.takeOver(m_caller.email, this);
+            reply(*parts, {}, verdict->delayMs);
+        });
+}
+
+void BackupConnection::refuse(const QStringList& lines, int delayMs)
+{
+    // Kept in memory: the disk may be what is full.
+    reply({}, commandText(lines), delayMs);
+}
+
+void BackupConnection::reply(const QStringList& parts, const QByteArray& head, int delayMs)
+{
+    m_phase = Phase::Handling;
+    m_waiting = true;
+    // A failed login is answered late, and later for each recent failure.
+    QTimer::singleShot(delayMs, this, [this, parts, head] {
+        m_waiting = false;
+        if (m_done)
+            return;
+        if (!m_reply.open(parts, head)) {
+            drop(QStringLiteral("nu pot pregati raspunsul"));
+            return;
+        }
+        m_phase = Phase::Replying;
+        deadline(transferMs(m_reply.size()));
+        send(kAnnounce, encodeAnnounce(m_reply.size(), QByteArrayLiteral("\"trimit\"")));
+        readAvailable();
+    });
+}
+
+void BackupConnection::kickOut()
+{
+    if (m_done)
         return;
-    }
-    m_phase = Phase::Replying;
-    send(kAnnounce, encodeAnnounce(m_reply.size(), QByteArrayLiteral("\"trimit\"")));
+    send(kKickedOut);
+    drop(QStringLiteral("parola contului a fost inlocuita"));
 }
 
 void BackupConnection::send(quint32 type, const QByteArray& payload) { sendBytes(encodeMessage(type, payload)); }
@@ -210,7 +350,9 @@ void BackupConnection::drop(const QString& why)
     if (m_done)
         return;
     m_done = true;
-    m_idle.start();
+    m_phase = Phase::Closing;
+    // The peer has a short while to take what is queued.
+    deadline(qint64(m_config.loginSeconds) * 1000);
     if (m_socket)
         m_socket->disconnectFromHost();   // sends what is queued, then closes
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState)
@@ -223,7 +365,7 @@ void BackupConnection::closed()
         return;
     m_finished = true;
     m_done = true;
-    m_idle.stop();
+    m_deadline.stop();
     emit finished();
 }
 

@@ -8,22 +8,26 @@ void LoginThrottle::prune(QList<qint64>& times, qint64 now) const
         times.removeFirst();
 }
 
-bool LoginThrottle::blocked(const QString& address, qint64 now)
+int LoginThrottle::count(const QString& key, qint64 now)
 {
-    auto it = m_failures.find(address);
+    QMutexLocker lock(&m_mutex);
+    auto it = m_failures.find(key);
     if (it == m_failures.end())
-        return false;
+        return 0;
     prune(*it, now);
     if (it->isEmpty()) {
         m_failures.erase(it);
-        return false;
+        return 0;
     }
-    return it->size() >= m_max;
+    return int(it->size());
 }
 
-void LoginThrottle::fail(const QString& address, qint64 now)
+bool LoginThrottle::blocked(const QString& key, qint64 now) { return count(key, now) >= m_max; }
+
+void LoginThrottle::fail(const QString& key, qint64 now)
 {
-    QList<qint64>& times = m_failures[address];
+    QMutexLocker lock(&m_mutex);
+    QList<qint64>& times = m_failures[key];
     prune(times, now);
     times.append(now);
 }

@@ -9,6 +9,13 @@ namespace server {
 
 namespace {
 
+bool setYesNo(const QString& value, bool* flag)
+{
+    const QString v = value.trimmed().toLower();
+    *flag = v == "da" || v == "yes" || v == "1";
+    return *flag || v == "nu" || v == "no" || v == "0";
+}
+
 bool setValue(ServerConfig* c, const QString& name, const QString& value, QString* error)
 {
     bool ok = true;
@@ -31,12 +38,22 @@ bool setValue(ServerConfig* c, const QString& name, const QString& value, QStrin
         c->tlsCert = value;
     else if (name == "tls-key")
         c->tlsKey = value;
+    else if (name == "plain")
+        ok = setYesNo(value, &c->plain);
     else if (name == "quota-mb")
         c->quotaBytes = number(1, 1024 * 1024) * 1024 * 1024;
+    else if (name == "reserve-mb")
+        c->reserveBytes = number(0, 1024 * 1024 * 1024) * 1024 * 1024;
+    else if (name == "per-address")
+        c->perAddress = int(number(1, 100000));
+    else if (name == "max-connections")
+        c->maxConnections = int(number(1, 100000));
     else if (name == "login-failures")
         c->loginFailures = int(number(1, 100000));
-    else if (name == "idle-seconds")
-        c->idleSeconds = int(number(1, 86400));
+    else if (name == "transfer-seconds" || name == "idle-seconds")   // the older name of the same setting
+        c->transferSeconds = int(number(1, 86400));
+    else if (name == "min-rate")
+        c->minRate = number(1, 1LL << 30);
     else {
         *error = "optiune necunoscuta: --" + name;
         return false;
@@ -46,8 +63,10 @@ bool setValue(ServerConfig* c, const QString& name, const QString& value, QStrin
     return ok;
 }
 
-const QStringList kFileKeys = {"bind", "port", "http-port", "public-address", "tls-cert", "tls-key",
-                               "quota-mb", "login-failures", "idle-seconds"};
+const QStringList kFileKeys = {"bind",           "port",           "http-port",       "public-address",
+                               "tls-cert",       "tls-key",        "plain",           "quota-mb",
+                               "reserve-mb",     "per-address",    "max-connections", "login-failures",
+                               "idle-seconds",   "transfer-seconds", "min-rate"};
 
 } // namespace
 
@@ -93,6 +112,14 @@ bool parseServerConfig(const QStringList& arguments, ServerConfig* config, QStri
             return false;
     if (c.tlsCert.isEmpty() != c.tlsKey.isEmpty()) {
         *error = QStringLiteral("--tls-cert si --tls-key se dau impreuna");
+        return false;
+    }
+    if (c.plain && !c.tlsCert.isEmpty()) {
+        *error = QStringLiteral("--plain da nu se da impreuna cu --tls-cert");
+        return false;
+    }
+    if (!c.plain && c.tlsCert.isEmpty()) {
+        *error = QStringLiteral("lipsesc --tls-cert FISIER si --tls-key FISIER (conexiuni necriptate numai cu --plain da)");
         return false;
     }
     *config = c;

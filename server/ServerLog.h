@@ -1,8 +1,10 @@
 // The service's log: one line per event, with date and time, to standard
-// error and appended to the store's "server.log".
+// error and appended to the store's "server.log" (readable by its owner
+// only). Safe to use from several threads.
 #pragma once
 
 #include <QFile>
+#include <QMutex>
 #include <QString>
 
 namespace server {
@@ -13,6 +15,7 @@ public:
     void write(const QString& text);
 
 private:
+    QMutex m_mutex;
     QFile m_file;
 };
 

@@ -1,5 +1,8 @@
 #include "server/WebEndpoint.h"
 
+#include "server/RequestHandler.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QTcpSocket>
 #include <QTimer>
@@ -39,9 +42,17 @@ QMap<QString, QString> decodeQuery(const QByteArray& query)
 }
 
 WebEndpoint::WebEndpoint(const ServerConfig& config, ServerLog& log, QObject* parent)
-    : QObject(parent), m_config(config), m_log(log), m_suggestions(QDir(config.store).filePath("sugestii"))
+    : QObject(parent), m_config(config), m_log(log), m_suggestions(QDir(config.store).filePath("sugestii")),
+      m_requests(config.httpPerMinute, 60), m_stored(config.suggestionsPerHour, 3600)
 {
     connect(&m_listener, &QTcpServer::newConnection, this, &WebEndpoint::accept);
+}
+
+WebEndpoint::~WebEndpoint()
+{
+    // The open connections go while the counts they update still exist.
+    m_listener.close();
+    qDeleteAll(m_listener.findChildren<QTcpSocket*>());
 }
 
 bool WebEndpoint::listen(QString* error)
@@ -57,25 +68,60 @@ bool WebEndpoint::listen(QString* error)
 void WebEndpoint::accept()
 {
     while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
-        auto buffer = std::make_shared<QByteArray>();
-        auto answered = std::make_shared<bool>(false);
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(30000, socket, [socket] { socket->abort(); });
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer, answered] {
-            if (*answered)
-                return;   // answered already
-            buffer->append(socket->read(kMaxRequest + 1 - buffer->size()));
-            const qsizetype end = buffer->indexOf("\r\n\r\n");
-            if (end < 0 && buffer->size() <= kMaxRequest)
-                return;
-            const QByteArray reply = end < 0 ? httpReply(431, "Request Header Fields Too Large", "EROARE")
-                                             : respond(buffer->left(buffer->indexOf("\r\n")),
-                                                       socket->peerAddress().toString());
-            *answered = true;
-            socket->write(reply);
-            socket->disconnectFromHost();
+        const QString peer = socket->peerAddress().toString();
+        int& fromPeer = m_perAddress[peer];
+        if (m_open >= m_config.httpConnections || fromPeer >= m_config.httpPerAddress) {
+            if (fromPeer == 0)
+                m_perAddress.remove(peer);
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++fromPeer;
+        ++m_open;
+        connect(socket, &QObject::destroyed, this, [this, peer] {
+            --m_open;
+            if (--m_perAddress[peer] <= 0)
+                m_perAddress.remove(peer);
         });
+        serve(socket, peer);
     }
+}
+
+void WebEndpoint::serve(QTcpSocket* socket, const QString& peer)
+{
+    auto buffer = std::make_shared<QByteArray>();
+    auto answered = std::make_shared<bool>(false);
+    socket->setReadBufferSize(kMaxRequest + 1);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    // The whole request, and taking the answer, within a short deadline.
+    QTimer::singleShot(m_config.handshakeSeconds * 1000, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer, answered, peer] {
+        if (*answered) {
+            socket->read(kMaxRequest);   // answered already
+            return;
+        }
+        buffer->append(socket->read(kMaxRequest + 1 - buffer->size()));
+        const qsizetype end = buffer->indexOf("\r\n\r\n");
+        if (end < 0 && buffer->size() <= kMaxRequest)
+            return;
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        QByteArray reply;
+        if (end < 0) {
+            reply = httpReply(431, "Request Header Fields Too Large", "EROARE");
+        } else if (m_requests.blocked(peer, now)) {
+            reply = httpReply(429, "Too Many Requests", "EROARE: prea multe cereri");
+        } else {
+            m_requests.fail(peer, now);
+            reply = respond(buffer->left(buffer->indexOf("\r\n")), peer);
+        }
+        *answered = true;
+        socket->write(reply);
+        socket->disconnectFromHost();
+    });
 }
 
 QByteArray WebEndpoint::respond(const QByteArray& requestLine, const QString& peer)
@@ -99,9 +145,13 @@ QByteArray WebEndpoint::storeSuggestion(const QByteArray& query, const QString& 
     const QString text = fields.value("produs");
     if (text.trimmed().isEmpty() || fields.value("mail").trimmed().isEmpty())
         return httpReply(200, "OK", "EROARE: lipseste sugestia sau adresa de email");
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (m_stored.blocked(peer, now))
+        return httpReply(429, "Too Many Requests", "EROARE: prea multe sugestii de la aceasta adresa");
+    m_stored.fail(peer, now);
     QString body;
     for (const char* key : {"nume", "comuna", "telefon_fax", "mail"})
-        body += QString::fromLatin1(key) + ": " + fields.value(key) + "\r\n";
+        body += QString::fromLatin1(key) + ": " + withoutControls(fields.value(key)) + "\r\n";
     body += "adresa: " + peer + "\r\n\r\n" + text;
     if (m_suggestions.send(fields.value("mail"), "Sugestie Hestavo", body).isEmpty())
         return httpReply(500, "Internal Server Error", "EROARE");

@@ -15,6 +15,7 @@
 #ifndef _WIN32
 #include <csignal>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -57,6 +58,10 @@ void stopOnSignals(QCoreApplication&) {}
 
 int main(int argc, char** argv)
 {
+#ifndef _WIN32
+    // Archives, accounts and mails are the service's own.
+    ::umask(077);
+#endif
     QCoreApplication app(argc, argv);
     server::ServerConfig config;
     QString error;
@@ -64,7 +69,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "hestavo-backup-server: %s\n"
                      "folosire: hestavo-backup-server --store DIR [--bind ADRESA] [--port 1235] [--http-port PORT]\n"
-                     "          [--tls-cert FISIER --tls-key FISIER] [--quota-mb N]\n",
+                     "          --tls-cert FISIER --tls-key FISIER | --plain da\n"
+                     "          [--quota-mb N] [--reserve-mb N] [--per-address N]\n",
                      qPrintable(error));
         return 2;
     }

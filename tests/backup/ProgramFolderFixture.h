@@ -52,10 +52,7 @@ protected:
         ProgramFolderFixture::SetUp();
         WriteSetting("SETARI", "PRIMARIA", "Dej");
         WriteSetting("SETARI", "JUDET", "CLUJ");
-        server::ServerConfig config;
-        config.store = m_dir.path() + "/store";
-        config.port = 0;
-        m_server = std::make_unique<ServerThread>(config);
+        m_server = std::make_unique<ServerThread>(testConfig(m_dir.path() + "/store"));
         testmode::enable();
     }
     void TearDown() override { testmode::disable(); }

@@ -5,6 +5,7 @@
 #include "backup/HttpGet.h"
 #include "backup/RemoteBackup.h"
 #include "data/Paths.h"
+#include "data/Settings.h"
 #include "engine/Database.h"
 #include "tests/backup/ProgramFolderFixture.h"
 #include "protocol/LinkMessage.h"
@@ -44,18 +45,13 @@ protected:
         RemoteSettings s;
         s.addressUrl = QString("http://127.0.0.1:%1/demo/BackUpS/adr.txt").arg(server.httpPort());
         s.endpoint.port = server.port();
+        s.allowedHosts = {"127.0.0.1"};
         s.waitLimitMs = 20000;
         return s;
     }
 };
 
-server::ServerConfig storeConfig(const QString& folder)
-{
-    server::ServerConfig c;
-    c.store = folder;
-    c.port = 0;
-    return c;
-}
+server::ServerConfig storeConfig(const QString& folder) { return testConfig(folder); }
 
 } // namespace
 
@@ -192,6 +188,10 @@ TEST_F(ClientFixture, AForcedStopDuringAnUploadLeavesNoFiles)
 {
     ServerThread server(storeConfig(m_dir.path() + "/store"));
     RemoteBackupClient client(settingsFor(server), {"ana@primaria.ro", "SECRET", "P", "C"});
+    // A confirmed account: the service takes a large request only from one.
+    ASSERT_TRUE(client.info().ok());
+    const QString code = QRegularExpression("\\b(\\d{6})\\b").match(outboxMail(server.outbox(), "Cod")).captured(1);
+    ASSERT_FALSE(client.checkCode(code.toInt()).needsCode());
     const QString archiveFile = m_dir.path() + "/big.L21";
     QFile f(archiveFile);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -275,8 +275,9 @@ TEST_F(ClientFixture, HostileServicesAreRefusedCleanly)
          "Raspuns incorect de la server: Fisier atasat incorect: #ATTACH ../x : 1"},
         {"attachment under a name not asked for", [](QTcpSocket* s) { sendReply(s, "#ATTACH Comanda0.cmd : 1\r\n/END\r\nx"); },
          "Serverul nu a trimis salvarea."},
+        // A reply cut short is a failed transfer, whatever its first lines say.
         {"reply without /END", [](QTcpSocket* s) { sendReply(s, "#ATTACH 7 : 1\r\n/MSG_DLG x\r\nx"); },
-         "Serverul nu a trimis salvarea."},
+         "Eroare la transmisie."},
         {"disconnect mid-stream", [](QTcpSocket* s) {
              s->write(encodeMessage(kAnnounce, encodeAnnounce(5000, "\"trimit\"")));
              s->write(encodeMessage(kData, QByteArray(100, 'x')));
@@ -308,6 +309,7 @@ TEST_F(ClientFixture, TheSameCycleRunsOverTlsWithTheCertificateChecked)
 {
     const QString tls = QString(HESTAVO_TEST_DATA) + "/tls";
     server::ServerConfig config = storeConfig(m_dir.path() + "/store");
+    config.plain = false;
     config.tlsCert = tls + "/server.crt";
     config.tlsKey = tls + "/server.key";
     ServerThread server(config);
@@ -378,5 +380,52 @@ TEST_F(ClientFixture, HttpGetReportsNoConnectionAndUnwritableFiles)
     EXPECT_EQ(HttpGetToFile(url, m_dir.path() + "/no/such/folder/adr.txt"), 1);
     EXPECT_EQ(HttpGetToFile("http://127.0.0.1:1/x", m_dir.path() + "/none.txt"), 2);
     EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/none.txt"));
+}
+
+TEST_F(ClientFixture, AnEndlessAddressFileIsCutOffAfterAFewKilobytes)
+{
+    // A hostile web server: an address line, then megabytes without end.
+    QTcpServer web;
+    ASSERT_TRUE(web.listen(QHostAddress::LocalHost));
+    QObject::connect(&web, &QTcpServer::newConnection, [&web] {
+        QTcpSocket* s = web.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            s->readAll();
+            s->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n127.0.0.1\r\n");
+            for (int i = 0; i < 64; ++i)
+                s->write(QByteArray(256 * 1024, 'x'));
+            s->disconnectFromHost();
+        });
+    });
+    const QString url = QString("http://127.0.0.1:%1/demo/BackUpS/adr.txt").arg(web.serverPort());
+    EXPECT_EQ(HttpGetToFile(url, m_dir.path() + "/adr.txt", 20000, 4096), 2);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/adr.txt"));
+    EXPECT_EQ(FetchServerAddress(url), QString());
+    EXPECT_TRUE(QDir(paths().tempFolder).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(ClientFixture, TheAddressFileMayNameOnlyTheServersOfTheSettings)
+{
+    ServerThread server(storeConfig(m_dir.path() + "/store"));
+    RemoteSettings s = settingsFor(server);
+    s.allowedHosts = defaultAllowedHosts();
+    const RemoteReply reply = RemoteBackupClient(s, {"ana@primaria.ro", "SECRET", "P", "C"}).info();
+    EXPECT_TRUE(reply.error.contains("127.0.0.1")) << reply.error.toStdString();
+    EXPECT_TRUE(reply.error.contains("nu este in lista")) << reply.error.toStdString();
+    // The password never went there.
+    EXPECT_TRUE(QDir(server.outbox()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(ClientFixture, TheProgramSpeaksTlsUnlessPlainIsChosen)
+{
+    RemoteSettings s = RemoteSettings::fromMachineSettings();
+    EXPECT_TRUE(s.endpoint.tls);
+    EXPECT_EQ(s.allowedHosts, defaultAllowedHosts());
+    WriteMachineSetting("TLS_SALVARI", "NU");
+    WriteMachineSetting("SERVERE_SALVARI", "a.exemplu.ro, b.exemplu.ro");
+    s = RemoteSettings::fromMachineSettings();
+    EXPECT_FALSE(s.endpoint.tls);
+    EXPECT_EQ(s.allowedHosts, QStringList({"a.exemplu.ro", "b.exemplu.ro"}));
 }
 #endif

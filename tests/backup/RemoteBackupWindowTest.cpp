@@ -48,6 +48,8 @@ protected:
     {
         w.settings.addressUrl = QString("http://127.0.0.1:%1/demo/BackUpS/adr.txt").arg(m_server->httpPort());
         w.settings.endpoint.port = m_server->port();
+        w.settings.allowedHosts = {"127.0.0.1"};
+        w.settings.endpoint.tls = false;   // the test service speaks plain TCP
         w.askNote = [](QString* note) {
             *note = "  Copie \"lunara\"  ";
             return true;
@@ -216,6 +218,12 @@ TEST_F(RemoteWindow, ClosingTheWindowDuringASendStopsItAndLeavesNoFiles)
     w.prepare({});
     w.email->setText("ana@primaria.ro");
     w.password->setText("SECRET");
+    // A confirmed account: the service takes a large request only from one.
+    w.login();
+    w.code->setText(code());
+    w.checkCode();
+    ASSERT_EQ(w.mask(), "00110");
+    testmode::clear();
     // The user closes the window as soon as the first bytes are on their way.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &w, [&w] {

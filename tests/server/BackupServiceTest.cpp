@@ -5,13 +5,13 @@
 #include "server/AccountStore.h"
 #include "server/Outbox.h"
 #include "server/WebEndpoint.h"
-#include "tests/server/RawClient.h"
-#include "tests/server/ServerThread.h"
+#include "tests/server/ServiceFixture.h"
 
 #include "engine/Database.h"
 #include "protocol/RequestFile.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -24,73 +24,17 @@ using namespace protocol;
 
 namespace {
 
-QCoreApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "test_server";
-    static char* argv[] = {name, nullptr};
-    static auto* a = new QCoreApplication(argc, argv);
-    return *a;
-}
+QCoreApplication& app() { return testApp(); }
 
-// The request bytes: lines, "#ATTACH" lines and the attachment bytes.
-QByteArray request(const QStringList& lines, const QList<QPair<QString, QByteArray>>& files = {})
-{
-    QByteArray out;
-    for (const QString& l : lines)
-        out += l.toLatin1() + "\r\n";
-    for (const auto& [name, bytes] : files)
-        out += "#ATTACH " + name.toLatin1() + " : " + QByteArray::number(bytes.size()) + "\r\n";
-    out += "/END\r\n";
-    for (const auto& f : files)
-        out += f.second;
-    return out;
-}
-
-class BackupService : public ::testing::Test {
+class BackupService : public ServiceFixture {
 protected:
     void SetUp() override
     {
-        app();
-        ASSERT_TRUE(m_store.isValid());
-        server::ServerConfig config;
-        config.store = m_store.path();
-        config.port = 0;
+        testApp();
+        server::ServerConfig config = testConfig(m_store.path());
         config.quotaBytes = 4 * 1024 * 1024;
-        config.loginFailures = 5;
-        m_server = std::make_unique<ServerThread>(config);
-        ASSERT_NE(m_server->port(), 0) << m_server->error().toStdString();
+        startService(config);
     }
-
-    // Sends one request and parses the reply; attachments go to m_files.
-    ParsedFile ask(const QByteArray& email, const QByteArray& password, const QByteArray& bytes)
-    {
-        const QByteArray reply = rawRequest(m_server->port(), email, password, bytes);
-        ParsedFile parsed;
-        if (reply.isEmpty())
-            return parsed;
-        QFile f(m_files.filePath("reply"));
-        f.open(QIODevice::WriteOnly);
-        f.write(reply);
-        f.close();
-        EXPECT_TRUE(readCommandFile(f.fileName(), &parsed));
-        EXPECT_TRUE(extractAttachments(f.fileName(), &parsed, m_files.path()));
-        return parsed;
-    }
-
-    // A confirmed account with its code read from the outbox.
-    void confirmedAccount(const QByteArray& email, const QByteArray& password)
-    {
-        ASSERT_EQ(ask(email, password, request({"/INFO"})).value("/CODCONF"), "NO");
-        const QRegularExpressionMatch code =
-            QRegularExpression("\\b(\\d{6})\\b").match(outboxMail(m_server->outbox(), "To: " + email));
-        ASSERT_TRUE(code.hasMatch());
-        ASSERT_EQ(ask(email, password, request({"/CHECKCOD " + code.captured(1), "/INFO"})).value("/CODCONF"), "DA");
-    }
-
-    QTemporaryDir m_store;
-    QTemporaryDir m_files;
-    std::unique_ptr<ServerThread> m_server;
 };
 
 } // namespace
@@ -129,10 +73,75 @@ TEST_F(BackupService, PasswordsAreStoredOnlyAsSaltedDigests)
     sqlite3_close(db);
     ASSERT_EQ(digests.size(), 2);
     EXPECT_FALSE(digests[0].contains("PAROLA123"));
-    EXPECT_TRUE(digests[0].startsWith("pbkdf2-sha256$"));
+    EXPECT_TRUE(digests[0].startsWith("$argon2id$"));
     EXPECT_NE(digests[0], digests[1]);   // the same password, different salts
     EXPECT_TRUE(server::checkPassword("PAROLA123", digests[0]));
     EXPECT_FALSE(server::checkPassword("parola123", digests[0]));
+}
+
+namespace {
+
+// Runs one statement on the service's database, as an older installation or
+// the passing of time would have left it; returns the first column of the
+// first row.
+QString storeSql(const QString& store, const QString& statement)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open((store + "/accounts.db").toUtf8().constData(), &db);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* st = nullptr;
+    QString first;
+    if (sqlite3_prepare_v2(db, statement.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+        first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return first;
+}
+
+} // namespace
+
+TEST_F(BackupService, AnOlderDigestIsReplacedAtTheNextGoodLogin)
+{
+    confirmedAccount("ana@primaria.ro", "VECHE");
+    storeSql(m_store.path(), "UPDATE accounts SET password='" + server::hashPasswordPbkdf2("VECHE", 10000)
+                                 + "' WHERE email='ana@primaria.ro'");
+    EXPECT_EQ(ask("ana@primaria.ro", "ALTA", request({"/INFO"})).value("/PASS"), "NO");
+    EXPECT_TRUE(storeSql(m_store.path(), "SELECT password FROM accounts").startsWith("pbkdf2-sha256$10000$"));
+    EXPECT_EQ(ask("ana@primaria.ro", "VECHE", request({"/INFO"})).value("/CODCONF"), "DA");
+    const QString digest = storeSql(m_store.path(), "SELECT password FROM accounts");
+    EXPECT_TRUE(digest.startsWith("$argon2id$")) << digest.toStdString();
+    EXPECT_TRUE(server::checkPassword("VECHE", digest));
+    EXPECT_EQ(ask("ana@primaria.ro", "VECHE", request({"/INFO"})).value("/CODCONF"), "DA");
+}
+
+TEST_F(BackupService, CodesAndTemporaryPasswordsAreDigestsThatRunOut)
+{
+    ASSERT_EQ(ask("ana@primaria.ro", "A1", request({"/INFO"})).value("/CODCONF"), "NO");
+    const QString code = mailedCode("ana@primaria.ro");
+    ASSERT_EQ(code.size(), 6);
+    EXPECT_FALSE(storeSql(m_store.path(), "SELECT code FROM accounts").contains(code));
+    const QString day = QString::number(QDateTime::currentSecsSinceEpoch() - 25 * 3600);
+    storeSql(m_store.path(), "UPDATE accounts SET code_issued=" + day);
+    EXPECT_EQ(ask("ana@primaria.ro", "A1", request({"/CHECKCOD " + code, "/INFO"})).value("/CODCONF"), "NO");
+
+    // Left unconfirmed for two days, the address may be registered anew.
+    storeSql(m_store.path(), "UPDATE accounts SET created_at="
+                                 + QString::number(QDateTime::currentSecsSinceEpoch() - 49 * 3600));
+    EXPECT_EQ(ask("ana@primaria.ro", "B2", request({"/INFO"})).value("/CODCONF"), "NO");
+    EXPECT_EQ(ask("ana@primaria.ro", "A1", request({"/INFO"})).value("/PASS"), "NO");
+    const QString fresh = mailedCode("ana@primaria.ro");
+    EXPECT_EQ(ask("ana@primaria.ro", "B2", request({"/CHECKCOD " + fresh, "/INFO"})).value("/CODCONF"), "DA");
+
+    ask("ana@primaria.ro", "X", request({"/EMAIL_PASS"}));
+    const QString temporary = QRegularExpression("temporara .* este: ([A-Z0-9]{10})")
+                                  .match(outboxMail(m_server->outbox(), "temporara"))
+                                  .captured(1);
+    ASSERT_FALSE(temporary.isEmpty());
+    EXPECT_FALSE(storeSql(m_store.path(), "SELECT temp_password FROM accounts").contains(temporary));
+    storeSql(m_store.path(), "UPDATE accounts SET last_reminder=" + day);
+    EXPECT_EQ(ask("ana@primaria.ro", temporary.toLatin1(), request({"/INFO"})).value("/PASS"), "NO");
+    EXPECT_EQ(ask("ana@primaria.ro", "B2", request({"/INFO"})).value("/CODCONF"), "DA");
 }
 
 TEST_F(BackupService, ArchivesAreListedFetchedAndDeletedOnlyByTheirOwner)
@@ -252,8 +261,13 @@ TEST_F(BackupService, HostileClientsAreCutOffAndOthersStillServed)
 TEST_F(BackupService, AFloodOfBadPasswordsShutsOutTheAddress)
 {
     confirmedAccount("ana@primaria.ro", "A1");
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer clock;
+        clock.start();
         EXPECT_EQ(ask("ana@primaria.ro", QByteArray("GHICIT") + char('0' + i), request({"/INFO"})).value("/PASS"), "NO");
+        // Each failure is answered later than the one before (20 ms doubled, in the tests).
+        EXPECT_GE(clock.elapsed(), 20 << i) << i;
+    }
     RawClient refused(m_server->port());
     EXPECT_EQ(refused.receive().type, quint32(kNotLetIn));
     EXPECT_TRUE(refused.closedByServer());
@@ -261,19 +275,20 @@ TEST_F(BackupService, AFloodOfBadPasswordsShutsOutTheAddress)
     EXPECT_TRUE(ask("ana@primaria.ro", "A1", request({"/INFO"})).lines.isEmpty());
 }
 
-TEST_F(BackupService, TheReminderSendsATemporaryPasswordAndKeepsTheOldOne)
+TEST_F(BackupService, TheReminderSendsATemporaryPasswordThatReplacesTheOldOneWhenUsed)
 {
     confirmedAccount("ana@primaria.ro", "VECHE");
     const ParsedFile reply = ask("ana@primaria.ro", "UITATA", request({"/EMAIL_PASS"}));
-    EXPECT_TRUE(reply.value("/MSG_DLG").contains("ana@primaria.ro"));
+    EXPECT_TRUE(reply.value("/MSG_DLG").startsWith("Daca exista un cont"));
     const QRegularExpressionMatch m =
         QRegularExpression("temporara .* este: ([A-Z0-9]{10})").match(outboxMail(m_server->outbox(), "temporara"));
     ASSERT_TRUE(m.hasMatch());
     const QByteArray temporary = m.captured(1).toLatin1();
-    EXPECT_EQ(ask("ana@primaria.ro", temporary, request({"/INFO"})).value("/CODCONF"), "DA");
+    // Until it is used the old password still works.
     EXPECT_EQ(ask("ana@primaria.ro", "VECHE", request({"/INFO"})).value("/CODCONF"), "DA");
-    EXPECT_FALSE(ask("ana@primaria.ro", temporary, request({"/SET_PASS NOUA"})).value("/MSG_DLG").isEmpty());
+    EXPECT_EQ(ask("ana@primaria.ro", temporary, request({"/INFO"})).value("/CODCONF"), "DA");
     EXPECT_EQ(ask("ana@primaria.ro", "VECHE", request({"/INFO"})).value("/PASS"), "NO");
+    EXPECT_FALSE(ask("ana@primaria.ro", temporary, request({"/SET_PASS NOUA"})).value("/MSG_DLG").isEmpty());
     EXPECT_EQ(ask("ana@primaria.ro", temporary, request({"/INFO"})).value("/PASS"), "NO");
     EXPECT_EQ(ask("ana@primaria.ro", "NOUA", request({"/INFO"})).value("/CODCONF"), "DA");
 }
@@ -294,7 +309,7 @@ TEST(ServerProgram, StopsCleanlyOnSigterm)
     app();
     QTemporaryDir store;
     QProcess process;
-    process.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", "0"});
+    process.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", "0", "--plain", "da"});
     // Port 0 is refused by the command line: the program says so and ends.
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 2);
@@ -304,7 +319,8 @@ TEST(ServerProgram, StopsCleanlyOnSigterm)
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const QString port = QString::number(probe.serverPort());
     probe.close();
-    process.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", port});
+    process.start(HESTAVO_SERVER_BIN,
+                  {"--store", store.path(), "--bind", "127.0.0.1", "--port", port, "--plain", "da"});
     ASSERT_TRUE(process.waitForStarted(20000));
     QTcpSocket socket;
     for (int i = 0; i < 100 && socket.state() != QAbstractSocket::ConnectedState; ++i) {
@@ -333,11 +349,14 @@ TEST(ServerConfiguration, CommandLineOverTheStoreFile)
     conf.close();
     server::ServerConfig c;
     QString error;
-    ASSERT_TRUE(server::parseServerConfig({"--store", store.path(), "--port", "3000"}, &c, &error));
+    ASSERT_TRUE(server::parseServerConfig({"--store", store.path(), "--port", "3000", "--plain", "da"}, &c, &error));
     EXPECT_EQ(c.port, 3000);
     EXPECT_EQ(c.quotaBytes, 7LL * 1024 * 1024);
     EXPECT_EQ(c.addressFileText(), "backup.exemplu.ro");
     EXPECT_FALSE(c.tls());
+    ASSERT_TRUE(server::parseServerConfig({"--store", store.path(), "--tls-cert", "a.crt", "--tls-key", "a.key"}, &c,
+                                          &error));
+    EXPECT_TRUE(c.tls());
 
     struct Case {
         const char* name;
@@ -350,6 +369,9 @@ TEST(ServerConfiguration, CommandLineOverTheStoreFile)
         {"port out of range", {"--store", store.path(), "--port", "70000"}},
         {"missing value", {"--store", store.path(), "--quota-mb"}},
         {"certificate without key", {"--store", store.path(), "--tls-cert", "a.crt"}},
+        {"neither a certificate nor plain", {"--store", store.path()}},
+        {"plain and a certificate", {"--store", store.path(), "--plain", "da", "--tls-cert", "a", "--tls-key", "b"}},
+        {"plain neither yes nor no", {"--store", store.path(), "--plain", "poate"}},
     };
     for (const Case& r : refused) {
         error.clear();

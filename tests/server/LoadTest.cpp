@@ -2,6 +2,7 @@
 // sending and fetching back a 2 MB archive: every request succeeds, every
 // archive comes back byte for byte, and the service's memory stays bounded.
 #include "server/AccountStore.h"
+#include "tests/server/LoadHelpers.h"
 #include "tests/server/RawClient.h"
 
 #include "protocol/RequestFile.h"
@@ -18,29 +19,6 @@
 #include <atomic>
 #include <thread>
 #include <vector>
-
-namespace {
-
-// The value of a "VmHWM:"-like line of /proc/PID/status, in kilobytes.
-qint64 statusKb(qint64 pid, const char* key)
-{
-    QFile f(QString("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-// "/OK 17" out of a reply.
-QByteArray okId(const QByteArray& reply)
-{
-    const qsizetype at = reply.indexOf("/OK ");
-    return at < 0 ? QByteArray() : reply.mid(at + 4, reply.indexOf('\r', at) - at - 4);
-}
-
-} // namespace
 
 TEST(Load, FiftyClientsSendAndFetchTwoMegabytesEach)
 {
@@ -61,7 +39,8 @@ TEST(Load, FiftyClientsSendAndFetchTwoMegabytesEach)
     const quint16 port = probe.serverPort();
     probe.close();
     QProcess service;
-    service.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", QString::number(port)});
+    service.start(HESTAVO_SERVER_BIN, {"--store", store.path(), "--bind", "127.0.0.1", "--port", QString::number(port),
+                                       "--plain", "da"});
     ASSERT_TRUE(service.waitForStarted(20000));
     for (int i = 0; i < 200; ++i) {
         QTcpSocket s;
@@ -82,8 +61,10 @@ TEST(Load, FiftyClientsSendAndFetchTwoMegabytesEach)
             const QByteArray email = QString("client%1@primaria.ro").arg(i).toLatin1();
             const QByteArray put = "/PUT_FILE incarcare\r\n#ATTACH Srv : " + QByteArray::number(archive.size())
                 + "\r\n/END\r\n" + archive;
-            const QByteArray id = okId(rawRequest(port, email, "PAROLA", put));
-            const QByteArray got = rawRequest(port, email, "PAROLA", "/GET_FILE " + id + "\r\n/END\r\n");
+            // Each client from an address of its own, as town halls are.
+            const QString from = QString("127.0.1.%1").arg(i + 1);
+            const QByteArray id = okId(rawRequest(port, email, "PAROLA", put, from));
+            const QByteArray got = rawRequest(port, email, "PAROLA", "/GET_FILE " + id + "\r\n/END\r\n", from);
             if (id.isEmpty() || !got.endsWith(archive)
                 || !got.startsWith("#ATTACH " + id + " : " + QByteArray::number(archive.size()) + "\r\n/END\r\n"))
                 ++failures;

@@ -8,8 +8,11 @@
 
 class RawClient {
 public:
-    explicit RawClient(quint16 port)
+    // from: the local loopback address the connection comes from, so that a
+    // test can play several network addresses (all of 127.0.0.0/8 is local).
+    explicit RawClient(quint16 port, const QString& from = QStringLiteral("127.0.0.1"))
     {
+        m_socket.bind(QHostAddress(from));
         m_socket.connectToHost(QStringLiteral("127.0.0.1"), port);
         m_socket.waitForConnected(10000);
     }
@@ -19,6 +22,8 @@ public:
         m_socket.write(bytes);
         m_socket.waitForBytesWritten(10000);
     }
+    // Stream data sent by transact() so far.
+    qint64 dataSent() const { return m_dataSent; }
     void send(quint32 type, const QByteArray& payload = {}) { sendBytes(protocol::encodeMessage(type, payload)); }
 
     // The next message, or type 0 when the service closed the link or sent
@@ -70,6 +75,7 @@ public:
             case protocol::kNextPacket: {
                 const QByteArray chunk = request.mid(sent, protocol::kPacketSize);
                 sent += chunk.size();
+                m_dataSent += chunk.size();
                 if (!chunk.isEmpty())
                     send(protocol::kData, chunk);
                 break;
@@ -102,13 +108,14 @@ public:
 private:
     QTcpSocket m_socket;
     protocol::LinkReader m_reader{0xFFFFFFFFu};
+    qint64 m_dataSent = 0;
 };
 
 // One whole request as the service expects it.
 inline QByteArray rawRequest(quint16 port, const QByteArray& email, const QByteArray& password,
-                             const QByteArray& request)
+                             const QByteArray& request, const QString& from = QStringLiteral("127.0.0.1"))
 {
-    RawClient client(port);
+    RawClient client(port, from);
     if (!client.login(email, password))
         return {};
     return client.transact(request);

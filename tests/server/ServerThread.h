@@ -11,6 +11,28 @@
 
 #include <memory>
 
+// The settings of a test service on a fresh store: any free port, plain
+// TCP, a small quota, no disk reserve, deadlines of a second or two, short
+// delays after failures and cheap password digests.
+inline server::ServerConfig testConfig(const QString& store)
+{
+    server::ServerConfig config;
+    config.store = store;
+    config.port = 0;
+    config.plain = true;
+    config.quotaBytes = 20 * 1024 * 1024;
+    config.reserveBytes = 0;
+    config.loginFailures = 5;
+    config.handshakeSeconds = 1;
+    config.loginSeconds = 2;
+    config.transferSeconds = 2;
+    config.minRate = 1024 * 1024;
+    config.failureDelayMs = 20;
+    config.passwordMemoryKb = 64;
+    config.passwordPasses = 1;
+    return config;
+}
+
 class ServerThread : public QThread {
 public:
     // Starts the service on a store folder; waits until it listens.

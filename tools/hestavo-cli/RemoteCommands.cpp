@@ -98,7 +98,10 @@ void runSend(CliContext& context, const QStringList& arguments)
     const RemoteReply reply = c->sendArchive(archive, arguments.mid(1).join(u' '));
     if (!made.isEmpty())
         QFile::remove(made);
-    PrintLine("salvare: " + checked(reply).reply.value("/OK"));
+    const QString id = checked(reply).reply.value("/OK");
+    if (id.isEmpty())
+        throw CliFailure(QStringLiteral("Salvarea nu s-a facut! Serverul nu a confirmat salvarea."));
+    PrintLine("salvare: " + id);
 }
 
 void runList(CliContext& context, const QStringList&)
