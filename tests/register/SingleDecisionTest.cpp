@@ -42,7 +42,7 @@ struct Decided {
 // Number 7 of November: two plain approvals with the aid (one with
 // supplements), one with supplements only, and four that are not on annex 1:
 // an approval with modification (it has a supplement, so annex 2 lists it),
-// a changed decision, another month, another number. Number 9: one family,
+// a changed decision, another month, another number. Number 11: one family,
 // no supplement.
 const Decided kDecided[] = {
     {1, "POP ION", "APROBAT", "7", "", "X", 320, 5, 0, 0, 0, 0},
@@ -52,7 +52,7 @@ const Decided kDecided[] = {
     {5, "SCHIMBAT", "MODIFICAT", "7", "", "X", 320, 5, 30, 0, 0, 0},
     {6, "ALTA LUNA", "APROBAT", "7", "", "X", 320, 5, 30, 0, 0, 0, "10.2024"},
     {7, "ALT NUMAR", "APROBAT", "8", "", "X", 320, 5, 30, 0, 0, 0},
-    {8, "UNA SINGURA", "APROBAT", "9", "", "X", 320, 5, 0, 0, 0, 0},
+    {8, "UNA SINGURA", "APROBAT", "11", "", "X", 320, 5, 0, 0, 0, 0},
 };
 
 QJsonArray Sheets(const QString& xls)
@@ -190,8 +190,8 @@ TEST_F(SingleDecisionTest, TheWorkbookHoldsTheDecisionAndOneAnnexRowPerApplicati
 
 TEST_F(SingleDecisionTest, OneFamilyAgreesInTheSingularAndNoEmptyAnnexIsCited)
 {
-    const QString xls = out.filePath("Unica9.xls");
-    const SingleDecisionResult result = WriteSingleDecision(kMonth, Choice(9), settings, xls);
+    const QString xls = out.filePath("Unica11.xls");
+    const SingleDecisionResult result = WriteSingleDecision(kMonth, Choice(11), settings, xls);
     EXPECT_EQ(result.annex1Rows, 1);
     EXPECT_EQ(result.annex2Rows, 0);
     const QJsonArray sheets = Sheets(xls);
