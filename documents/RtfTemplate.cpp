@@ -29,6 +29,49 @@ QByteArray upperAscii(QByteArray text)
     return text;
 }
 
+// Capitals of a value printed by a placeholder written in capitals: the ASCII
+// letters and the Windows-1250 letters with diacritics (ă â î ş ţ and the
+// other Central European ones), so "Bacău" prints BACĂU, not BACăU.
+QByteArray upperLetters(QByteArray text)
+{
+    for (char& ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            ch = char(c - 0x20);
+        else if (c == 0x9A || c == 0x9C || c == 0x9D || c == 0x9E || c == 0x9F)
+            ch = char(c - 0x10);
+        else if (c == 0xB3) ch = char(0xA3);
+        else if (c == 0xB9) ch = char(0xA5);
+        else if (c == 0xBA) ch = char(0xAA);
+        else if (c == 0xBE) ch = char(0xBC);
+        else if (c == 0xBF) ch = char(0xAF);
+    }
+    return text;
+}
+
+// A value as RTF text: braces become parentheses, a backslash its escape (so
+// typed text never becomes a control word), and s and t with cedilla, the
+// bytes the code page has for them, the Unicode letters with comma below
+// (with the cedilla byte as the fallback older readers show).
+QByteArray escapedValue(const QByteArray& value)
+{
+    QByteArray escaped;
+    escaped.reserve(value.size());
+    for (char c : value) {
+        switch (static_cast<unsigned char>(c)) {
+        case '\\': escaped += "\\\\"; break;
+        case '{': escaped += '('; break;
+        case '}': escaped += ')'; break;
+        case 0xAA: escaped += "\\u536\\'aa"; break;
+        case 0xBA: escaped += "\\u537\\'ba"; break;
+        case 0xDE: escaped += "\\u538\\'de"; break;
+        case 0xFE: escaped += "\\u539\\'fe"; break;
+        default: escaped += c; break;
+        }
+    }
+    return escaped;
+}
+
 // Removes the bytes up to and including the blank from both ends.
 QByteArray trimmed(const QByteArray& text)
 {
@@ -129,21 +172,9 @@ void RtfTemplate::AddTag(const QString& tag, const QString& value)
 
 void RtfTemplate::AddTag(const QByteArray& tag, const QByteArray& value)
 {
-    QByteArray escaped;
-    escaped.reserve(value.size());
-    for (char c : value) {
-        switch (static_cast<unsigned char>(c)) {
-        case '\\': escaped += "\\\\"; break; // a value never carries control words
-        case '{': escaped += '('; break;
-        case '}': escaped += ')'; break;
-        case 0xAA: escaped += "\\'aa"; break;
-        case 0xDE: escaped += "\\'de"; break;
-        default: escaped += c; break;
-        }
-    }
     m_tags.push_back(tag);
     m_upperTags.push_back(upperAscii(tag));
-    m_values.push_back(escaped);
+    m_values.push_back(value);   // escaped when written, after any upper-casing
 }
 
 void RtfTemplate::ClearTags()
@@ -192,9 +223,8 @@ QByteArray RtfTemplate::ReplaceTags(QByteArray line, std::vector<TagValues>& tag
             const qsizetype tagLength = t.tag.size();
             const QByteArray placeholder = line.mid(p, tagLength);
             if (placeholder.size() > 4 && placeholder == upperAscii(placeholder))
-                value = upperAscii(value); // the template writes it in capitals
-            if (value.isEmpty())
-                value = kNoValue;
+                value = upperLetters(value); // the template writes it in capitals
+            value = value.isEmpty() ? kNoValue : escapedValue(value);
             line.replace(p, tagLength, value);
             upperLine.replace(p, tagLength, upperAscii(value));
             // Look again after the inserted value: a value that holds its own

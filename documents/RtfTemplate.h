@@ -44,10 +44,12 @@ public:
     // unreadable, the same file as the output, or has no "\pard" line.
     bool BeginDocument();
 
-    // Adds a placeholder and its value. The value's braces become parentheses,
-    // a backslash the RTF escape "\\" (so that typed text never becomes a
-    // control word), and the bytes 0xAA and 0xDE their RTF escapes "\'aa" and
-    // "\'de".
+    // Adds a placeholder and its value. When written, the value's braces become
+    // parentheses, a backslash the RTF escape "\\" (so that typed text never
+    // becomes a control word), and s and t with cedilla (bytes 0xAA 0xBA 0xDE
+    // 0xFE) the letters with comma below, "\u536\'aa" and so on. A placeholder
+    // written in capitals upper-cases the letters of the value, those with
+    // diacritics included.
     void AddTag(const QString& tag, const QString& value);
     void AddTag(const QByteArray& tag, const QByteArray& value);
 

@@ -42,6 +42,15 @@ const QStringList& LocalityTypes()
     return list;
 }
 
+UnitKindNames UnitKind(int tiploc)
+{
+    switch (tiploc) {
+    case 1: return {QStringLiteral("orașul"), QStringLiteral("orașului")};
+    case 2: return {QStringLiteral("municipiul"), QStringLiteral("municipiului")};
+    default: return {QStringLiteral("comuna"), QStringLiteral("comunei")};
+    }
+}
+
 QString LocalityGenitive(int tiploc)
 {
     switch (tiploc) {

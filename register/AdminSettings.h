@@ -39,6 +39,15 @@ const QStringList& LocalityTypes();
 // "comunei ", "orasului " or "municipiului " for the locality type.
 QString LocalityGenitive(int tiploc);
 
+// The kind of the unit as the documents write it, in small letters with
+// diacritics: "comuna" / "comunei", "orașul" / "orașului", "municipiul" /
+// "municipiului" (the kind setting's position; a commune when none is chosen).
+struct UnitKindNames {
+    QString nominative;
+    QString genitive;
+};
+UnitKindNames UnitKind(int tiploc);
+
 // The county abbreviation used by the reports; empty when no county is chosen.
 QString CountyAbbreviation(const AdminSettings& s);
 

@@ -46,6 +46,7 @@ Tags DecisionTags(const engine::ResultSet& rs, const AdminSettings& s, const QDa
         {"[DATA]", RowDate(rs, "DATADISP")},
         {"[DATA01]", aidStart.toString(QStringLiteral("dd.MM.yyyy"))},
         {"[DLUI]", Salutation(cnp)},
+        {"[DOMNUL]", AddressFor(cnp).nominative},
         {"[NUME]", RowText(rs, "TITULAR")},
         {"[NRCERERE]", RowText(rs, "NR_CERE")},
         {"[DATACERERE]", applicationDate},
@@ -65,6 +66,8 @@ Tags DecisionTags(const engine::ResultSet& rs, const AdminSettings& s, const QDa
         // supplement boxes, not the ten dots that stand for a missing value.
         {"[CUAJUT]", RowText(rs, "CUAJUT").trimmed().isEmpty() ? QStringLiteral(" ") : RowText(rs, "CUAJUT")},
     };
+    for (auto& tag : UnitKindTags(s.tiploc))
+        tags.push_back(std::move(tag));
     AddSupplement(tags, rs, "[SL]", "SUMAL");
     AddSupplement(tags, rs, "[SG]", "SUMAG");
     AddSupplement(tags, rs, "[SE]", "SUMAE");

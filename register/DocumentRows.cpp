@@ -5,6 +5,7 @@
 #include "documents/RtfTemplate.h"
 #include "documents/TemplateStore.h"
 #include "engine/ResultSet.h"
+#include "register/AdminSettings.h"
 #include "register/DocumentRefusal.h"
 
 #include <QFileInfo>
@@ -21,9 +22,27 @@ QString RowDate(const engine::ResultSet& rs, const char* column)
 
 QString RowWhole(const engine::ResultSet& rs, const char* column) { return QString::number(qint64(rs.number(column))); }
 
-QString Salutation(const QString& cnp)
+FormOfAddress AddressFor(const QString& cnp)
 {
-    return cnp.startsWith('1') || cnp.startsWith('5') ? QStringLiteral("domnului") : QStringLiteral("doamnei");
+    const QChar digit = cnp.trimmed().isEmpty() ? QChar() : cnp.trimmed().at(0);
+    if (QStringLiteral("1357").contains(digit) && !digit.isNull())
+        return {QStringLiteral("domnul"), QStringLiteral("domnului")};
+    if (QStringLiteral("2468").contains(digit) && !digit.isNull())
+        return {QStringLiteral("doamna"), QStringLiteral("doamnei")};
+    return {QStringLiteral("domnul/doamna"), QStringLiteral("domnului/doamnei")};
+}
+
+QString Salutation(const QString& cnp) { return AddressFor(cnp).dative; }
+
+PageTags UnitKindTags(int tiploc)
+{
+    const UnitKindNames kind = UnitKind(tiploc);
+    return {
+        {"[TIPLOCNOM]", kind.nominative.toUpper()},
+        {"[TIPLOCGEN]", kind.genitive.toUpper()},
+        {"[locnom]", kind.nominative},
+        {"[locgen]", kind.genitive},
+    };
 }
 
 void BeginFromTemplate(documents::RtfTemplate& rtf, const QString& templateFile, const QString& output,

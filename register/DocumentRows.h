@@ -21,8 +21,22 @@ QString RowText(const engine::ResultSet& rs, const char* column);
 QString RowDate(const engine::ResultSet& rs, const char* column);
 // The whole-number part of a number column.
 QString RowWhole(const engine::ResultSet& rs, const char* column);
-// "domnului" when the CNP starts with "1" or "5" (men), otherwise "doamnei".
+// How a document addresses the holder, by the sex the CNP's first digit
+// gives (1, 3, 5, 7 a man; 2, 4, 6, 8 a woman): "domnul" / "doamna" as the
+// subject or object, "domnului" / "doamnei" in the genitive and dative. A CNP
+// that tells no sex gets both, "domnul/doamna".
+struct FormOfAddress {
+    QString nominative;
+    QString dative;
+};
+FormOfAddress AddressFor(const QString& cnp);
+// The dative form: "domnului" or "doamnei".
 QString Salutation(const QString& cnp);
+
+// The tags of the unit's kind, derived once from the kind setting for every
+// template: [TIPLOCNOM] / [TIPLOCGEN] in capitals ("ORAȘUL" / "ORAȘULUI"),
+// [locnom] / [locgen] in small letters ("orașul" / "orașului").
+PageTags UnitKindTags(int tiploc);
 
 // Points `rtf` at the data folder's template `templateFile` and `output`, and
 // writes the document's header. Throws DocumentRefusal titled `title`, writing

@@ -21,9 +21,10 @@ QString Residence(const engine::ResultSet& rs)
 
 PageTags ReportTags(const engine::ResultSet& rs, const AdminSettings& s, const QDate& date)
 {
-    return {
+    PageTags tags{
         {"[JUDET]", s.judet},
         {"[Dlui]", Salutation(RowText(rs, "CNP")) + " "},
+        {"[DOMNUL]", AddressFor(RowText(rs, "CNP")).nominative},
         {"[NUME]", RowText(rs, "TITULAR")},
         {"[NRREF]", RowWhole(rs, "NR_REF")},
         {"[DATAREF]", date.toString(QStringLiteral("dd.MM.yyyy"))},
@@ -42,6 +43,9 @@ PageTags ReportTags(const engine::ResultSet& rs, const AdminSettings& s, const Q
         {"[SUPT]", RowWhole(rs, "SUMAT")},
         {"[SUPE]", RowWhole(rs, "SUMAE")},
     };
+    for (auto& tag : UnitKindTags(s.tiploc))
+        tags.push_back(std::move(tag));
+    return tags;
 }
 
 } // namespace

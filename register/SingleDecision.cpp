@@ -1,5 +1,7 @@
 #include "register/SingleDecision.h"
 
+#include <QRegularExpression>
+
 #include <memory> // engine/ResultSet.h uses std::unique_ptr
 
 #include "data/Db.h"
@@ -71,6 +73,37 @@ void Replace(SpreadsheetOutput& book, const std::vector<std::pair<QString, QStri
 {
     for (const auto& [marker, value] : markers)
         book.ReplaceMarker(marker, SpreadsheetOutput::CellValue::fromText(value));
+}
+
+// "1 familie sau persoană singură", "5 familii și persoane singure", "20 de
+// familii și persoane singure": the number agrees with its noun.
+QString Families(qint64 n)
+{
+    if (n == 1)
+        return QStringLiteral("1 familie sau persoană singură");
+    const bool of = n > 0 && (n % 100 == 0 || n % 100 >= 20);
+    return QString::number(n) + (of ? QStringLiteral(" de") : QString()) + QStringLiteral(" familii și persoane singure");
+}
+
+// An annex without rows is not issued: its sheet goes and the article of
+// sheet 1 that cites it says that nobody receives the right.
+void LeaveOutAnnex(SpreadsheetOutput& book, int annex, const QString& article)
+{
+    workbook::Workbook& b = *book.Book();
+    book.SelectSheet(1);
+    const QString cited = QStringLiteral("Anexa nr. %1").arg(annex);
+    for (int r = 0; r <= b.lastRow(); ++r)
+        for (int c = 0; c <= b.lastColumn(); ++c) {
+            const QString text = b.cellText(r, c);
+            static const QRegularExpression head(QStringLiteral("^\\s*(Art\\.\\s*\\d+\\.)"));
+            const auto m = head.match(text);
+            if (m.hasMatch() && text.contains(cited))
+                b.setCell(r, c, SpreadsheetOutput::CellValue::fromText(m.captured(1) + " " + article));
+        }
+    book.SelectSheet(annex + 1);
+    if (book.SheetCount() > annex)
+        book.DeleteActiveSheet();
+    book.SelectSheet(1);
 }
 
 } // namespace
@@ -152,15 +185,23 @@ SingleDecisionResult WriteSingleDecision(const QString& workingMonth, const Sing
         {"[DATASTART]", choice.start.toString(QStringLiteral("dd.MM.yyyy"))},
         {"[PERIOADA]", choice.period},
         {"[NRAPROB]", QString::number(result.annex1Rows)},
+        {"[FAMILIIAPROB]", Families(result.annex1Rows)},
+        {"[FAMILIISUP]", Families(qint64(supplements->number("NRX")))},
         {"[DATAPLATII]", choice.paymentDate},
         {"[TRIBUNAL]", choice.tribunal},
     });
+    Replace(book, UnitKindTags(settings.tiploc));
     book.SelectSheet(2);
     Replace(book, {{"[DISPNR]", number}, {"[DISPDATA]", DateText(decisionDate)}, {"[INTOCMIT]", settings.intocmit}});
     book.FillRows(*annex1);
     book.SelectSheet(3);
     Replace(book, {{"[DISPNR]", number}, {"[DISPDATA]", DateText(annex2Date)}, {"[INTOCMIT]", settings.intocmit}});
     book.FillRows(*annex2);
+    // Annex 2 first: deleting sheet 2 would renumber it.
+    if (result.annex2Rows == 0)
+        LeaveOutAnnex(book, 2, QStringLiteral("Prin prezenta dispoziție nu se stabilește dreptul la suplimentul pentru energie."));
+    if (result.annex1Rows == 0)
+        LeaveOutAnnex(book, 1, QStringLiteral("Prin prezenta dispoziție nu se stabilește dreptul la ajutorul pentru încălzirea locuinței."));
     book.SelectSheet(1);
     book.CloseWorkbook(false);
     result.file = book.OutputFile;

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace workbook {
 
 QString asciiUpper(const QString& s)
@@ -57,6 +59,81 @@ int findDataRow(Workbook& book, int* column)
     return -1;
 }
 
+namespace {
+
+// Advance of a character of Arial in ems, by its kind: narrow punctuation and
+// spaces, digits, lower-case and upper-case letters (the wide ones rounded up).
+double advance(QChar c)
+{
+    if (c.isSpace() || QStringLiteral(".,;:'!|()[]/-").contains(c))
+        return 0.30;
+    if (c.isDigit())
+        return 0.556;
+    if (c.isUpper())
+        return QStringLiteral("MW").contains(c.toUpper()) || c.unicode() > 0x7F ? 0.84 : 0.70;
+    return QStringLiteral("mw").contains(c) ? 0.84 : 0.53;
+}
+
+double advance(const QString& text)
+{
+    double em = 0;
+    for (QChar c : text)
+        em += advance(c);
+    return em;
+}
+
+} // namespace
+
+int wrappedLines(const QString& text, double widthPoints, double fontPoints)
+{
+    const double line = std::max(1.0, (widthPoints - 4) / fontPoints);   // in ems
+    const double space = advance(QChar(' '));
+    int lines = 0;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        double used = 0;   // ems on the current line
+        lines += 1;
+        for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const double w = advance(word);
+            if (used > 0 && used + space + w <= line) {
+                used += space + w;
+                continue;
+            }
+            if (used > 0)
+                lines += 1;
+            // A word longer than a line is broken wherever it reaches the edge.
+            used = 0;
+            for (QChar c : word) {
+                if (used > 0 && used + advance(c) > line) {
+                    lines += 1;
+                    used = 0;
+                }
+                used += advance(c);
+            }
+        }
+    }
+    return lines;
+}
+
+void fitRowHeights(Workbook& book, int firstRow, int lastRow, const std::vector<int>& columns)
+{
+    std::vector<double> widths;
+    for (int c : columns)
+        widths.push_back(book.columnWidthPoints(c));
+    for (int r = firstRow; r <= lastRow; ++r) {
+        double needed = 0;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const Workbook::TextLayout layout = book.textLayout(r, columns[i]);
+            const CellValue v = book.cell(r, columns[i]);
+            if (!layout.wraps || v.type != CellValue::Type::Text || v.text.isEmpty())
+                continue;
+            const int lines = wrappedLines(v.text, widths[i], layout.fontPoints);
+            needed = std::max(needed, lines * layout.fontPoints * 1.2 + 3);
+        }
+        if (needed > book.rowHeightPoints(r) + 0.5)
+            book.setRowHeightPoints(r, needed);
+    }
+}
+
 void fillDataRow(Workbook& book, RecordSource& records, const CellValue& blank)
 {
     int markerCol = -1;
@@ -97,13 +174,17 @@ void fillDataRow(Workbook& book, RecordSource& records, const CellValue& blank)
             places.push_back({c, t.mid(1).trimmed(), false});
     }
     records.first();
-    for (int k = 0; k < count && !records.eof(); ++k) {
+    std::vector<int> textColumns;
+    int k = 0;
+    for (; k < count && !records.eof(); ++k) {
         for (const Slot& s : places) {
             CellValue value;
             if (s.running) {
                 value = CellValue::fromNumber(k + 1);
             } else if (textColumn.value(s.column)) {
                 value = CellValue::fromText(records.text(columns.value(s.column)));
+                if (k == 0)
+                    textColumns.push_back(s.col);
             } else {
                 std::optional<double> n = records.number(columns.value(s.column));
                 value = (!n || *n == 0) ? blank : CellValue::fromNumber(*n);
@@ -112,6 +193,7 @@ void fillDataRow(Workbook& book, RecordSource& records, const CellValue& blank)
         }
         records.next();
     }
+    fitRowHeights(book, row, row + k - 1, textColumns);
     records.restore(saved);
 }
 

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace workbook {
 
@@ -40,10 +41,20 @@ void replaceMarker(Workbook& book, const QString& marker, const CellValue& value
 // downwards and columns rightwards; -1 when none.
 int findDataRow(Workbook& book, int* column = nullptr);
 
+// Lines a text takes in a cell `widthPoints` wide at `fontPoints`, wrapped at
+// spaces (a word longer than a line is broken) and at line ends. An estimate
+// from the average width of a letter, on the generous side.
+int wrappedLines(const QString& text, double widthPoints, double fontPoints);
+
+// Raises the heights of rows first..last of the active sheet so that the
+// text of their wrapping cells in `columns` shows whole; never lowers one.
+void fitRowHeights(Workbook& book, int firstRow, int lastRow, const std::vector<int>& columns);
+
 // Fills the data row of the active sheet with the records: copies of the row
 // are inserted first, all at once; numeric zero and unreadable numbers become
-// blank. An empty source empties the data row. Without a data row nothing
-// changes. The source's position is restored.
+// blank; rows grow to the wrapped text of their cells. An empty source
+// empties the data row. Without a data row nothing changes. The source's
+// position is restored.
 void fillDataRow(Workbook& book, RecordSource& records, const CellValue& blank);
 
 } // namespace workbook

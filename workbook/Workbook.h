@@ -53,6 +53,19 @@ public:
     // so that totals below cover all copies.
     virtual void insertRowCopies(int row, int count) = 0;
 
+    // What the row-height fit needs to know of the active sheet's layout: does
+    // the cell wrap its text, at which font size; column widths and row
+    // heights in points, as printed.
+    struct TextLayout {
+        bool wraps = false;
+        double fontPoints = 10;
+    };
+    virtual TextLayout textLayout(int row, int col) const = 0;
+    virtual double columnWidthPoints(int col) const = 0;
+    virtual double rowHeightPoints(int row) const = 0;
+    // Gives the row a fixed height (kept by the programs that open the file).
+    virtual void setRowHeightPoints(int row, double points) = 0;
+
     // Saves to path (written to a temporary file beside it, then renamed).
     virtual void save(const QString& path) = 0;
 

@@ -63,14 +63,16 @@ std::vector<FillCase> fillCases()
         {"a backslash prints as itself, never as a control word", head + "\\pard [Adresa]\\par\r\n}\r\n",
          {{"[ADRESA]", "Nr. 5\\b bl. A1\\par sc. 2\\"}}, Op::Body,
          head + crlf({"\\pard Nr. 5\\\\b bl. A1\\\\par sc. 2\\\\\\par", "}"})},
-        {"0xAA and 0xDE escaped, escape upper-cased with capitals", head + "\\pard [Nume] / [NUME]\r\n}\r\n",
-         {{"[NUME]", "\xAA" "tefan \xDE" "ara"}}, Op::Body,
-         head + crlf({"\\pard \\'aatefan \\'deara / \\'AATEFAN \\'DEARA", "}"})},
+        {"s and t with cedilla print with comma below, the cedilla byte as fallback",
+         head + "\\pard [Nume] / [NUME]\r\n}\r\n", {{"[NUME]", "\xAA" "tefan \xDE" "ara \xBA\xFE"}}, Op::Body,
+         head + crlf({"\\pard \\u536\\'aatefan \\u538\\'deara \\u537\\'ba\\u539\\'fe / "
+                      "\\u536\\'aaTEFAN \\u538\\'deARA \\u536\\'aa\\u538\\'de", "}"})},
         {"the template decides the capitals; short placeholders unchanged",
          head + "\\pard [DLUI] [dlui] [Dlui] [NR] [nr]\r\n}\r\n", {{"[DLUI]", "domnului"}, {"[NR]", "12a"}}, Op::Body,
          head + crlf({"\\pard DOMNULUI domnului domnului 12a 12a", "}"})},
-        {"letters with diacritics are not upper-cased", head + "\\pard [LOCALITATE]\r\n}\r\n",
-         {{"[LOCALITATE]", "bra\xBAov"}}, Op::Body, head + crlf({"\\pard BRA\xBAOV", "}"})},
+        {"letters with diacritics are upper-cased with the rest", head + "\\pard [LOCALITATE] [Localitate]\r\n}\r\n",
+         {{"[LOCALITATE]", "bac\xE3u \xEEn \xE2rse"}}, Op::Body,
+         head + crlf({"\\pard BAC\xC3U \xCEN \xC2RSE bac\xE3u \xEEn \xE2rse", "}"})},
         {"a tag added again later keeps its first value", head + "\\pard [X] [Y] [X]\\par\r\n}\r\n",
          {{"[X]", "1"}, {"[Y]", "2"}, {"[X]", "3"}}, Op::Body, head + crlf({"\\pard 1 2 1\\par", "}"})},
         {"a tag added three times in a row repeats its line", head + "\\pard\r\nrow [X] of [Y]\\par\r\n}\r\n",
@@ -153,7 +155,7 @@ TEST_F(RtfTest, RecordsSeparatedByPageBreaksEachWithTheirOwnValues)
     rtf.AppendBody(1); // [NUME] was not added again: the placeholder stays
     rtf.EndDocument();
     EXPECT_EQ(readFile(rtf.RTFDest()),
-              crlf({kHeader, "\\pard Dispozitia nr. 12 pentru \\'aatefan \\'deurcanu\\par", " \\par \\page ",
+              crlf({kHeader, "\\pard Dispozitia nr. 12 pentru \\u536\\'aatefan \\u538\\'deurcanu\\par", " \\par \\page ",
                     "\\pard Dispozitia nr. 13 pentru [Nume]\\par", "}"}));
 }
 

@@ -44,8 +44,8 @@ TEST(RtfWriterTest, FilledDecisionOpensInWriterWithTheValues)
         std::vector<const char*> membri;
     };
     const Record records[] = {
-        {"12", "Ştefan Ţurcanu", "str. Morii nr. 3 {bloc A}", {"Ion Ţurcanu, fiu", "Maria Ţurcanu, sotie"}},
-        {"13", "Ana Şerban", "", {"Mihai Şerban, sot"}},
+        {"12", "Ştefan Ţurcanu", "str. Morii nr. 3 {bloc A}", {"Ion Țurcanu, fiu", "Maria Țurcanu, sotie"}},
+        {"13", "Ana Şerban", "", {"Mihai Șerban, sot"}},
     };
     for (const Record& r : records) {
         if (r.nr != records[0].nr)
@@ -80,10 +80,10 @@ TEST(RtfWriterTest, FilledDecisionOpensInWriterWithTheValues)
     const QString pages[] = {text.section(QChar('\f'), 0, 0), text.section(QChar('\f'), 1, 1)};
     const QStringList expected[] = {
         {QStringLiteral("PRIMARIA VALEA LUNGA"), QString::fromUtf8("DISPOZIŢIA nr. 12 din 15.01.2026"),
-         QString::fromUtf8("domnului Ştefan Ţurcanu, CNP 1800101123456"), QStringLiteral("str. Morii nr. 3 (bloc A)"),
-         QStringLiteral("112.5 lei"), QString::fromUtf8("Ion Ţurcanu, fiu"), QString::fromUtf8("Maria Ţurcanu, sotie")},
-        {QString::fromUtf8("DISPOZIŢIA nr. 13"), QString::fromUtf8("domnului Ana Şerban"),
-         QString::fromUtf8("domiciliat în .........."), QString::fromUtf8("Mihai Şerban, sot")},
+         QString::fromUtf8("domnului Ștefan Țurcanu, CNP 1800101123456"), QStringLiteral("str. Morii nr. 3 (bloc A)"),
+         QStringLiteral("112.5 lei"), QString::fromUtf8("Ion Țurcanu, fiu"), QString::fromUtf8("Maria Țurcanu, sotie")},
+        {QString::fromUtf8("DISPOZIŢIA nr. 13"), QString::fromUtf8("domnului Ana Șerban"),
+         QString::fromUtf8("domiciliat în .........."), QString::fromUtf8("Mihai Șerban, sot")},
     };
     for (int page = 0; page < 2; ++page)
         for (const QString& want : expected[page])

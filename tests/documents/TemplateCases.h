@@ -24,8 +24,8 @@ struct RtfCase {
 
 inline QStringList decisionCommon()
 {
-    return {"[JUDET]", "[Judet]", "[LOC]", "[Loc]", "[NR]", "[DATA]", "[dlui]", "[Nume]", "[PRIMAR]", "[LOCART]",
-            "[Domiciliu]", "[CNP]", "[SECRETAR]"};
+    return {"[JUDET]", "[Judet]", "[TIPLOCGEN]", "[locgen]", "[Loc]", "[NR]", "[DATA]", "[dlui]", "[Nume]",
+            "[PRIMAR]", "[Domiciliu]", "[CNP]", "[SECRETAR]"};
 }
 
 inline QStringList formMembers(int children)
@@ -51,17 +51,16 @@ inline std::vector<RtfCase> rtfCases()
 {
     std::vector<RtfCase> cases;
     // The electricity line of the granting decision carries its own box [SE].
-    cases.push_back({"Stabilire", decisionCommon() + QStringList{"[Data01]", "[NrCerere]", "[DataCerere]", "[LocArt]",
+    cases.push_back({"Stabilire", decisionCommon() + QStringList{"[Data01]", "[NrCerere]", "[DataCerere]",
                                                                   "[Suma]", "[Perioada]", "[CuAjut]", "[SL]", "[SumaL]",
                                                                   "[SG]", "[SumaG]", "[SE]", "[SumaE]", "[ST]", "[SumaT]"}});
-    cases.push_back({"Modificare", decisionCommon() + QStringList{"[TipLoc]", "[Data01]", "[NrCerere]", "[DataCerere]",
-                                                                   "[LocArt]", "[SUMA]"}});
-    const QStringList endOrRefuse = decisionCommon() + QStringList{"[TIPLOC]", "[tiploc]", "[Data]", "[Dlui]", "[NUME]",
+    cases.push_back({"Modificare", decisionCommon() + QStringList{"[Data01]", "[NrCerere]", "[DataCerere]", "[SUMA]"}});
+    const QStringList endOrRefuse = decisionCommon() + QStringList{"[Data]", "[NUME]",
                                                                      "[NRCERERE]", "[DATACERERE]", "[Motiv]"};
-    cases.push_back({"Incetare", endOrRefuse});
-    cases.push_back({"Respingere", endOrRefuse});
-    cases.push_back({"Referat", {"[JUDET]", "[dlui]", "[NUME]", "[NrREF]", "[DataRef]", "[NRCERERE]", "[DATACERERE]",
-                                 "[Domiciliu]", "[SUMA]", "[TOTAL]", "[Intocmit]", "[Director]", "[LOCALIT]", "[SupL]",
+    cases.push_back({"Incetare", endOrRefuse + QStringList{"[Dlui]"}});
+    cases.push_back({"Respingere", endOrRefuse + QStringList{"[domnul]"}});
+    cases.push_back({"Referat", {"[JUDET]", "[domnul]", "[NUME]", "[NrREF]", "[DataRef]", "[NRCERERE]", "[DATACERERE]",
+                                 "[Domiciliu]", "[SUMA]", "[TOTAL]", "[Intocmit]", "[Director]", "[TIPLOCGEN]", "[Localit]", "[SupL]",
                                  "[SupG]", "[SupT]", "[SupE]"}});
     cases.push_back({"Cerere", formCommon() + formMembers(4), true});
     cases.push_back({"Cerere10c", formCommon() + formMembers(10), true});
@@ -119,8 +118,8 @@ inline std::vector<WorkbookCase> workbookCases()
                      {}});
     cases.push_back({"StabilireU", {"Dispozitie", "Anexa 1", "Anexa 2"},
                      {"[JUDET]", "[Judet]", "[PRIMAR]", "[SECRETAR]", "[DispNr]", "[DispData]", "[Dispdata]",
-                      "[TipLoc]", "[Loc]", "[Perioada]", "[Anul]", "[Luna]", "[DataStart]", "[NrLuni]", "[NrCereri]",
-                      "[NrSup]", "[Intocmit]"},
+                      "[TIPLOCGEN]", "[locgen]", "[Loc]", "[Perioada]", "[Anul]", "[Luna]", "[DataStart]", "[NrLuni]", "[NrCereri]",
+                      "[FamiliiAprob]", "[FamiliiSup]", "[Intocmit]"},
                      {{2, 0, {"%NRCRT", "#TITULAR", "#CNP", "#ADRESA", "#NR_MEMBRI", "#CUANTUM", "#NR_LUNI", "", "#DBF"}},
                       {3, 0, {"%NRCRT", "#TITULAR", "#CNP", "#ADRESA", "#NR_MEMBRI", "#SUMAL", "#SUMAG", "#SUMAE",
                               "#SUMAT", "#DBF"}}},

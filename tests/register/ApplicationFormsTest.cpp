@@ -202,8 +202,10 @@ TEST_F(ApplicationFormsTest, FormsReadBackWithTheHouseholdsValues)
         const QString text = DocumentText(outcome.path);
         ASSERT_FALSE(text.isEmpty());
         EXPECT_EQ(RawPlaceholder(text), QString());
-        for (const QString& value : common + c.values)
-            EXPECT_TRUE(text.contains(value)) << value.toStdString();
+        // The documents print s and t with comma below, whichever form the data hold.
+        for (QString value : common + c.values)
+            EXPECT_TRUE(text.contains(value.replace(QChar(0x015E), QChar(0x0218)).replace(QChar(0x0162), QChar(0x021A))))
+                << value.toStdString();
     }
 }
 

@@ -42,7 +42,8 @@ struct Decided {
 // Number 7 of November: two plain approvals with the aid (one with
 // supplements), one with supplements only, and four that are not on annex 1:
 // an approval with modification (it has a supplement, so annex 2 lists it),
-// a changed decision, another month, another number.
+// a changed decision, another month, another number. Number 11: one family,
+// no supplement.
 const Decided kDecided[] = {
     {1, "POP ION", "APROBAT", "7", "", "X", 320, 5, 0, 0, 0, 0},
     {2, "ABA ANA", "APROBAT", "7", "", "X", 256, 4, 30, 0, 10, 0},
@@ -51,6 +52,7 @@ const Decided kDecided[] = {
     {5, "SCHIMBAT", "MODIFICAT", "7", "", "X", 320, 5, 30, 0, 0, 0},
     {6, "ALTA LUNA", "APROBAT", "7", "", "X", 320, 5, 30, 0, 0, 0, "10.2024"},
     {7, "ALT NUMAR", "APROBAT", "8", "", "X", 320, 5, 30, 0, 0, 0},
+    {8, "UNA SINGURA", "APROBAT", "11", "", "X", 320, 5, 0, 0, 0, 0},
 };
 
 QJsonArray Sheets(const QString& xls)
@@ -126,13 +128,14 @@ TEST_F(SingleDecisionTest, TheWorkbookHoldsTheDecisionAndOneAnnexRowPerApplicati
     const QString decision = SheetText(sheets, 0);
     for (const QString& expected : {
              QStringLiteral("JUDEȚUL ARAD"),
-             QStringLiteral("PRIMARUL ORASUL ŞIRIA"),
+             QStringLiteral("PRIMARUL ORAȘULUI ŞIRIA"),
+             QStringLiteral("Primarul orașului ŞIRIA, județul ARAD;"),
              QStringLiteral("DISPOZIȚIA nr. 7 din 21.11.2024"),
              QStringLiteral("pentru perioada noiembrie 2024 - martie 2025"),
              QStringLiteral("depuse în luna noiembrie anul 2024, în număr de 2, înregistrate cu nr. 101 - 102;"),
-             QStringLiteral("începând cu data de 01.12.2024, pentru un număr de 2 familii"),
+             QStringLiteral("începând cu data de 01.12.2024, pentru 2 familii și persoane singure,"),
              QStringLiteral("pe o perioadă de cel mult 5 luni"),
-             QStringLiteral("suplimentul pentru energie pentru un număr de 3 familii"),
+             QStringLiteral("suplimentul pentru energie pentru 3 familii și persoane singure, în cuantumurile prevăzute în Anexa nr. 2"),
              QStringLiteral("la data de 15 ale lunii."),
              QStringLiteral("la Tribunalul ARAD."),
              QStringLiteral("Județul ARAD, persoanelor"),
@@ -183,6 +186,23 @@ TEST_F(SingleDecisionTest, TheWorkbookHoldsTheDecisionAndOneAnnexRowPerApplicati
     EXPECT_EQ(Cell(sheets, 2, 10, 0).toString(), "TOTAL");
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(Cell(sheets, 2, 10, 5 + c).toDouble(), sums[c]) << "column " << c;
+}
+
+TEST_F(SingleDecisionTest, OneFamilyAgreesInTheSingularAndNoEmptyAnnexIsCited)
+{
+    const QString xls = out.filePath("Unica11.xls");
+    const SingleDecisionResult result = WriteSingleDecision(kMonth, Choice(11), settings, xls);
+    EXPECT_EQ(result.annex1Rows, 1);
+    EXPECT_EQ(result.annex2Rows, 0);
+    const QJsonArray sheets = Sheets(xls);
+    ASSERT_EQ(sheets.size(), 2) << "the empty annex 2 is left out";
+    const QString decision = SheetText(sheets, 0);
+    EXPECT_TRUE(decision.contains(QStringLiteral("pentru 1 familie sau persoană singură, pe o perioadă"))) << decision.toStdString();
+    EXPECT_TRUE(decision.contains(
+        QStringLiteral("Art. 2. Prin prezenta dispoziție nu se stabilește dreptul la suplimentul pentru energie.")));
+    EXPECT_FALSE(decision.contains(QStringLiteral("Anexa nr. 2")));
+    EXPECT_FALSE(decision.contains(QStringLiteral(" familii")));
+    EXPECT_TRUE(SheetText(sheets, 1).contains(QStringLiteral("UNA SINGURA")));
 }
 
 TEST_F(SingleDecisionTest, RefusalsWriteNothing)

@@ -66,8 +66,10 @@ TEST_F(VerificationSheetTest, SheetReadsBackWithTheNamesSplitAndThePeriod)
         const QString text = DocumentText(rtf);
         ASSERT_FALSE(text.isEmpty());
         EXPECT_EQ(RawPlaceholder(text), QString());
-        for (const QString& value : c.values)
-            EXPECT_TRUE(text.contains(value)) << value.toStdString();
+        // The documents print s and t with comma below, whichever form the data hold.
+        for (QString value : c.values)
+            EXPECT_TRUE(text.contains(value.replace(QChar(0x015E), QChar(0x0218)).replace(QChar(0x0162), QChar(0x021A))))
+                << value.toStdString();
     }
     EXPECT_EQ(PdfPages(ConvertDocument(out.filePath("FisaV3.rtf"), "pdf", "pdf")), 1);
 }

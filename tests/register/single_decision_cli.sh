@@ -33,11 +33,12 @@ annex1 = [r for r in rows if r['CUMODIF'] != 'X' and r['CUAJUT'] == 'X']
 annex2 = [r for r in rows if sum(float(r[c] or 0) for c in ('SUMAL', 'SUMAG', 'SUMAE', 'SUMAT')) > 0]
 assert printed == len(annex1) > 0, (printed, len(annex1))
 book = xlrd.open_workbook(xls)
+of = lambda n: '%d de' % n if n % 100 == 0 or n % 100 >= 20 else '%d' % n   # "20 de familii"
 decision = '\n'.join(str(v) for r in range(book.sheet_by_index(0).nrows) for v in book.sheet_by_index(0).row_values(r))
 numbers = [int(r['NR_CERE']) for r in annex1]
 for text in ('DISPOZIȚIA nr. 42 din 20.11.2024', 'în număr de %d, înregistrate cu nr. %d - %d;' % (len(annex1), min(numbers), max(numbers)),
-             'pentru un număr de %d familii' % len(annex1), 'cel mult %d luni' % max(int(r['NR_LUNI']) for r in annex1),
-             'suplimentul pentru energie pentru un număr de %d familii' % len(annex2), 'la data de 15 ale lunii.',
+             'pentru %s familii și persoane singure' % of(len(annex1)), 'cel mult %d luni' % max(int(r['NR_LUNI']) for r in annex1),
+             'suplimentul pentru energie pentru %s familii și persoane singure' % of(len(annex2)), 'la data de 15 ale lunii.',
              'Tribunalul ALBA.', 'începând cu data de 01.12.2024'):
     assert text in decision, text
 

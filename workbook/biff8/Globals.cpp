@@ -43,8 +43,13 @@ void Globals::parse(const std::vector<Record>& records)
         case rt::DateMode:
             m_date1904 = v.u16(0) == 1;
             break;
-        case 0x00E0:   // XF
+        case 0x00E0:   // XF: font, format, alignment (bit 3: wrap text)
+            m_xfFont.push_back(v.u16(0));
             m_xfFormat.push_back(v.u16(2));
+            m_xfWraps.push_back(v.size() > 6 && (v.u8(6) & 0x08));
+            break;
+        case 0x0031:   // FONT: height in twips
+            m_fontTwips.push_back(v.u16(0));
             break;
         case 0x041E: { // FORMAT
             ContinuedReader cr({v.sub(2, v.size() - 2)});
@@ -82,6 +87,17 @@ void Globals::decodeNames()
         v.need(at, cce);
         m_names.push_back({qsizetype(i), at, cce});
     }
+}
+
+bool Globals::wrapsText(uint16_t xf) const { return xf < m_xfWraps.size() && m_xfWraps[xf]; }
+
+double Globals::fontPoints(uint16_t xf) const
+{
+    if (xf >= m_xfFont.size())
+        return 10;
+    // Font index 4 does not exist: the fourth FONT record is font 5.
+    const int font = m_xfFont[xf] >= 4 ? m_xfFont[xf] - 1 : m_xfFont[xf];
+    return font < int(m_fontTwips.size()) && m_fontTwips[font] > 0 ? m_fontTwips[font] / 20.0 : 10;
 }
 
 bool Globals::isDateXf(uint16_t xf) const

@@ -36,6 +36,9 @@ public:
     const std::vector<QString>& sst() const { return m_sst; }
     const std::vector<StringFormatting>& sstFormatting() const { return m_sstFormatting; }
     bool isDateXf(uint16_t xf) const;
+    // Does the cell format wrap text; the height of its font in points.
+    bool wrapsText(uint16_t xf) const;
+    double fontPoints(uint16_t xf) const;
     bool date1904() const { return m_date1904; }
 
     // Does EXTERNSHEET entry ixti reach sheet `sheet`?
@@ -63,6 +66,9 @@ private:
     int m_selfSupbook = -1;
     std::vector<Name> m_names;
     std::vector<uint16_t> m_xfFormat;
+    std::vector<uint16_t> m_xfFont;
+    std::vector<bool> m_xfWraps;
+    std::vector<uint16_t> m_fontTwips;
     QHash<int, QString> m_formats;
     bool m_date1904 = false;
 };

@@ -2,6 +2,7 @@
 
 #include "workbook/biff8/SharedStrings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace workbook::biff8 {
@@ -270,6 +271,46 @@ const Cell* Worksheet::cell(int row, int col) const
     return cit == rit->second.cells.end() ? nullptr : &cit->second;
 }
 
+QByteArray Worksheet::defaultRowRecord() const
+{
+    QByteArray rec;
+    putU16(rec, 0); putU16(rec, 0); putU16(rec, 0);
+    putU16(rec, m_defaultHeight); putU16(rec, 0); putU16(rec, 0);
+    putU32(rec, 0x000F0100);
+    return rec;
+}
+
+double Worksheet::columnWidthChars(int col) const
+{
+    double standard = 8.43;
+    for (const Record& r : m_before) {
+        ByteView v(r.data);
+        if (r.type == rt::Colinfo && r.data.size() >= 6 && col >= v.u16(0) && col <= v.u16(2))
+            return v.u16(4) / 256.0;
+        if (r.type == rt::DefColWidth && r.data.size() >= 2)
+            standard = v.u16(0);
+    }
+    return standard;
+}
+
+int Worksheet::rowHeightTwips(int row) const
+{
+    auto it = m_rows.find(row);
+    if (it == m_rows.end() || it->second.rowRecord.size() < 16)
+        return m_defaultHeight;
+    return ByteView(it->second.rowRecord).u16(6) & 0x7FFF;
+}
+
+void Worksheet::setRowHeightTwips(int row, int twips)
+{
+    QByteArray& rec = m_rows[row].rowRecord;
+    if (rec.size() != 16)
+        rec = defaultRowRecord();
+    setU16(rec, 6, uint16_t(std::clamp(twips, 2, 8192)));
+    // fUnsynced: the height was set, readers keep it instead of their default.
+    setU32(rec, 12, ByteView(rec).u32(12) | 0x40);
+}
+
 uint16_t Worksheet::defaultXf(int row, int col) const
 {
     auto rit = m_rows.find(row);
@@ -436,13 +477,7 @@ QByteArray Worksheet::serialize(SharedStrings& sst) const
             const Row& row = r->second;
             if (row.cells.empty() && row.rowRecord.isEmpty())
                 continue;
-            QByteArray rec = row.rowRecord;
-            if (rec.size() != 16) {
-                rec.clear();
-                putU16(rec, 0); putU16(rec, 0); putU16(rec, 0);
-                putU16(rec, m_defaultHeight); putU16(rec, 0); putU16(rec, 0);
-                putU32(rec, 0x000F0100);
-            }
+            QByteArray rec = row.rowRecord.size() == 16 ? row.rowRecord : defaultRowRecord();
             setU16(rec, 0, uint16_t(r->first));
             setU16(rec, 2, uint16_t(row.cells.empty() ? 0 : row.cells.begin()->first));
             setU16(rec, 4, uint16_t(row.cells.empty() ? 0 : row.cells.rbegin()->first + 1));

@@ -61,12 +61,19 @@ public:
     void shiftRanges(const formula::RowShift& shift, int dataRow, int count);
     void forEachFormula(const std::function<void(QByteArray& rgce, QByteArray& extra)>& f);
     void setSelected(bool selected);
+    // Column width in characters of the default font (COLINFO, else DEFCOLWIDTH).
+    double columnWidthChars(int col) const;
+    int rowHeightTwips(int row) const;
+    // A fixed height for the row, creating its ROW record when it has none.
+    void setRowHeightTwips(int row, int twips);
 
     std::map<int, Row>& rows() { return m_rows; }
     const std::map<int, Row>& rows() const { return m_rows; }
 
 private:
     uint16_t defaultXf(int row, int col) const;
+    // A ROW record of the default height (row and columns filled in on save).
+    QByteArray defaultRowRecord() const;
     bool m_worksheet = true;
     std::vector<Record> m_before;
     int m_dimensionsAt = -1;

@@ -286,6 +286,29 @@ QByteArray XlsWorkbook::serialize()
     return m_cf.serialize();
 }
 
+Workbook::TextLayout XlsWorkbook::textLayout(int row, int col) const
+{
+    const Cell* c = m_sheets[m_active].cell(row, col);
+    if (!c)
+        return {};
+    return {m_globals.wrapsText(c->xf), m_globals.fontPoints(c->xf)};
+}
+
+double XlsWorkbook::columnWidthPoints(int col) const
+{
+    // Widths count characters of the default font's digit (Arial 10: 7 pixels
+    // at 96 dpi), plus the 5 pixels of cell padding Excel adds.
+    return (m_sheets[m_active].columnWidthChars(col) * 7 + 5) * 0.75;
+}
+
+double XlsWorkbook::rowHeightPoints(int row) const { return m_sheets[m_active].rowHeightTwips(row) / 20.0; }
+
+void XlsWorkbook::setRowHeightPoints(int row, double points)
+{
+    m_sheets[m_active].setRowHeightTwips(row, int(points * 20 + 0.5));
+    m_changed = true;
+}
+
 void XlsWorkbook::save(const QString& path)
 {
     QByteArray bytes;

@@ -28,6 +28,10 @@ public:
     CellValue cell(int row, int col) const override;
     void setCell(int row, int col, const CellValue& value) override;
     void insertRowCopies(int row, int count) override;
+    TextLayout textLayout(int row, int col) const override;
+    double columnWidthPoints(int col) const override;
+    double rowHeightPoints(int row) const override;
+    void setRowHeightPoints(int row, double points) override;
     void save(const QString& path) override;
 
     QByteArray serialize();

@@ -415,6 +415,11 @@ QString Sheet::defaultStyle(int row, int col) const
         if (!s.isEmpty() && (custom == QLatin1String("1") || custom == QLatin1String("true")))
             return s;
     }
+    return columnAttribute(col, "style");
+}
+
+QString Sheet::columnAttribute(int col, const char* name) const
+{
     static const QRegularExpression colRe(QStringLiteral("<([A-Za-z0-9_]+:)?col\\b([^>]*)/?>"));
     auto it = colRe.globalMatch(m_before);
     while (it.hasNext()) {
@@ -425,9 +430,47 @@ QString Sheet::defaultStyle(int row, int col) const
         };
         int mn = get("min").toInt(), mx = get("max").toInt();
         if (col + 1 >= mn && col + 1 <= mx)
-            return get("style");
+            return get(name);
     }
     return QString();
+}
+
+double Sheet::columnWidthChars(int col) const
+{
+    bool ok = false;
+    const double width = columnAttribute(col, "width").toDouble(&ok);
+    if (ok)
+        return width;
+    static const QRegularExpression standard(QStringLiteral("<([A-Za-z0-9_]+:)?sheetFormatPr\\b[^>]*\\bdefaultColWidth=\"([0-9.]+)\""));
+    const auto m = standard.match(m_before);
+    return m.hasMatch() ? m.captured(2).toDouble() : 8.43;
+}
+
+double Sheet::rowHeightPoints(int row) const
+{
+    auto rit = m_rows.find(row);
+    if (rit != m_rows.end())
+        for (const auto& a : rit->second.attrs)
+            if (a.first == QLatin1String("ht"))
+                return a.second.toDouble();
+    static const QRegularExpression standard(QStringLiteral("<([A-Za-z0-9_]+:)?sheetFormatPr\\b[^>]*\\bdefaultRowHeight=\"([0-9.]+)\""));
+    const auto m = standard.match(m_before);
+    return m.hasMatch() ? m.captured(2).toDouble() : 12.75;
+}
+
+void Sheet::setRowHeightPoints(int row, double points)
+{
+    Attributes& attrs = m_rows[row].attrs;
+    auto set = [&attrs](const QString& name, const QString& value) {
+        for (auto& a : attrs)
+            if (a.first == name) {
+                a.second = value;
+                return;
+            }
+        attrs.append({name, value});
+    };
+    set(QStringLiteral("ht"), QString::number(points, 'f', 2));
+    set(QStringLiteral("customHeight"), QStringLiteral("1"));
 }
 
 void Sheet::setSelected(bool selected)

@@ -60,8 +60,15 @@ public:
     void setSelected(bool selected);
     // Default style of a new cell: the row's, else the column's.
     QString defaultStyle(int row, int col) const;
+    // Column width in characters (<col width>, else the sheet's default).
+    double columnWidthChars(int col) const;
+    double rowHeightPoints(int row) const;
+    // A fixed height (customHeight) for the row.
+    void setRowHeightPoints(int row, double points);
 
 private:
+    // An attribute of the <col> element that covers the column; empty when none.
+    QString columnAttribute(int col, const char* name) const;
     QString m_before, m_after;
     std::map<int, XRow> m_rows;
 };

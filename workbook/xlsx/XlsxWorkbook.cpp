@@ -128,12 +128,20 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
             QXmlStreamReader r(m_package.part(QStringLiteral("xl/styles.xml")));
             r.setNamespaceProcessing(false);
             QMap<int, QString> formats;
-            bool inXfs = false;
+            std::vector<double> fontPoints;
+            bool inXfs = false, inFonts = false;
             while (!r.atEnd()) {
                 r.readNext();
                 if (r.isStartElement()) {
                     QString n = localName(r.qualifiedName());
-                    if (n == QLatin1String("numFmt"))
+                    if (n == QLatin1String("fonts")) inFonts = true;
+                    else if (n == QLatin1String("font") && inFonts) fontPoints.push_back(10);
+                    else if (n == QLatin1String("sz") && inFonts && !fontPoints.empty())
+                        fontPoints.back() = r.attributes().value(QLatin1String("val")).toDouble();
+                    else if (n == QLatin1String("alignment") && inXfs && !m_styleLayouts.empty())
+                        m_styleLayouts.back().wraps = r.attributes().value(QLatin1String("wrapText")) == QLatin1String("1")
+                            || r.attributes().value(QLatin1String("wrapText")) == QLatin1String("true");
+                    else if (n == QLatin1String("numFmt"))
                         formats.insert(r.attributes().value(QLatin1String("numFmtId")).toInt(),
                                        r.attributes().value(QLatin1String("formatCode")).toString());
                     else if (n == QLatin1String("cellXfs")) inXfs = true;
@@ -142,9 +150,14 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
                         bool date = (f >= 14 && f <= 22) || (f >= 45 && f <= 47)
                             || (formats.contains(f) && formatIsDate(formats.value(f)));
                         m_dateStyles.push_back(date);
+                        const int font = r.attributes().value(QLatin1String("fontId")).toInt();
+                        m_styleLayouts.push_back({false, font < int(fontPoints.size()) && fontPoints[font] > 0
+                                                             ? fontPoints[font] : 10.0});
                     }
                 } else if (r.isEndElement() && localName(r.qualifiedName()) == QLatin1String("cellXfs")) {
                     inXfs = false;
+                } else if (r.isEndElement() && localName(r.qualifiedName()) == QLatin1String("fonts")) {
+                    inFonts = false;
                 }
             }
         }
@@ -374,6 +387,27 @@ void XlsxWorkbook::deleteActiveSheet()
     m_formulasMoved = true;
     m_active = std::min(k, int(m_sheets.size()) - 1);
 }
+
+Workbook::TextLayout XlsxWorkbook::textLayout(int row, int col) const
+{
+    const auto& rows = m_sheets[m_active].rows();
+    auto rit = rows.find(row);
+    if (rit == rows.end() || !rit->second.cells.count(col))
+        return {};
+    const int style = rit->second.cells.at(col).attr(QStringLiteral("s")).toInt();
+    return style < int(m_styleLayouts.size()) ? m_styleLayouts[style] : TextLayout{};
+}
+
+double XlsxWorkbook::columnWidthPoints(int col) const
+{
+    // Characters of the default font's digit (7 pixels at 96 dpi for Calibri
+    // 11 and Arial 10), padding included in the stored width.
+    return m_sheets[m_active].columnWidthChars(col) * 7 * 0.75;
+}
+
+double XlsxWorkbook::rowHeightPoints(int row) const { return m_sheets[m_active].rowHeightPoints(row); }
+
+void XlsxWorkbook::setRowHeightPoints(int row, double points) { m_sheets[m_active].setRowHeightPoints(row, points); }
 
 void XlsxWorkbook::save(const QString& path)
 {

@@ -30,6 +30,10 @@ public:
     CellValue cell(int row, int col) const override;
     void setCell(int row, int col, const CellValue& value) override;
     void insertRowCopies(int row, int count) override;
+    TextLayout textLayout(int row, int col) const override;
+    double columnWidthPoints(int col) const override;
+    double rowHeightPoints(int row) const override;
+    void setRowHeightPoints(int row, double points) override;
     void save(const QString& path) override;
 
 private:
@@ -49,6 +53,7 @@ private:
     std::vector<Sheet> m_sheets;
     std::vector<QString> m_sharedStrings;
     std::vector<bool> m_dateStyles;
+    std::vector<TextLayout> m_styleLayouts;   // per cellXfs entry
     int m_active = 0;
     bool m_formulasMoved = false;
 };
