@@ -20,6 +20,8 @@ file(GLOB test_srcs CONFIGURE_DEPENDS ${test_dir}/Dbf*.cpp)
 list(FILTER test_srcs EXCLUDE REGEX "DbfAppendCrashTest\\.cpp$")
 add_executable(test_storage ${test_srcs} ${test_dir}/ChildProcess.cpp ${test_dir}/TestMain.cpp)
 target_link_libraries(test_storage PRIVATE hestavo_storage gtest)
+# The C++ runtime linked in: the test runs under Wine with no DLL beside it.
+target_link_options(test_storage PRIVATE -static)
 target_compile_definitions(test_storage PRIVATE
   HESTAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   HESTAVO_TEST_DATA="${test_dir}/data"

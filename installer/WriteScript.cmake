@@ -1,0 +1,27 @@
+# Writes the installer script from its template: the staged folder to pack,
+# and one Delete line per staged file, so that uninstalling removes the
+# program's own files and nothing the office made beside them.
+#   cmake -DSTAGE=.. -DVERSION=.. -DOUT_FILE=.. -DTEMPLATE=.. -DNSI=.. -P WriteScript.cmake
+file(GLOB_RECURSE staged RELATIVE ${STAGE} ${STAGE}/*)
+list(SORT staged)
+set(lines "")
+set(folders "")
+foreach(f IN LISTS staged)
+  string(REPLACE "/" "\\" win ${f})
+  string(APPEND lines "  Delete \"$INSTDIR\\${win}\"\n")
+  get_filename_component(dir ${f} DIRECTORY)
+  if(dir)
+    list(APPEND folders ${dir})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES folders)
+list(SORT folders ORDER DESCENDING)
+foreach(d IN LISTS folders)
+  string(REPLACE "/" "\\" win ${d})
+  string(APPEND lines "  RMDir \"$INSTDIR\\${win}\"\n")
+endforeach()
+set(PROJECT_VERSION ${VERSION})
+set(HESTAVO_INSTALLER_FILE ${OUT_FILE})
+file(TO_NATIVE_PATH ${STAGE} HESTAVO_STAGE_DIR)
+set(HESTAVO_UNINSTALL_FILES "${lines}")
+configure_file(${TEMPLATE} ${NSI} @ONLY)
