@@ -39,6 +39,10 @@ public:
     }
     void setCell(int row, int col, const CellValue& value) override { m_book->setCell(row, col, value); }
     void insertRowCopies(int row, int count) override { m_book->insertRowCopies(row, count); }
+    TextLayout textLayout(int row, int col) const override { return m_book->textLayout(row, col); }
+    double columnWidthPoints(int col) const override { return m_book->columnWidthPoints(col); }
+    double rowHeightPoints(int row) const override { return m_book->rowHeightPoints(row); }
+    void setRowHeightPoints(int row, double points) override { m_book->setRowHeightPoints(row, points); }
     void save(const QString& path) override { m_book->save(path); }
 
 private:
