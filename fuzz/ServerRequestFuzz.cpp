@@ -36,7 +36,7 @@ QString pristineStore()
         sqlite3* db = nullptr;
         if (sqlite3_open((store + "/accounts.db").toUtf8().constData(), &db) != SQLITE_OK)
             std::abort();
-        const QByteArray update = "UPDATE accounts SET password='" + server::hashPassword(kPassword, 1).toUtf8() + "'";
+        const QByteArray update = "UPDATE accounts SET password='" + server::hashPasswordPbkdf2(kPassword, 1).toUtf8() + "'";
         if (sqlite3_exec(db, update.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
             std::abort();
         sqlite3_close(db);
