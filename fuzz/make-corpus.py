@@ -99,10 +99,10 @@ def demo_tables(program):
 
 
 def register_tables(folder, tables):
-    spec = os.path.join(folder, 'tables.json')
-    with open(spec, 'w', encoding='utf-8') as f:
+    tables_layout = os.path.join(folder, 'tables.json')
+    with open(tables_layout, 'w', encoding='utf-8') as f:
         json.dump(tables, f)
-    subprocess.run([sys.executable, os.path.join(ROOT, 'tests', 'register', 'register_fixture.py'), spec, folder],
+    subprocess.run([sys.executable, os.path.join(ROOT, 'tests', 'register', 'register_fixture.py'), tables_layout, folder],
                    check=True)
     result = {}
     for name in tables:
@@ -192,10 +192,10 @@ def main():
     put(folder, 'machine.ini', b'[Salvari]\r\nFolder=D:\\Salvari_Date\r\n[TESTUS]\r\nTest=0\r\n')
     put(folder, 'counters.set', b'; contori\r\n[INDEX]\r\nNRCRT=120\nNROM=340\r\n\r\n[SETARI]\r\nJUDET=CLUJ')
 
-    for name, spec in (('vmg', VMG), ('asf', ASF)):
+    for name, tables_layout in (('vmg', VMG), ('asf', ASF)):
         folder = target(name)
-        made = register_tables(tempfile.mkdtemp(dir=scratch), spec)
-        order = ['Cereri.dbf', 'Oameni.dbf', 'Anchete.dbf'][:len(spec)]
+        made = register_tables(tempfile.mkdtemp(dir=scratch), tables_layout)
+        order = ['Cereri.dbf', 'Oameni.dbf', 'Anchete.dbf'][:len(tables_layout)]
         for i, table_name in enumerate(order):
             put(folder, '%d-%s' % (i, table_name), bytes([i]) + made[table_name])
 
