@@ -71,7 +71,7 @@ void ClearTableIndexFlags(const QString& folder)
 {
     for (const QString& name : ArchiveFileList(folder))
         if (name.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
-            engine::storage::clearProductionIndexFlag(QFile::encodeName(QDir(folder).filePath(name)).toStdString());
+            engine::storage::clearProductionIndexFlag(QDir(folder).filePath(name).toStdString());
 }
 
 CommandLineArchive OpenCommandLineArchive(const QString& argument, const ArchiveProgress& progress)

@@ -34,7 +34,7 @@ QString verifyUnpacked(const QString& folder)
     for (const char* required : {"Cereri.dbf", "Oameni.dbf"})
         if (!QFileInfo(findFileNoCase(folder, QString::fromLatin1(required))).isFile())
             return QStringLiteral("Salvarea nu contine tabela %1.").arg(QString::fromLatin1(required));
-    engine::Database probe(QFile::encodeName(paths().enginePrivateFolder).toStdString());
+    engine::Database probe(paths().enginePrivateFolder.toStdString());
     for (const QString& name : names) {
         if (!name.endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive))
             continue;

@@ -18,7 +18,7 @@ QString TableInUseMessage(const QString& folder)
         if (!QFileInfo(path).isFile())
             continue;
         try {
-            FileHandle file(QFile::encodeName(path).toStdString(), FileHandle::Mode::ReadWrite);
+            FileHandle file(path.toStdString(), FileHandle::Mode::ReadWrite);
             if (!file.lock(engine::storage::kUseLockByte, 1, FileHandle::Lock::Exclusive, false))
                 return QStringLiteral("Tabela \"%1\" este folosita de alt proces").arg(path);
             file.unlock(engine::storage::kUseLockByte, 1);

@@ -128,7 +128,7 @@ QString TableStructureProblem(const QString& file, const QString& table)
     });
     if (known == tables.end())
         return {};
-    const FileColumns columns = engine::storage::DbfTable::open(QFile::encodeName(file).toStdString()).columns();
+    const FileColumns columns = engine::storage::DbfTable::open(file.toStdString()).columns();
     QStringList expected;
     for (const QString& definition : known->definitions) {
         const ProgramColumn wanted = parseDefinition(definition);

@@ -9,6 +9,7 @@
 #include "engine/sql/TextCollation.h"
 #include "engine/sql/Translator.h"
 #include "engine/storage/DbfTable.h"
+#include "engine/storage/FileHandle.h"
 
 #include <sqlite3.h>
 
@@ -62,7 +63,7 @@ void pauseBeforeWriteLock()
     std::ofstream(paused).put('1');
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::error_code ec;
-    while (!std::filesystem::exists(go, ec) && std::chrono::steady_clock::now() < deadline)
+    while (!std::filesystem::exists(storage::fsPath(go), ec) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
@@ -355,7 +356,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
         if (quoted)
             return path;
         // A bare name is a file of the current folder, ".dbf" by default.
-        std::filesystem::path p(path);
+        const std::filesystem::path p = storage::fsPath(path);
         if (!p.has_extension())
             return path + ".dbf";
         return path;
@@ -457,7 +458,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             c.decimals = d.decimals;
             cols.push_back(c);
         }
-        if (std::filesystem::exists(storage::DbfTable::resolvePath(file)))
+        if (std::filesystem::exists(storage::fsPath(storage::DbfTable::resolvePath(file))))
             throw Error("Tabela \"" + file + "\" exista deja (" + src.where(st.table.offset) + ")");
         storage::DbfTable::create(file, cols);
         auto it = byPath.find(storage::DbfTable::resolvePath(file));
@@ -511,7 +512,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             it->second->handle.reset();
         }
         std::error_code ec;
-        if (!std::filesystem::remove(file, ec))
+        if (!std::filesystem::remove(storage::fsPath(file), ec))
             throw Error("Tabela \"" + file + "\" nu poate fi stearsa (" + src.where(st.table.offset) + ")");
     }
 

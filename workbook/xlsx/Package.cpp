@@ -13,7 +13,8 @@ namespace workbook::xlsx {
 void Package::read(const QString& path)
 {
     int err = 0;
-    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    // libzip takes file names in UTF-8 on every system.
+    zip_t* z = zip_open(path.toUtf8().constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
     if (!z)
         throw FormatError("arhiva zip a registrului este deteriorata (cod " + std::to_string(err) + ")");
     zip_int64_t n = zip_get_num_entries(z, 0);
@@ -71,7 +72,7 @@ void Package::write(const QString& path, int level) const
         tmp = t.fileName();
     }
     int err = 0;
-    zip_t* z = zip_open(QFile::encodeName(tmp).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    zip_t* z = zip_open(tmp.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
     if (!z) {
         QFile::remove(tmp);
         throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi scris");
