@@ -10,6 +10,7 @@
 
 #ifdef Q_OS_WIN
 #include <QSettings>
+#include <shlobj.h>
 #endif
 
 QString versionText() { return formatFixed(kVersion); }
@@ -165,20 +166,51 @@ QString PrepareRunFolders()
     return QString();
 }
 
-void ProbeMachineSettings()
+namespace {
+
+bool MachineSettingsWritable()
 {
     try {
         ini::write(machineSettingsFile(), QStringLiteral("TESTUS"), QStringLiteral("Test"), "0");
         ini::eraseSection(machineSettingsFile(), QStringLiteral("TESTUS"));
+        return true;
     } catch (const SettingsError&) {
-#ifdef Q_OS_WIN
-        QSettings cv(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"),
-                     QSettings::NativeFormat);
-        paths().systemFolder = QDir::fromNativeSeparators(cv.value(QStringLiteral("ProgramFilesDir")).toString());
-#else
-        paths().systemFolder = paths().programFolder;
-#endif
+        return false;
     }
+}
+
+#ifdef Q_OS_WIN
+// The folder every user of the computer may write (C:\ProgramData): the
+// Windows folder and Program Files are the administrator's only.
+QString SharedMachineFolder()
+{
+    wchar_t buf[MAX_PATH + 1];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buf)))
+        return QString();
+    const QString folder = QDir::fromNativeSeparators(QString::fromWCharArray(buf)) + "/Hestavo";
+    return QDir().mkpath(folder) ? folder : QString();
+}
+#endif
+
+} // namespace
+
+void ProbeMachineSettings()
+{
+    if (MachineSettingsWritable())
+        return;
+#ifdef Q_OS_WIN
+    const QString shared = SharedMachineFolder();
+    if (!shared.isEmpty()) {
+        paths().systemFolder = shared;
+        if (MachineSettingsWritable())
+            return;
+    }
+    QSettings cv(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"),
+                 QSettings::NativeFormat);
+    paths().systemFolder = QDir::fromNativeSeparators(cv.value(QStringLiteral("ProgramFilesDir")).toString());
+#else
+    paths().systemFolder = paths().programFolder;
+#endif
 }
 
 NetworkFolder ChooseNetworkFolder()

@@ -8,6 +8,12 @@
 #   - hestavo-cli.exe on a copy of a demo data folder made on Linux, in a
 #     folder whose name has diacritics, gives the same recalculated tables,
 #     AJPIS annexes (cell by cell) and archive entries as the Linux build;
+#   - the .L21 type is registered for the clerk (no administrator rights
+#     needed), with the program's path quoted;
+#   - with the Windows folder closed to the clerk, the computer's settings go
+#     to C:\ProgramData\Hestavo, which every user may write;
+#   - a document held open as Word holds it is not written over, and the
+#     command says why and fails;
 #   - an archive saved on Windows opens on Linux, and one saved on Linux opens
 #     on Windows, giving back the same tables;
 #   - the uninstaller removes the program and leaves the data folder.
@@ -22,7 +28,7 @@ export WINEPREFIX="$winbuild/wine-program-prefix" WINEDEBUG=-all WINEDLLOVERRIDE
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 d=$(mktemp -d)
 trap '"${wine%/*}/wineserver" -k 2>/dev/null; rm -rf "$d"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { printf "FAIL: %s\n" "$*"; exit 1; }
 step() { echo "== $*"; }
 # A Unix path as the Windows program sees it (Wine's Z: drive is /).
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
@@ -47,6 +53,11 @@ menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Hestavo"
 step "the installed program on an empty data folder"
 # The program runs until the clerk closes it: it is stopped once its tables
 # are laid out. Qt's offscreen platform needs no display.
+# The type registration of an earlier run in this Wine folder goes first.
+for key in 'HKCU\Software\Classes\.L21' 'HKCU\Software\Classes\L21file' \
+           'HKLM\Software\Classes\.L21' 'HKLM\Software\Classes\L21file'; do
+  "$wine" reg delete "$key" /f >/dev/null 2>&1
+done
 QT_QPA_PLATFORM=offscreen "$wine" 'C:\Hestavo\hestavo.exe' >"$d/program.log" 2>&1 &
 program=$!
 for _ in $(seq 1 120); do
@@ -61,6 +72,12 @@ for t in Cereri.dbf Oameni.dbf; do
 done
 $python -c "import dbfread,sys; [list(dbfread.DBF(p)) for p in sys.argv[1:]]" "$app/Data/Cereri.dbf" "$app/Data/Oameni.dbf" \
   || fail "the tables laid out on Windows do not read"
+# The archive type is the clerk's own (no administrator rights needed), and
+# its command quotes the program's path.
+"$wine" reg query 'HKCU\Software\Classes\.L21' >"$d/reg" 2>&1
+grep -q 'L21file' "$d/reg" || fail "the .L21 type is not among the user's classes: $(cat "$d/reg")"
+"$wine" reg query 'HKCU\Software\Classes\L21file\shell\open\command' >"$d/reg" 2>&1
+grep -q '"C:\\Hestavo\\hestavo.exe" "%1"' "$d/reg" || fail "the open command is not quoted: $(cat "$d/reg")"
 
 step "the same commands on Linux and on Windows"
 "$linbuild/tools/demo-db/hestavo-demo-db" "$d/demo/Data" --households 300 --months 1 --seed 5 >/dev/null \
@@ -94,6 +111,29 @@ $lister list "$d/windows.L21" >"$d/windows.all" || fail "the Windows archive doe
 grep -iv '^log\.dbf' "$d/linux.all" | sort >"$d/linux.list"
 grep -iv '^log\.dbf' "$d/windows.all" | sort >"$d/windows.list"
 cmp -s "$d/linux.list" "$d/windows.list" || fail "archives differ: $(diff "$d/linux.list" "$d/windows.list")"
+
+step "where the computer's settings go when the Windows folder is closed to the clerk"
+# The Windows folder (and Program Files) are not writable for a clerk without
+# administrator rights; Wine lets everyone write, so the Windows folder is
+# named, for this run, as a folder below a file, where nothing can be written.
+touch "$d/not-a-folder"
+HESTAVO_SYSTEM_DIR="$(winpath "$d/not-a-folder")\\Windows" win network connect "$(winpath "$linux/Data")" >"$d/connect" 2>&1 \
+  || fail "network connect: $(cat "$d/connect")"
+shared="$drive_c/ProgramData/Hestavo/Hestavo.ini"
+grep -qi 'SERVER' "$shared" 2>/dev/null || fail "the computer's settings are not in C:\\ProgramData\\Hestavo: $(find "$drive_c" -iname hestavo.ini)"
+rm -rf "$drive_c/ProgramData/Hestavo"
+
+step "a document held open as Word holds it"
+lin --month "$month" reports --from 1 --to 5 --out "$d/referate.rtf" >/dev/null 2>&1 || fail "Linux reports"
+cp "$d/referate.rtf" "$d/held.rtf"
+"$wine" "$winbuild/hold-file.exe" "$(winpath "$d/held.rtf")" 30 >"$d/hold" 2>&1 &
+for _ in $(seq 1 30); do grep -q held "$d/hold" && break; sleep 1; done
+grep -q held "$d/hold" || fail "the document could not be held"
+win --month "$month" reports --from 1 --to 5 --out "$(winpath "$d/held.rtf")" >"$d/held.out" 2>"$d/held.err"
+[ $? -ne 0 ] || fail "writing over a document held by another program was reported as done"
+[ -s "$d/held.err" ] || fail "no reason given for the held document"
+cmp -s "$d/held.rtf" "$d/referate.rtf" || fail "the held document was changed"
+"${wine%/*}/wineserver" -k 2>/dev/null
 
 step "archives across the two systems"
 mkdir "$d/opened-on-linux" "$d/opened-on-windows"

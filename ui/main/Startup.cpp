@@ -44,12 +44,16 @@ QString nativePath(const QString& p) { return QDir::toNativeSeparators(p); }
 void RegisterArchiveType(const QString& exePath, const QString& programFolder)
 {
 #ifdef Q_OS_WIN
-    QSettings classes(QStringLiteral("HKEY_CLASSES_ROOT"), QSettings::NativeFormat);
+    // The current user's classes: a clerk without administrator rights
+    // cannot write the machine's (HKEY_CLASSES_ROOT writes go there), and
+    // Windows merges the user's classes into HKEY_CLASSES_ROOT.
+    QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"), QSettings::NativeFormat);
     if (classes.value(QStringLiteral(".L21/.")).toString() == QLatin1String("L21file"))
         return;
     classes.setValue(QStringLiteral(".L21/."), QStringLiteral("L21file"));
     classes.setValue(QStringLiteral("L21file/DefaultIcon/."), nativePath(programFolder + "/ico1.ico") + ",0");
-    classes.setValue(QStringLiteral("L21file/shell/open/command/."), nativePath(exePath) + " \"%1\"");
+    // Quoted: under "Program Files" the path holds spaces.
+    classes.setValue(QStringLiteral("L21file/shell/open/command/."), "\"" + nativePath(exePath) + "\" \"%1\"");
     classes.sync();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 #else
