@@ -4,7 +4,7 @@
 #   - the installer installs silently (/S) into C:\Hestavo, with the Qt DLLs,
 #     the "windows" platform plugin, a Start-menu shortcut and an uninstaller;
 #   - the installed program starts on an empty data folder and lays out its
-#     tables there;
+#     tables there; a second start while it runs ends by itself;
 #   - hestavo-cli.exe on a copy of a demo data folder made on Linux, in a
 #     folder whose name has diacritics, gives the same recalculated tables,
 #     AJPIS annexes (cell by cell) and archive entries as the Linux build;
@@ -65,8 +65,13 @@ for _ in $(seq 1 120); do
   sleep 1
 done
 sleep 2
+# A second start while the first runs ends at once, leaving the first alone.
+QT_QPA_PLATFORM=offscreen timeout 60 "$wine" 'C:\Hestavo\hestavo.exe' >"$d/second.log" 2>&1
+second=$?
+kill -0 "$program" 2>/dev/null || fail "the first program ended when a second one started: $(cat "$d/program.log")"
 kill "$program" 2>/dev/null
 "${wine%/*}/wineserver" -k 2>/dev/null
+[ "$second" -eq 0 ] || fail "a second start did not end by itself (status $second)"
 for t in Cereri.dbf Oameni.dbf; do
   [ -f "$app/Data/$t" ] || fail "the program did not lay out $t: $(ls "$app/Data") $(cat "$d/program.log")"
 done
