@@ -25,7 +25,7 @@ set(stage ${CMAKE_BINARY_DIR}/installer-stage)
 find_program(HESTAVO_MAKENSIS makensis)
 add_custom_target(installer
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
-  COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${stage}
+  COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${stage} --strip
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${stage} -DVERSION=${PROJECT_VERSION}
           -DOUT_FILE=${HESTAVO_INSTALLER_FILE} -DTEMPLATE=${CMAKE_SOURCE_DIR}/installer/hestavo.nsi.in
           -DNSI=${CMAKE_BINARY_DIR}/hestavo.nsi -P ${CMAKE_SOURCE_DIR}/installer/WriteScript.cmake
