@@ -25,6 +25,7 @@
 #include "engine/Value.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -104,6 +105,12 @@ public:
     std::optional<Date> date(std::size_t row, int column) const;     // D
     std::string_view raw(std::size_t row, int column) const;          // bytes as stored
 
+    // The same rows with some records' bytes replaced (record number ->
+    // the whole record as stored, deletion flag first): what this process
+    // wrote since the data was read. Changes the bytes in place when no
+    // other copy shares them, so keeping a cache up to date costs no re-read.
+    TableData withRecords(const std::map<std::uint32_t, std::string>& records) &&;
+
     struct Impl;
     explicit TableData(std::shared_ptr<const Impl> impl);
 private:
@@ -147,6 +154,8 @@ public:
     TableData readAll() const;
     // One record (0-based), deleted or not.
     std::vector<FieldValue> read(std::uint32_t record) const;
+    // Its bytes as stored (pending changes of the batch included).
+    std::string recordBytes(std::uint32_t record) const;
     bool isDeleted(std::uint32_t record) const;
 
     // Changes. Values are given in column order (missing trailing values are
