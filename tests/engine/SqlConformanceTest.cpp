@@ -119,6 +119,13 @@ const std::vector<StatementCase>& statementCases()
          "SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=1 UNION ALL SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=7\n"
          "UNION ALL SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=8 ORDER BY NRCRT",
          {"7|POP ION", "8|BALAN VASILE"}},
+        {"CASE: the value of the first true condition, the ELSE value, NULL (blank) without ELSE",
+         {"UPDATE \"{C}\" SET CUANTUM=CASE WHEN VENITM/NR_MEMBRI<=100 THEN 300 WHEN VENITM/NR_MEMBRI<=150 THEN 200\n"
+          "  WHEN NR_MEMBRI=1 THEN 50 ELSE 0 END,\n"
+          "TOTAL=NR_LUNI*CASE WHEN VENITM/NR_MEMBRI<=100 THEN 300 ELSE 1 END,\n"
+          "NR_DISP=CASE WHEN STATUT=\"APROBAT\" THEN \"A\"+NR_DISP END"},
+         R"(SELECT NRCRT, CUANTUM, TOTAL, NR_DISP FROM "{C}" ORDER BY NRCRT)",
+         {"1|0|5|A", "2|300|1200|", "3|50|3|", "4|300|1500|A0"}},
         {"register month list ordered by name, flags set by status",
          {R"(UPDATE "{C}" SET CUAJUT="" WHERE LUNACRT=24266 AND ((STATUT="APROBAT") OR (STATUT="MODIFICAT")))"},
          R"(SELECT TITULAR, CUAJUT FROM "{C}" WHERE LUNACRT=24266 ORDER BY TITULAR)",
@@ -175,6 +182,9 @@ TEST(SqlBadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
          {"Impartire la zero", "NR_MEMBRI-1", "linia 2, coloana 20", "SET CUANTUM"}},
         {"ORDER BY a position past the result", "SELECT TITULAR, CNP\nFROM \"{C}\"\nORDER BY 3",
          {"ORDER BY", "linia 3, coloana 10", "2 coloane"}},
+        {"CASE with values of different types", "UPDATE \"{C}\"\nSET CUANTUM=CASE WHEN NRCRT=1 THEN 5 ELSE TITULAR END",
+         {"CASE", "acelasi tip", "linia 2, coloana 43"}},
+        {"CASE without END", "SELECT CASE WHEN NRCRT=1 THEN 5 AS N FROM \"{C}\"", {"END", "linia 1, coloana 33"}},
         {"aggregate in WHERE", "SELECT TITULAR FROM \"{C}\"\nWHERE SUM(TOTAL)>0",
          {"Functia de agregare SUM", "linia 2, coloana 7", "Cereri.dbf"}},
     };
