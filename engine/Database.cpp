@@ -327,7 +327,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             return;
         }
         try {
-            e.identity = e.handle->identity();
+            e.identity = e.handle->inBatch() ? e.handle->identity() : e.handle->identityAtCommit();
             e.resetWrite();
         } catch (...) {
             e.invalidate();
@@ -643,11 +643,7 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             e.invalidate();
             return;
         }
-        try {
-            e.identity = e.handle->identity();
-        } catch (...) {
-            e.invalidate();
-        }
+        e.identity = e.handle->identityAtCommit();
     }
 
     void rollbackTransaction()

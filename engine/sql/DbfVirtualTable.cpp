@@ -45,6 +45,7 @@ struct DbfCursor {
     std::size_t pos = 0;
     std::size_t count = 0;
     std::vector<char> types;                  // the type of every column
+    std::string scratch;                      // a converted text field
 };
 
 std::string numberKey(double v)
@@ -340,11 +341,11 @@ int columnValue(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
         break;
     }
     default: {
-        std::string t = cur->data.text(row, col);
+        const std::string_view t = cur->data.textView(row, col, cur->scratch);
         if (t.empty())
             sqlite3_result_null(ctx);
         else
-            sqlite3_result_text(ctx, t.c_str(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+            sqlite3_result_text(ctx, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
     }
     }
     return SQLITE_OK;

@@ -431,6 +431,11 @@ void DbfTable::Impl::finishCommit()
         noteLocalChange(st.device, st.inode);
     }
     count = baseCount + appendedCount;
+    try {
+        committed = identityNow(); // still under the write lock
+    } catch (...) {
+        committed = FileIdentity{};
+    }
     dropBatch();
 }
 
@@ -513,6 +518,13 @@ std::string TableData::text(std::size_t row, int column) const
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
     return decodeText(*c, p, m_impl->codePage);
+}
+
+std::string_view TableData::textView(std::size_t row, int column, std::string& scratch) const
+{
+    const Column* c = nullptr;
+    const char* p = m_impl->field(row, column, c);
+    return decodeTextView(*c, p, m_impl->codePage, scratch);
 }
 
 std::optional<double> TableData::number(std::size_t row, int column) const
@@ -682,6 +694,7 @@ CodePage DbfTable::codePage() const { return m_impl->header.codePage; }
 std::uint8_t DbfTable::version() const { return m_impl->header.version; }
 std::uint32_t DbfTable::recordCount() const { return m_impl->totalRecords(); }
 FileIdentity DbfTable::identity() const { return m_impl->identityNow(); }
+FileIdentity DbfTable::identityAtCommit() const { return m_impl->committed; }
 bool DbfTable::inBatch() const { return m_impl->depth > 0; }
 
 TableData DbfTable::readAll() const

@@ -101,6 +101,9 @@ public:
     // Trailing blanks removed; for C fields converted to UTF-8; for N/F the
     // digits as stored without leading blanks; D "yyyyMMdd" as stored.
     std::string text(std::size_t row, int column) const;
+    // The same text, a view of the stored bytes when no conversion is needed
+    // (valid while this data lives), otherwise held in `scratch`.
+    std::string_view textView(std::size_t row, int column, std::string& scratch) const;
     std::optional<double> number(std::size_t row, int column) const; // N, F, I
     std::optional<Date> date(std::size_t row, int column) const;     // D
     std::string_view raw(std::size_t row, int column) const;          // bytes as stored
@@ -149,6 +152,10 @@ public:
     std::uint32_t recordCount() const;
     // Identity of the file on disk now (one stat and one 8-byte read).
     FileIdentity identity() const;
+    // Identity of the file as the last outermost commit through this handle
+    // left it, taken before the write lock was let go (another process may
+    // have changed the file since; comparing with identity() tells).
+    FileIdentity identityAtCommit() const;
 
     // Every live record in stored order, pending changes of the batch included.
     TableData readAll() const;

@@ -47,6 +47,7 @@ struct DbfTable::Impl {
     // Runs of unchanged records read in one go while the batch holds the
     // lock (nobody else can change them meanwhile): start record -> bytes.
     std::map<std::uint32_t, std::string> readAhead;
+    FileIdentity committed;          // of the file as the last commit left it
     bool journalWritten = false;
     bool appendOnlyCommit = false;   // the commit being made: appends alone, finished forward once its count is written
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -252,6 +253,48 @@ TEST(SqlSharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
     other.exec("UPDATE \"" + reg.O + "\" SET NRCRT=1 WHERE NROM=5");
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{O}" WHERE NRCRT=1)"), std::vector<std::string>{"3"});
     reg.db.packTable(reg.C); // no handle is left open between statements
+}
+
+// What this process writes keeps its table cache up to date, so the cache
+// outlives its own commits; a change another user made before this process
+// took the write lock must still be seen afterwards, whether the transaction
+// wrote through a cursor or a statement, and a rolled-back one leaves nothing.
+TEST(SqlSharing, ChangesOfAnotherUserBeforeOurWriteLockAreSeenAfterOurCommit)
+{
+    using OtherUser = std::function<void()>;
+    // Each write lets the other user change the table after this process
+    // read it and before it takes the write lock.
+    const std::vector<std::pair<const char*, std::function<void(sqltest::Register&, const OtherUser&)>>> writes = {
+        {"cursor post",
+         [](sqltest::Register& reg, const OtherUser& otherUser) {
+             auto cursor = reg.db.openCursor(reg.C, "NRCRT=1");
+             otherUser();
+             cursor.setText("NR_DISP", "55");
+             cursor.post();
+         }},
+        {"statement",
+         [](sqltest::Register& reg, const OtherUser& otherUser) {
+             otherUser();
+             reg.db.exec(reg.expand(R"(UPDATE "{C}" SET NR_DISP="55" WHERE NRCRT=1)"));
+         }},
+    };
+    for (const auto& [name, write] : writes) {
+        for (bool commit : {true, false}) {
+            sqltest::Register reg;
+            std::optional<engine::Transaction> transaction(reg.db.beginTransaction());
+            EXPECT_EQ(reg.rows(R"(SELECT NR_DISP FROM "{C}" WHERE NRCRT=2)"), std::vector<std::string>{"10"}) << name;
+            write(reg, [&] {
+                engine::Database other;
+                other.exec("UPDATE \"" + reg.C + "\" SET NR_DISP=\"77\" WHERE NRCRT=2");
+            });
+            if (commit)
+                transaction->commit();
+            transaction.reset(); // rolls back what was not committed
+            EXPECT_EQ(reg.rows(R"(SELECT NRCRT, NR_DISP FROM "{C}" WHERE NRCRT<=2 ORDER BY NRCRT)"),
+                      (std::vector<std::string>{commit ? "1|55" : "1|", "2|77"}))
+                << name << (commit ? ", committed" : ", rolled back");
+        }
+    }
 }
 
 TEST(SqlResultSets, FilterLocateAndReadFields)
