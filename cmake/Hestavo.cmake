@@ -52,13 +52,14 @@ function(hestavo_tests name)
   if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/TestMain.cpp)
     target_link_libraries(test_${name} PRIVATE GTest::gtest_main)
   endif()
-  set(qt)
+  # Test programs of Qt libraries precompile Qt and GoogleTest; the engine's
+  # (standard C++ only) compile without, as the engine does.
   foreach(dep IN LISTS A_DEPS)
     if(dep MATCHES "^Qt6::" OR (TARGET ${dep} AND dep MATCHES "^hestavo_" AND NOT dep STREQUAL "hestavo_engine"))
-      set(qt QT)
+      hestavo_precompile(test_${name} QT GTEST)
+      break()
     endif()
   endforeach()
-  hestavo_precompile(test_${name} ${qt} GTEST)
   target_compile_definitions(test_${name} PRIVATE
     HESTAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     HESTAVO_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
