@@ -267,14 +267,21 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             e.rowOfRecord.clear();
             e.dataValid = true;
         }
+        sql::applyWrittenRecords(e);
         return e;
     }
 
+    // The transaction's batch takes the write lock, kept until the
+    // transaction ends. Rows read before it are kept only if nobody changed
+    // the file meanwhile; from here on only this process writes it, so what
+    // the transaction writes keeps the cache up to date.
     void beginTransactionBatch(TableEntry& e)
     {
         if (inTransaction && !e.transactionBatch) {
             e.handle->beginBatch();
             e.transactionBatch = true;
+            if (e.dataValid && !(e.handle->identity() == e.identity))
+                e.invalidate();
         }
     }
 
@@ -297,29 +304,35 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
         checkedEpoch.clear();
     }
 
+    // Records changed in place by a statement that found the file as cached
+    // are put into the cache; anything else (appends, removals, a file changed
+    // by another process) makes the next statement read the table again.
     void commitWrite(TableEntry& e) override
     {
-        e.handle->commitBatch();
-        refreshAfterWrite(e, e.updatedRecords, e.changedColumns, e.cleanAtBegin && !e.structuralWrite);
-    }
-
-    // After changes written by this process: records updated in place go
-    // into the cache's overlay; anything else makes the next statement read
-    // the table again.
-    void refreshAfterWrite(TableEntry& e, const std::vector<std::uint32_t>& records, const std::vector<bool>& columns,
-                           bool patchable)
-    {
-        if (patchable && e.dataValid) {
+        bool patchable = e.cleanAtBegin && !e.structuralWrite && e.dataValid;
+        if (patchable) {
             try {
-                if (records.empty() || sql::patchUpdatedRecords(e, records, columns)) {
-                    e.identity = e.handle->identity();
-                    e.resetWrite();
-                    return;
-                }
+                sql::noteWrittenRecords(e, e.updatedRecords, e.changedColumns); // from the batch, before it is written
             } catch (...) {
+                patchable = false;
             }
         }
-        e.invalidate();
+        try {
+            e.handle->commitBatch();
+        } catch (...) {
+            e.invalidate();
+            throw;
+        }
+        if (!patchable) {
+            e.invalidate();
+            return;
+        }
+        try {
+            e.identity = e.handle->inBatch() ? e.handle->identity() : e.handle->identityAtCommit();
+            e.resetWrite();
+        } catch (...) {
+            e.invalidate();
+        }
     }
 
     void rollbackWrite(TableEntry& e) override
@@ -611,15 +624,27 @@ struct Database::Impl : sql::TableHost, sql::Catalog {
             rollbackTransaction();
             throw;
         }
+        // The cached rows, read under the transaction's lock or checked when
+        // it was taken, plus what the transaction wrote, are the file as
+        // committed.
         for (TableEntry* e : byId) {
             if (e->transactionBatch) {
                 e->transactionBatch = false;
-                e->invalidate();
+                keepAfterOwnCommit(*e);
             }
         }
         inTransaction = false;
         transactionFailed = false;
         releaseIdle();
+    }
+
+    static void keepAfterOwnCommit(TableEntry& e)
+    {
+        if (!e.dataValid || !e.handle) {
+            e.invalidate();
+            return;
+        }
+        e.identity = e.handle->identityAtCommit();
     }
 
     void rollbackTransaction()
@@ -730,7 +755,6 @@ struct TableCursor::Impl {
     Database::Impl* db = nullptr;
     TableEntry* entry = nullptr;
     storage::TableData data;
-    std::shared_ptr<sql::RowOverlay> overlay; // rows changed by this process since data was read
     std::vector<std::size_t> rows;
     std::size_t pos = 0;
     std::vector<std::pair<int, storage::FieldValue>> pending;  // set, not posted
@@ -754,11 +778,6 @@ struct TableCursor::Impl {
         for (auto it = posted.rbegin(); it != posted.rend(); ++it)
             if (it->first == c)
                 return it->second;
-        if (overlay) {
-            auto it = overlay->find(static_cast<std::uint32_t>(rows[pos]));
-            if (it != overlay->end())
-                return it->second[c];
-        }
         return data.value(rows[pos], c);
     }
 
@@ -780,7 +799,6 @@ TableCursor Database::openCursor(const std::string& tablePath, std::string_view 
     impl->db = m_impl.get();
     impl->entry = &e;
     impl->data = e.data;
-    impl->overlay = e.overlay;
     const auto& cols = impl->data.columns();
     std::shared_ptr<const sql::RowFilter> f;
     if (std::string(filter).find_first_not_of(" \t") != std::string::npos) {
@@ -796,8 +814,7 @@ TableCursor Database::openCursor(const std::string& tablePath, std::string_view 
         if (f) {
             bool ok = f->matches([&](int c) {
                 sql::FilterValue v;
-                const auto* changed = e.changedRow(r);
-                storage::FieldValue fv = changed ? (*changed)[c] : impl->data.value(r, c);
+                storage::FieldValue fv = impl->data.value(r, c);
                 switch (fv.kind) {
                 case storage::FieldValue::Kind::Text: v.kind = sql::FilterValue::Kind::Text; v.text = fv.text; break;
                 case storage::FieldValue::Kind::Number: v.kind = sql::FilterValue::Kind::Number; v.number = fv.number; break;
@@ -906,10 +923,19 @@ void TableCursor::post()
     c.db->checkTransaction();
     TableEntry& e = *c.entry;
     c.db->beginTransactionBatch(e);
-    e.handle->update(c.data.recordNumber(c.rows[c.pos]), c.pending);
-    // The cursor keeps its own snapshot; the next statement reads the table
-    // again (once, however many rows were posted).
-    e.invalidate();
+    const std::uint32_t record = c.data.recordNumber(c.rows[c.pos]);
+    e.handle->update(record, c.pending);
+    // The cursor keeps its own snapshot. Inside a transaction the record
+    // goes into the table's cache; alone, the post was a commit of its own
+    // and the next statement reads the table again.
+    if (e.transactionBatch && e.dataValid) {
+        std::vector<bool> columns(e.handle->columns().size());
+        for (const auto& p : c.pending)
+            columns[static_cast<std::size_t>(p.first)] = true;
+        sql::noteWrittenRecords(e, {record}, columns);
+    } else {
+        e.invalidate();
+    }
     for (auto& p : c.pending)
         c.posted.push_back(std::move(p));
     c.pending.clear();

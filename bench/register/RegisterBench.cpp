@@ -164,13 +164,13 @@ int main(int argc, char** argv)
                     [&] { PurgeAgainstMonth(month, target, nullptr); }),
            1000);
     CopyFromOtherMonth(month, target, nullptr);
-    Report("correction: application date", MedianMs(5, Nothing, [&] { SetApplicationDate(target, 1, 100000, QDate(2025, 10, 2)); }), 300);
+    Report("correction: application date", MedianMs(5, Nothing, [&] { SetApplicationDate(target, 1, 100000, QDate(2025, 10, 2)); }), 150);
     int months = 1;
     Report("correction: number of aid months",
-           MedianMs(5, [&] { months = months % 5 + 1; }, [&] { ChangeAidMonths(target, months, nullptr); }), 300);
+           MedianMs(5, [&] { months = months % 5 + 1; }, [&] { ChangeAidMonths(target, months, nullptr); }), 150);
     bool on = false;
     Report("correction: set or clear the aid",
-           MedianMs(5, [&] { on = !on; }, [&] { SetAid(target, on, DefaultBracketTable(), nullptr); }), 300);
+           MedianMs(5, [&] { on = !on; }, [&] { SetAid(target, on, DefaultBracketTable(), nullptr); }), 150);
     testmode::disable();
     return 0;
 }

@@ -29,7 +29,8 @@ enum class ExprKind {
     InSelect,   // arg [NOT] IN (select)
     Between,    // arg [NOT] BETWEEN low AND high
     Exists,     // [NOT] EXISTS (select)
-    Subquery    // (select) giving one value
+    Subquery,   // (select) giving one value
+    Case        // CASE WHEN c1 THEN v1 [WHEN c2 THEN v2 ...] [ELSE e] END: args c1, v1, c2, v2, ... [, e]
 };
 
 struct Expr;

@@ -40,12 +40,12 @@ struct DbfVtab {
 struct DbfCursor {
     sqlite3_vtab_cursor base;
     storage::TableData data;                  // snapshot the cursor walks
-    std::shared_ptr<RowOverlay> overlay;      // rows changed since the snapshot was read
     const std::vector<std::uint32_t>* subset = nullptr; // rows of an index lookup
     std::vector<std::uint32_t> single;        // row of a rowid lookup
     std::size_t pos = 0;
     std::size_t count = 0;
     std::vector<char> types;                  // the type of every column
+    std::string scratch;                      // a converted text field
 };
 
 std::string numberKey(double v)
@@ -181,7 +181,6 @@ int dbfOpen(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out)
     try {
         TableEntry& e = vt->host->acquire(vt->id);
         cur->data = e.data;
-        cur->overlay = e.overlay;
         for (const storage::Column& column : cur->data.columns())
             cur->types.push_back(column.type);
     } catch (const std::exception& ex) {
@@ -250,7 +249,6 @@ int dbfFilter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3
     try {
         TableEntry& e = vt->host->acquire(vt->id);
         cur->data = e.data;
-        cur->overlay = e.overlay;
         if (idxNum == -2 || argc < 1) {
             cur->count = cur->data.rowCount();
             return SQLITE_OK;
@@ -304,36 +302,6 @@ std::size_t currentRow(const DbfCursor* cur)
     return cur->subset ? (*cur->subset)[cur->pos] : cur->pos;
 }
 
-// A changed field's value, in the form xColumn gives stored ones.
-void resultOfValue(sqlite3_context* ctx, const storage::FieldValue& v, const storage::Column& col)
-{
-    switch (v.kind) {
-    case storage::FieldValue::Kind::Null: sqlite3_result_null(ctx); break;
-    case storage::FieldValue::Kind::Number:
-        if (col.decimals == 0 && std::fabs(v.number) < 9e15 && v.number == std::floor(v.number))
-            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v.number));
-        else
-            sqlite3_result_double(ctx, v.number);
-        break;
-    case storage::FieldValue::Kind::Date: {
-        if (!v.date.isValid()) {
-            sqlite3_result_null(ctx);
-            break;
-        }
-        std::string iso = isoDate(v.date);
-        sqlite3_result_text(ctx, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    case storage::FieldValue::Kind::Logical: sqlite3_result_int(ctx, v.logical ? 1 : 0); break;
-    case storage::FieldValue::Kind::Text:
-        if (v.text.empty())
-            sqlite3_result_null(ctx);
-        else
-            sqlite3_result_text(ctx, v.text.c_str(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
-        break;
-    }
-}
-
 // xColumn: one field of the current row, decoded from the record's bytes.
 int columnValue(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
 {
@@ -342,13 +310,6 @@ int columnValue(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
         return SQLITE_OK; // an UPDATE that leaves this column as it is
     const std::size_t row = currentRow(cur);
     const char type = cur->types[col];
-    if (cur->overlay && !cur->overlay->empty()) {
-        auto it = cur->overlay->find(static_cast<std::uint32_t>(row));
-        if (it != cur->overlay->end()) {
-            resultOfValue(ctx, it->second[col], cur->data.columns()[col]);
-            return SQLITE_OK;
-        }
-    }
     switch (valueKind(type)) {
     case 'N': {
         auto n = cur->data.number(row, col);
@@ -380,11 +341,11 @@ int columnValue(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int col)
         break;
     }
     default: {
-        std::string t = cur->data.text(row, col);
+        const std::string_view t = cur->data.textView(row, col, cur->scratch);
         if (t.empty())
             sqlite3_result_null(ctx);
         else
-            sqlite3_result_text(ctx, t.c_str(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+            sqlite3_result_text(ctx, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
     }
     }
     return SQLITE_OK;
@@ -609,36 +570,34 @@ std::string virtualTableSchema(const std::vector<storage::Column>& columns)
     return sql + ")";
 }
 
-std::string indexKeyOfValue(const storage::FieldValue& v, char type)
+void noteWrittenRecords(TableEntry& entry, const std::vector<std::uint32_t>& records,
+                        const std::vector<bool>& changedColumns)
 {
-    switch (valueKind(type)) {
-    case 'N':
-        return v.kind == storage::FieldValue::Kind::Number ? numberKey(v.number) : std::string();
-    case 'D':
-        return v.kind == storage::FieldValue::Kind::Date && v.date.isValid() ? isoDate(v.date) : std::string();
-    default:
-        return v.kind == storage::FieldValue::Kind::Text ? v.text : std::string();
-    }
+    for (std::uint32_t record : records)
+        entry.written[record] = entry.handle->recordBytes(record);
+    if (entry.writtenColumns.size() < changedColumns.size())
+        entry.writtenColumns.resize(changedColumns.size());
+    for (std::size_t c = 0; c < changedColumns.size(); ++c)
+        if (changedColumns[c])
+            entry.writtenColumns[c] = true;
 }
 
-bool patchUpdatedRecords(TableEntry& entry, const std::vector<std::uint32_t>& records,
-                         const std::vector<bool>& changedColumns)
+void applyWrittenRecords(TableEntry& entry)
 {
-    const std::size_t limit = entry.data.rowCount() / 5 + 64;
-    if (!entry.overlay)
-        entry.overlay = std::make_shared<RowOverlay>();
-    for (std::uint32_t rec : records) {
-        const std::int32_t row = rowOfRecord(entry, rec);
-        if (row < 0)
-            return false;
-        (*entry.overlay)[static_cast<std::uint32_t>(row)] = entry.handle->read(rec);
-        if (entry.overlay->size() > limit)
-            return false;
+    if (entry.written.empty())
+        return;
+    const std::size_t rows = entry.data.rowCount();
+    entry.data = std::move(entry.data).withRecords(entry.written);
+    if (entry.data.rowCount() != rows) {
+        entry.indexes.clear();
+        entry.rowOfRecord.clear();
+    } else {
+        for (std::size_t c = 0; c < entry.writtenColumns.size() && c < entry.indexes.size(); ++c)
+            if (entry.writtenColumns[c])
+                entry.indexes[c].reset();
     }
-    for (size_t c = 0; c < changedColumns.size() && c < entry.indexes.size(); ++c)
-        if (changedColumns[c])
-            entry.indexes[c].reset();
-    return true;
+    entry.written.clear();
+    entry.writtenColumns.clear();
 }
 
 std::string indexKeyOfRow(const storage::TableData& data, std::size_t row, int column, char type)
@@ -667,12 +626,6 @@ const HashIndex& indexOf(TableEntry& entry, int column)
         const std::size_t n = entry.data.rowCount();
         index->reserve(n);
         for (std::size_t r = 0; r < n; ++r) {
-            if (const auto* changed = entry.changedRow(r)) {
-                const storage::FieldValue& v = (*changed)[column];
-                if (!v.isNull())
-                    (*index)[indexKeyOfValue(v, type)].push_back(static_cast<std::uint32_t>(r));
-                continue;
-            }
             if (entry.data.isNull(r, column))
                 continue; // NULL never equals anything
             (*index)[indexKeyOfRow(entry.data, r, column, type)].push_back(static_cast<std::uint32_t>(r));

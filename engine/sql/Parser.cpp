@@ -571,6 +571,8 @@ private:
             auto e = make(ExprKind::Null, advance().offset);
             return finish(std::move(e));
         }
+        if (t.is("CASE") && peekAt(1).is("WHEN"))
+            return caseExpr();
         if (isReserved(t) && !t.is("EXISTS") && !(t.is("NOT") && peekAt(1).is("EXISTS")))
             fail("se astepta o expresie");
         if (t.is("EXISTS") || t.is("NOT")) {
@@ -600,6 +602,22 @@ private:
                 e->name = expectIdentifier("numele unei coloane").text;
             }
         }
+        return finish(std::move(e));
+    }
+
+    // CASE WHEN condition THEN value ... [ELSE value] END: the value of the
+    // first true condition, else the ELSE value (NULL without one).
+    ExprPtr caseExpr()
+    {
+        auto e = make(ExprKind::Case, advance().offset);
+        while (accept("WHEN")) {
+            e->args.push_back(expr());
+            expectWord("THEN");
+            e->args.push_back(expr());
+        }
+        if (accept("ELSE"))
+            e->args.push_back(expr());
+        expectWord("END");
         return finish(std::move(e));
     }
 

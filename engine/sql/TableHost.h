@@ -6,6 +6,7 @@
 #include "engine/storage/DbfTable.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,12 +19,6 @@ namespace engine::sql {
 // without trailing blanks, the 8 bytes of a number, or "yyyy-MM-dd").
 using HashIndex = std::unordered_map<std::string, std::vector<std::uint32_t>>;
 
-// Rows of the cached data that this process changed since the data was read:
-// row -> every field's new value. Lets a statement that updates a few rows
-// leave the rest of the cache (and the hash indexes of the columns it did
-// not touch) in place instead of reading the whole file again.
-using RowOverlay = std::unordered_map<std::uint32_t, std::vector<storage::FieldValue>>;
-
 struct TableEntry {
     int id = 0;
     std::string path;                          // as resolved on disk
@@ -33,7 +28,13 @@ struct TableEntry {
     storage::FileIdentity identity;            // of the file when data was read
     std::vector<std::unique_ptr<HashIndex>> indexes; // per column
     std::vector<std::int32_t> rowOfRecord;     // record number -> row, built on demand
-    std::shared_ptr<RowOverlay> overlay;       // changed rows; null when none
+    // Records this process wrote since the data was read (record -> its bytes
+    // as stored) and the columns they changed: put into the data when it is
+    // next used, so that writing a few rows leaves the rest of the cache (and
+    // the hash indexes of the other columns) in place instead of reading the
+    // whole file again.
+    std::map<std::uint32_t, std::string> written;
+    std::vector<bool> writtenColumns;
 
     // What the write statement in progress did.
     std::vector<std::uint32_t> updatedRecords;
@@ -50,7 +51,8 @@ struct TableEntry {
         dataValid = false;
         indexes.clear();
         rowOfRecord.clear();
-        overlay.reset();
+        written.clear();
+        writtenColumns.clear();
         resetWrite();
     }
     void resetWrite()
@@ -59,14 +61,6 @@ struct TableEntry {
         changedColumns.clear();
         structuralWrite = false;
         cleanAtBegin = false;
-    }
-    // The changed row's values, or null when the row is as cached.
-    const std::vector<storage::FieldValue>* changedRow(std::size_t row) const
-    {
-        if (!overlay || overlay->empty())
-            return nullptr;
-        auto it = overlay->find(static_cast<std::uint32_t>(row));
-        return it == overlay->end() ? nullptr : &it->second;
     }
 };
 
@@ -83,13 +77,14 @@ public:
 
 // Key of a stored value for the hash index of a column.
 std::string indexKeyOfRow(const storage::TableData& data, std::size_t row, int column, char type);
-std::string indexKeyOfValue(const storage::FieldValue& v, char type);
-// After records were updated in place (no append, no removal) and written:
-// puts their new values into the overlay and drops the hash indexes of the
-// columns that changed. False when the overlay would grow too large (the
-// caller then reads the table again).
-bool patchUpdatedRecords(TableEntry& entry, const std::vector<std::uint32_t>& records,
-                         const std::vector<bool>& changedColumns);
+// Records written by this process (in place: no append, no removal) and the
+// columns changed: noted in the entry, their bytes taken from the handle
+// (call it while the batch still holds them).
+void noteWrittenRecords(TableEntry& entry, const std::vector<std::uint32_t>& records,
+                        const std::vector<bool>& changedColumns);
+// Puts the noted records into the entry's data and drops the hash indexes
+// of the columns they changed.
+void applyWrittenRecords(TableEntry& entry);
 const HashIndex& indexOf(TableEntry& entry, int column);
 std::int32_t rowOfRecord(TableEntry& entry, std::uint32_t record);
 

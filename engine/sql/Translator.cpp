@@ -444,6 +444,8 @@ private:
             t.type = ValueType::Boolean;
             return t;
         }
+        case ExprKind::Case:
+            return caseExpr(e, scope);
         case ExprKind::Subquery: {
             std::vector<OutputColumn> cols;
             std::string sub = selectChain(*e.select, scope, &cols);
@@ -523,6 +525,36 @@ private:
             else
                 t.decimals = (l.decimals < 0 || r.decimals < 0) ? -1 : std::max(l.decimals, r.decimals);
         }
+        return t;
+    }
+
+    // CASE: its type, width and decimals are those of its values taken
+    // together; values of different types are refused.
+    Typed caseExpr(const Expr& e, const Scope* scope)
+    {
+        Typed t;
+        t.sql = "CASE";
+        const std::size_t pairs = e.args.size() / 2;
+        bool typed = false;
+        auto addValue = [&](const Expr& valueExpr) {
+            Typed v = expr(valueExpr, scope);
+            if (v.type != ValueType::Null) {
+                if (typed && t.type != v.type)
+                    fail("Valorile din CASE trebuie sa fie de acelasi tip", valueExpr.offset);
+                t.decimals = !typed ? v.decimals : (t.decimals < 0 || v.decimals < 0) ? -1 : std::max(t.decimals, v.decimals);
+                t.type = v.type;
+                t.width = std::max(t.width, v.width);
+                typed = true;
+            }
+            return v.sql;
+        };
+        for (std::size_t i = 0; i < pairs; ++i) {
+            const std::string condition = expr(*e.args[2 * i], scope).sql;
+            t.sql += " WHEN " + condition + " THEN " + addValue(*e.args[2 * i + 1]);
+        }
+        if (e.args.size() % 2 == 1)
+            t.sql += " ELSE " + addValue(*e.args.back());
+        t.sql = "(" + t.sql + " END)";
         return t;
     }
 

@@ -291,8 +291,29 @@ std::string DbfTable::Impl::recordForChange(std::uint32_t record)
     auto it = changed.find(record);
     if (it != changed.end())
         return it->second;
-    std::string r(header.recordLength, '\0');
-    readExactly(recordOffset(record), r.data(), r.size(), "inregistrarea " + std::to_string(record + 1));
+    return unchangedRecord(record);
+}
+
+// A walk that changes many records asks for them in file order: one read
+// of a run of records serves the next ones, instead of one read each.
+std::string DbfTable::Impl::unchangedRecord(std::uint32_t record)
+{
+    constexpr std::size_t kRunBytes = 64 * 1024;
+    const std::size_t rl = header.recordLength;
+    auto run = readAhead.upper_bound(record);
+    if (run != readAhead.begin()) {
+        --run;
+        const std::size_t at = static_cast<std::size_t>(record - run->first) * rl;
+        if (at + rl <= run->second.size())
+            return run->second.substr(at, rl);
+    }
+    const std::uint32_t records = static_cast<std::uint32_t>(std::max<std::size_t>(1, kRunBytes / rl));
+    const std::uint32_t n = std::min(records, baseCount - record);
+    std::string bytes(static_cast<std::size_t>(n) * rl, '\0');
+    readExactly(recordOffset(record), bytes.data(), bytes.size(),
+                "inregistrarile " + std::to_string(record + 1) + ".." + std::to_string(record + n));
+    std::string r = bytes.substr(0, rl);
+    readAhead[record] = std::move(bytes);
     return r;
 }
 
@@ -314,9 +335,16 @@ JournalEntry entryOf(const PendingWrite& w) { return {w.offset, w.bytes}; }
 
 std::vector<PendingWrite> DbfTable::Impl::commitWrites() const
 {
+    // Records next to each other in the file go out as one write.
     std::vector<PendingWrite> writes;
-    for (const auto& [record, bytes] : changed)
-        writes.push_back({recordOffset(record), bytes});
+    std::uint32_t next = 0;
+    for (const auto& [record, bytes] : changed) {
+        if (!writes.empty() && record == next)
+            writes.back().bytes += bytes;
+        else
+            writes.push_back({recordOffset(record), bytes});
+        next = record + 1;
+    }
     // The new records but the first one's flag: an end mark stays where the
     // flag goes (put there for a file that had none, so that a reader
     // stopping at the end mark does not read on into them) ...
@@ -403,12 +431,18 @@ void DbfTable::Impl::finishCommit()
         noteLocalChange(st.device, st.inode);
     }
     count = baseCount + appendedCount;
+    try {
+        committed = identityNow(); // still under the write lock
+    } catch (...) {
+        committed = FileIdentity{};
+    }
     dropBatch();
 }
 
 void DbfTable::Impl::dropBatch()
 {
     changed.clear();
+    readAhead.clear();
     appended.clear();
     appendedCount = 0;
     depth = 0;
@@ -423,7 +457,18 @@ struct TableData::Impl {
     std::shared_ptr<const std::vector<Column>> columns;
     std::shared_ptr<char[]> bytes;
     std::size_t recordLength = 0;
+    std::size_t records = 0;            // records in bytes, deleted ones included
     std::vector<std::uint32_t> live;
+
+    void findLive()
+    {
+        live.clear();
+        live.reserve(records);
+        const char* p = bytes.get();
+        for (std::size_t r = 0; r < records; ++r, p += recordLength)
+            if (*p != '*')
+                live.push_back(static_cast<std::uint32_t>(r));
+    }
     CodePage codePage = CodePage::Windows1250;
     FileIdentity identity;
 
@@ -473,6 +518,13 @@ std::string TableData::text(std::size_t row, int column) const
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
     return decodeText(*c, p, m_impl->codePage);
+}
+
+std::string_view TableData::textView(std::size_t row, int column, std::string& scratch) const
+{
+    const Column* c = nullptr;
+    const char* p = m_impl->field(row, column, c);
+    return decodeTextView(*c, p, m_impl->codePage, scratch);
 }
 
 std::optional<double> TableData::number(std::size_t row, int column) const
@@ -642,6 +694,7 @@ CodePage DbfTable::codePage() const { return m_impl->header.codePage; }
 std::uint8_t DbfTable::version() const { return m_impl->header.version; }
 std::uint32_t DbfTable::recordCount() const { return m_impl->totalRecords(); }
 FileIdentity DbfTable::identity() const { return m_impl->identityNow(); }
+FileIdentity DbfTable::identityAtCommit() const { return m_impl->committed; }
 bool DbfTable::inBatch() const { return m_impl->depth > 0; }
 
 TableData DbfTable::readAll() const
@@ -672,16 +725,52 @@ TableData DbfTable::readAll() const
         std::memcpy(data->bytes.get() + static_cast<std::size_t>(record) * rl, bytes.data(), rl);
     if (d.appendedCount > 0)
         std::memcpy(data->bytes.get() + static_cast<std::size_t>(inFile) * rl, d.appended.data(), d.appended.size());
-    const std::size_t total = static_cast<std::size_t>(inFile) + d.appendedCount;
-    data->live.reserve(total);
-    const char* p = data->bytes.get();
-    for (std::size_t r = 0; r < total; ++r, p += rl)
-        if (*p != '*')
-            data->live.push_back(static_cast<std::uint32_t>(r));
+    data->records = static_cast<std::size_t>(inFile) + d.appendedCount;
+    data->findLive();
     return TableData(std::move(data));
 }
 
+TableData TableData::withRecords(const std::map<std::uint32_t, std::string>& records) &&
+{
+    if (records.empty())
+        return std::move(*this);
+    std::shared_ptr<Impl> self;
+    if (m_impl.use_count() == 1 && m_impl->bytes.use_count() == 1) {
+        self = std::const_pointer_cast<Impl>(m_impl);
+    } else {
+        self = std::make_shared<Impl>(*m_impl);
+        const std::size_t length = std::max<std::size_t>(1, m_impl->records * m_impl->recordLength);
+        self->bytes = std::shared_ptr<char[]>(new char[length]);
+        std::memcpy(self->bytes.get(), m_impl->bytes.get(), length);
+    }
+    m_impl.reset();
+    const std::size_t rl = self->recordLength;
+    const std::size_t length = self->records * rl;
+    bool flagsChanged = false;
+    for (const auto& [record, bytes] : records) {
+        const std::size_t at = static_cast<std::size_t>(record) * rl;
+        if (bytes.size() != rl || at + rl > length)
+            throw Error("Inregistrarea " + std::to_string(record + 1) + " nu este in datele citite ale tabelei");
+        flagsChanged = flagsChanged || self->bytes[at] != bytes[0];
+        std::memcpy(self->bytes.get() + at, bytes.data(), rl);
+    }
+    if (flagsChanged)
+        self->findLive();
+    return TableData(std::move(self));
+}
+
 std::vector<FieldValue> DbfTable::read(std::uint32_t record) const
+{
+    const Impl& d = *m_impl;
+    const std::string bytes = recordBytes(record);
+    std::vector<FieldValue> values;
+    values.reserve(d.columns->size());
+    for (const Column& c : *d.columns)
+        values.push_back(decodeField(c, bytes.data() + c.offset, d.header.codePage));
+    return values;
+}
+
+std::string DbfTable::recordBytes(std::uint32_t record) const
 {
     Impl& d = *m_impl;
     std::string bytes;
@@ -701,11 +790,7 @@ std::vector<FieldValue> DbfTable::read(std::uint32_t record) const
         }
         d.unlockRead();
     }
-    std::vector<FieldValue> values;
-    values.reserve(d.columns->size());
-    for (const Column& c : *d.columns)
-        values.push_back(decodeField(c, bytes.data() + c.offset, d.header.codePage));
-    return values;
+    return bytes;
 }
 
 bool DbfTable::isDeleted(std::uint32_t record) const
@@ -811,6 +896,7 @@ void DbfTable::beginBatch()
     d.depth = 1;
     d.baseCount = d.count;
     d.changed.clear();
+    d.readAhead.clear();
     d.appended.clear();
     d.appendedCount = 0;
 }

@@ -25,6 +25,7 @@
 #include "engine/Value.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -100,9 +101,18 @@ public:
     // Trailing blanks removed; for C fields converted to UTF-8; for N/F the
     // digits as stored without leading blanks; D "yyyyMMdd" as stored.
     std::string text(std::size_t row, int column) const;
+    // The same text, a view of the stored bytes when no conversion is needed
+    // (valid while this data lives), otherwise held in `scratch`.
+    std::string_view textView(std::size_t row, int column, std::string& scratch) const;
     std::optional<double> number(std::size_t row, int column) const; // N, F, I
     std::optional<Date> date(std::size_t row, int column) const;     // D
     std::string_view raw(std::size_t row, int column) const;          // bytes as stored
+
+    // The same rows with some records' bytes replaced (record number ->
+    // the whole record as stored, deletion flag first): what this process
+    // wrote since the data was read. Changes the bytes in place when no
+    // other copy shares them, so keeping a cache up to date costs no re-read.
+    TableData withRecords(const std::map<std::uint32_t, std::string>& records) &&;
 
     struct Impl;
     explicit TableData(std::shared_ptr<const Impl> impl);
@@ -142,11 +152,17 @@ public:
     std::uint32_t recordCount() const;
     // Identity of the file on disk now (one stat and one 8-byte read).
     FileIdentity identity() const;
+    // Identity of the file as the last outermost commit through this handle
+    // left it, taken before the write lock was let go (another process may
+    // have changed the file since; comparing with identity() tells).
+    FileIdentity identityAtCommit() const;
 
     // Every live record in stored order, pending changes of the batch included.
     TableData readAll() const;
     // One record (0-based), deleted or not.
     std::vector<FieldValue> read(std::uint32_t record) const;
+    // Its bytes as stored (pending changes of the batch included).
+    std::string recordBytes(std::uint32_t record) const;
     bool isDeleted(std::uint32_t record) const;
 
     // Changes. Values are given in column order (missing trailing values are

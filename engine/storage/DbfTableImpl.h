@@ -44,6 +44,10 @@ struct DbfTable::Impl {
     std::map<std::uint32_t, std::string> changed; // records below baseCount
     std::string appended;            // new records, back to back
     std::uint32_t appendedCount = 0;
+    // Runs of unchanged records read in one go while the batch holds the
+    // lock (nobody else can change them meanwhile): start record -> bytes.
+    std::map<std::uint32_t, std::string> readAhead;
+    FileIdentity committed;          // of the file as the last commit left it
     bool journalWritten = false;
     bool appendOnlyCommit = false;   // the commit being made: appends alone, finished forward once its count is written
 
@@ -67,6 +71,7 @@ struct DbfTable::Impl {
     void readExactly(std::uint64_t offset, char* buffer, std::size_t n, const std::string& what) const;
     std::string blankRecord() const;
     std::string recordForChange(std::uint32_t record); // inside a batch
+    std::string unchangedRecord(std::uint32_t record); // inside a batch, below baseCount
     std::uint32_t totalRecords() const { return depth > 0 ? baseCount + appendedCount : count; }
     std::uint64_t recordOffset(std::uint32_t record) const
     {

@@ -205,19 +205,30 @@ std::optional<Date> decodeDate(const Column& c, const char* p)
     return parseDateDigits(std::string_view(p, 8));
 }
 
+std::string_view decodeTextView(const Column& c, const char* p, CodePage cp, std::string& scratch)
+{
+    if (c.type != 'C') {
+        scratch = decodeText(c, p, cp);
+        return scratch;
+    }
+    int e = c.width;
+    while (e > 0 && (p[e - 1] == ' ' || p[e - 1] == '\0'))
+        --e;
+    const std::string_view stored(p, static_cast<std::size_t>(e));
+    for (char ch : stored)
+        if (static_cast<unsigned char>(ch) >= 0x80) {
+            scratch = toUtf8(stored, cp);
+            return scratch;
+        }
+    return stored;
+}
+
 std::string decodeText(const Column& c, const char* p, CodePage cp)
 {
     if (c.type == 'C') {
-        int e = c.width;
-        while (e > 0 && (p[e - 1] == ' ' || p[e - 1] == '\0'))
-            --e;
-        bool ascii = true;
-        for (int i = 0; i < e; ++i)
-            if (static_cast<unsigned char>(p[i]) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        return ascii ? std::string(p, static_cast<std::size_t>(e)) : toUtf8(std::string_view(p, static_cast<std::size_t>(e)), cp);
+        std::string scratch;
+        const std::string_view text = decodeTextView(c, p, cp, scratch);
+        return text.data() == scratch.data() ? std::move(scratch) : std::string(text);
     }
     if (c.type == 'M' || c.type == 'G' || c.type == 'P')
         return {};

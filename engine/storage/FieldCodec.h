@@ -18,6 +18,9 @@ std::optional<double> decodeNumber(const Column& column, const char* p);
 std::optional<Date> decodeDate(const Column& column, const char* p);
 // C: trailing blanks cut, UTF-8; others: stored text without surrounding blanks.
 std::string decodeText(const Column& column, const char* p, CodePage codePage);
+// The same text for a C field without copying it when it is plain ASCII
+// (a view of the stored bytes); otherwise converted into `scratch`.
+std::string_view decodeTextView(const Column& column, const char* p, CodePage codePage, std::string& scratch);
 
 // Writes value into [p, p + column.width).
 void encodeField(const Column& column, const FieldValue& value, CodePage codePage, char* p,

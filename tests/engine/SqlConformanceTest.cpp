@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -119,6 +120,13 @@ const std::vector<StatementCase>& statementCases()
          "SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=1 UNION ALL SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=7\n"
          "UNION ALL SELECT NRCRT, TITULAR FROM \"{C}\" WHERE NRCRT=8 ORDER BY NRCRT",
          {"7|POP ION", "8|BALAN VASILE"}},
+        {"CASE: the value of the first true condition, the ELSE value, NULL (blank) without ELSE",
+         {"UPDATE \"{C}\" SET CUANTUM=CASE WHEN VENITM/NR_MEMBRI<=100 THEN 300 WHEN VENITM/NR_MEMBRI<=150 THEN 200\n"
+          "  WHEN NR_MEMBRI=1 THEN 50 ELSE 0 END,\n"
+          "TOTAL=NR_LUNI*CASE WHEN VENITM/NR_MEMBRI<=100 THEN 300 ELSE 1 END,\n"
+          "NR_DISP=CASE WHEN STATUT=\"APROBAT\" THEN \"A\"+NR_DISP END"},
+         R"(SELECT NRCRT, CUANTUM, TOTAL, NR_DISP FROM "{C}" ORDER BY NRCRT)",
+         {"1|0|5|A", "2|300|1200|", "3|50|3|", "4|300|1500|A0"}},
         {"register month list ordered by name, flags set by status",
          {R"(UPDATE "{C}" SET CUAJUT="" WHERE LUNACRT=24266 AND ((STATUT="APROBAT") OR (STATUT="MODIFICAT")))"},
          R"(SELECT TITULAR, CUAJUT FROM "{C}" WHERE LUNACRT=24266 ORDER BY TITULAR)",
@@ -175,6 +183,9 @@ TEST(SqlBadStatements, FailWithAMessageNamingWhatFailedAndChangeNothing)
          {"Impartire la zero", "NR_MEMBRI-1", "linia 2, coloana 20", "SET CUANTUM"}},
         {"ORDER BY a position past the result", "SELECT TITULAR, CNP\nFROM \"{C}\"\nORDER BY 3",
          {"ORDER BY", "linia 3, coloana 10", "2 coloane"}},
+        {"CASE with values of different types", "UPDATE \"{C}\"\nSET CUANTUM=CASE WHEN NRCRT=1 THEN 5 ELSE TITULAR END",
+         {"CASE", "acelasi tip", "linia 2, coloana 43"}},
+        {"CASE without END", "SELECT CASE WHEN NRCRT=1 THEN 5 AS N FROM \"{C}\"", {"END", "linia 1, coloana 33"}},
         {"aggregate in WHERE", "SELECT TITULAR FROM \"{C}\"\nWHERE SUM(TOTAL)>0",
          {"Functia de agregare SUM", "linia 2, coloana 7", "Cereri.dbf"}},
     };
@@ -242,6 +253,48 @@ TEST(SqlSharing, ChangesOfAnotherUserAreSeenByTheNextStatement)
     other.exec("UPDATE \"" + reg.O + "\" SET NRCRT=1 WHERE NROM=5");
     EXPECT_EQ(reg.rows(R"(SELECT COUNT(*) AS N FROM "{O}" WHERE NRCRT=1)"), std::vector<std::string>{"3"});
     reg.db.packTable(reg.C); // no handle is left open between statements
+}
+
+// What this process writes keeps its table cache up to date, so the cache
+// outlives its own commits; a change another user made before this process
+// took the write lock must still be seen afterwards, whether the transaction
+// wrote through a cursor or a statement, and a rolled-back one leaves nothing.
+TEST(SqlSharing, ChangesOfAnotherUserBeforeOurWriteLockAreSeenAfterOurCommit)
+{
+    using OtherUser = std::function<void()>;
+    // Each write lets the other user change the table after this process
+    // read it and before it takes the write lock.
+    const std::vector<std::pair<const char*, std::function<void(sqltest::Register&, const OtherUser&)>>> writes = {
+        {"cursor post",
+         [](sqltest::Register& reg, const OtherUser& otherUser) {
+             auto cursor = reg.db.openCursor(reg.C, "NRCRT=1");
+             otherUser();
+             cursor.setText("NR_DISP", "55");
+             cursor.post();
+         }},
+        {"statement",
+         [](sqltest::Register& reg, const OtherUser& otherUser) {
+             otherUser();
+             reg.db.exec(reg.expand(R"(UPDATE "{C}" SET NR_DISP="55" WHERE NRCRT=1)"));
+         }},
+    };
+    for (const auto& [name, write] : writes) {
+        for (bool commit : {true, false}) {
+            sqltest::Register reg;
+            std::optional<engine::Transaction> transaction(reg.db.beginTransaction());
+            EXPECT_EQ(reg.rows(R"(SELECT NR_DISP FROM "{C}" WHERE NRCRT=2)"), std::vector<std::string>{"10"}) << name;
+            write(reg, [&] {
+                engine::Database other;
+                other.exec("UPDATE \"" + reg.C + "\" SET NR_DISP=\"77\" WHERE NRCRT=2");
+            });
+            if (commit)
+                transaction->commit();
+            transaction.reset(); // rolls back what was not committed
+            EXPECT_EQ(reg.rows(R"(SELECT NRCRT, NR_DISP FROM "{C}" WHERE NRCRT<=2 ORDER BY NRCRT)"),
+                      (std::vector<std::string>{commit ? "1|55" : "1|", "2|77"}))
+                << name << (commit ? ", committed" : ", rolled back");
+        }
+    }
 }
 
 TEST(SqlResultSets, FilterLocateAndReadFields)
