@@ -120,10 +120,10 @@ bool binaryDouble(const Column& c) { return (c.type == 'B' || c.type == 'O') && 
 
 } // namespace
 
-bool fieldIsNull(const Column& c, const char* p)
+bool fieldIsNull(const Column& c, const char* p, const FieldFormat& f)
 {
-    if (binaryDouble(c))
-        return !decodeNumber(c, p).has_value();
+    if (binaryDouble(c) || c.type == 'I' || c.type == '+')
+        return !decodeNumber(c, p, f).has_value();
     switch (c.type) {
     case 'C':
     case 'M':
@@ -132,7 +132,7 @@ bool fieldIsNull(const Column& c, const char* p)
         return c.type != 'C' || allBlank(p, c.width);
     case 'N':
     case 'F':
-        return !decodeNumber(c, p).has_value();
+        return !decodeNumber(c, p, f).has_value();
     case 'D':
         return !decodeDate(c, p).has_value();
     case 'L':
@@ -153,22 +153,39 @@ std::uint64_t bigEndian(const char* p, int bytes)
     return v;
 }
 
+// A dBase 7 long ("I", "+"): big-endian with the sign bit flipped; four zero
+// bytes are an empty field.
+std::optional<double> sortableLong(const char* p)
+{
+    const auto bits = static_cast<std::uint32_t>(bigEndian(p, 4));
+    if (bits == 0)
+        return std::nullopt;
+    return static_cast<double>(static_cast<std::int32_t>(bits ^ 0x80000000u));
+}
+
+void putSortableLong(char* p, std::int32_t value)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(value) ^ 0x80000000u;
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<char>(bits >> (8 * (3 - i)));
+}
+
 } // namespace
 
-std::optional<double> decodeNumber(const Column& c, const char* p)
+std::optional<double> decodeNumber(const Column& c, const char* p, const FieldFormat& f)
 {
     switch (c.type) {
     case 'N':
     case 'F':
         return parseNumberText(trimmed(p, c.width));
     case 'I':
-        if (c.width == 4)
-            return static_cast<double>(static_cast<std::int32_t>(bytes::u32le(p)));
-        return std::nullopt;
     case '+':
-        // dBase 7 counters sort as bytes: big-endian with the sign bit flipped.
-        if (c.width == 4)
-            return static_cast<double>(static_cast<std::int32_t>(bigEndian(p, 4) ^ 0x80000000u));
+        if (c.width != 4)
+            return std::nullopt;
+        if (f.dbase7)
+            return sortableLong(p);
+        if (c.type == 'I')
+            return static_cast<double>(static_cast<std::int32_t>(bytes::u32le(p)));
         return std::nullopt;
     case 'B':
     case 'O':
@@ -205,8 +222,9 @@ std::optional<Date> decodeDate(const Column& c, const char* p)
     return parseDateDigits(std::string_view(p, 8));
 }
 
-std::string decodeText(const Column& c, const char* p, CodePage cp)
+std::string decodeText(const Column& c, const char* p, const FieldFormat& f)
 {
+    const CodePage cp = f.codePage;
     if (c.type == 'C') {
         int e = c.width;
         while (e > 0 && (p[e - 1] == ' ' || p[e - 1] == '\0'))
@@ -223,20 +241,21 @@ std::string decodeText(const Column& c, const char* p, CodePage cp)
         return {};
     if (c.type == 'N' || c.type == 'F' || c.type == 'D' || c.type == 'L')
         return std::string(trimmed(p, c.width));
-    if (auto n = decodeNumber(c, p))
+    if (auto n = decodeNumber(c, p, f))
         return formatDecimal(*n, c.type == 'Y' ? 4 : (c.type == 'I' || c.type == '+' ? 0 : 6));
     if (binaryDouble(c))
         return {};
     return toUtf8(trimmed(p, c.width), cp);
 }
 
-FieldValue decodeField(const Column& c, const char* p, CodePage cp)
+FieldValue decodeField(const Column& c, const char* p, const FieldFormat& f)
 {
+    const CodePage cp = f.codePage;
     switch (c.type) {
     case 'C':
         if (allBlank(p, c.width))
             return FieldValue::null();
-        return FieldValue::ofText(decodeText(c, p, cp));
+        return FieldValue::ofText(decodeText(c, p, f));
     case 'D':
         if (auto d = decodeDate(c, p))
             return FieldValue::ofDate(*d);
@@ -252,7 +271,7 @@ FieldValue decodeField(const Column& c, const char* p, CodePage cp)
     case 'P':
         return FieldValue::null(); // memo text lives in another file, not read
     default:
-        if (auto n = decodeNumber(c, p))
+        if (auto n = decodeNumber(c, p, f))
             return FieldValue::ofNumber(*n);
         if (c.type == 'N' || c.type == 'F' || binaryDouble(c) || allBlank(p, c.width))
             return FieldValue::null();
@@ -310,8 +329,9 @@ std::string formatDecimal(double value, int decimals)
     return out;
 }
 
-void encodeField(const Column& c, const FieldValue& v, CodePage cp, char* p, const std::string& path)
+void encodeField(const Column& c, const FieldValue& v, const FieldFormat& f, char* p, const std::string& path)
 {
+    const CodePage cp = f.codePage;
     const auto w = static_cast<std::size_t>(c.width);
     switch (c.type) {
     case 'C': {
@@ -432,7 +452,14 @@ void encodeField(const Column& c, const FieldValue& v, CodePage cp, char* p, con
         const double r = std::round(number);
         if (!std::isfinite(r) || r < -2147483648.0 || r > 2147483647.0)
             refuse(path, c, "Valoarea " + formatDecimal(number, 0) + " nu incape in I 4");
-        bytes::put32le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+        if (!f.dbase7)
+            bytes::put32le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+        else if (v.kind == FieldValue::Kind::Null)
+            std::memset(p, 0, 4);
+        else if (r == -2147483648.0) // its bytes would be the empty field's
+            refuse(path, c, "Valoarea " + formatDecimal(number, 0) + " nu incape in I 4");
+        else
+            putSortableLong(p, static_cast<std::int32_t>(r));
         return;
     }
     default:
