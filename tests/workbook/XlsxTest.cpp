@@ -130,10 +130,19 @@ TEST(Xlsx, DamagedPackagesGiveClearErrors)
     ASSERT_GE(central, 0);
     qToLittleEndian<quint32>(604u << 20, lying.data() + central + 24);
     write("lying-size.xlsx", lying);
+    // Five parts stating 60 MB each: every one within a part's limit, together
+    // above a workbook's.
+    QByteArray lyingTotal = good;
+    for (qsizetype at = lyingTotal.indexOf("PK\x01\x02"), k = 0; k < 5; at = lyingTotal.indexOf("PK\x01\x02", at + 4), ++k) {
+        ASSERT_GE(at, 0);
+        qToLittleEndian<quint32>(60u << 20, lyingTotal.data() + at + 24);
+    }
+    write("lying-total.xlsx", lyingTotal);
     struct Case { const char* name; const char* detail; };
     const Case cases[] = {
         {"truncated.xlsx", "zip"},
         {"lying-size.xlsx", "peste limita de 64 MB"},
+        {"lying-total.xlsx", "peste 256 MB"},
         {"nowb.xlsx", "xl/workbook.xml"},
         {"badsheet.xlsx", "XML"},
     };

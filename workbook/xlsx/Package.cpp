@@ -9,6 +9,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace workbook::xlsx {
 
@@ -48,19 +49,23 @@ void Package::read(const QString& path)
         zip_discard(z);
         throw FormatError(why);
     };
-    zip_uint64_t total = 0;
     const zip_int64_t n = zip_get_num_entries(z, 0);
+    std::vector<zip_stat_t> entries(size_t(std::max<zip_int64_t>(n, 0)));
+    zip_uint64_t total = 0;
     for (zip_int64_t i = 0; i < n; ++i) {
-        zip_stat_t st;
+        zip_stat_t& st = entries[size_t(i)];
         if (zip_stat_index(z, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_NAME))
             refuse("intrare zip ilizibila");
-        const QString name = QString::fromUtf8(st.name);
         if (st.size > kPartLimit)
-            refuse("partea \"" + name.toStdString() + "\" are " + megabytes(st.size) + " dezarhivata, peste limita de "
+            refuse("partea \"" + std::string(st.name) + "\" are " + megabytes(st.size) + " dezarhivata, peste limita de "
                    + megabytes(kPartLimit) + " a unei parti");
         total += st.size;
         if (total > kPackageLimit)
             refuse("partile registrului au peste " + megabytes(kPackageLimit) + " dezarhivate, limita unui registru");
+    }
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const zip_stat_t& st = entries[size_t(i)];
+        const QString name = QString::fromUtf8(st.name);
         QByteArray data;
         if (!readEntry(z, zip_uint64_t(i), st.size, data))
             refuse("intrarea zip \"" + name.toStdString() + "\" este deteriorata");
