@@ -109,6 +109,21 @@ TEST(Biff8Damaged, ClearErrorsNamingTheFile)
     }
 }
 
+// A file above the size limit is refused before it is read (a sparse file:
+// no disk space is used).
+TEST(Biff8Damaged, FileAboveTheSizeLimitIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    const QString path = writeTo(dir, QStringLiteral("mare.xls"), templateBytes());
+    ASSERT_TRUE(QFile::resize(path, (qint64(256) << 20) + 1));
+    try {
+        Workbook::open(path);
+        ADD_FAILURE() << "opened";
+    } catch (const WorkbookError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String("peste limita de 256 MB"))) << e.what();
+    }
+}
+
 TEST(Biff8Damaged, MutatedFilesNeverCrash)
 {
     QTemporaryDir dir;
