@@ -42,6 +42,7 @@ QString RemoteLink::run(const LinkEndpoint& endpoint, const QByteArray& user, co
     m_replyFile = replyFile;
     m_state = LinkState::Connecting;
     m_stop = Stop::None;
+    m_refusedReplySize = 0;
     m_loggedIn = m_replyWhole = m_failed = m_pongPending = false;
     m_missedPongs = 0;
 
@@ -95,6 +96,10 @@ QString RemoteLink::run(const LinkEndpoint& endpoint, const QByteArray& user, co
     if (!m_replyWhole) {
         if (m_stop == Stop::User)
             error = QStringLiteral("Oprire fortata.");
+        else if (m_refusedReplySize > 0)
+            error = QStringLiteral("Serverul a anuntat un raspuns de %1 MB, peste limita de %2 MB.")
+                        .arg(qint64(m_refusedReplySize) >> 20)
+                        .arg(maxReplyBytes >> 20);
         else if (!m_loggedIn)
             error = m_stop == Stop::WaitLimit ? QStringLiteral("Timp de asteptare prea mare!")
                                               : QStringLiteral("Serverul nu raspunde!");
@@ -234,8 +239,11 @@ void RemoteLink::replyAnnounced(const QByteArray& payload)
 {
     quint32 size = 0;
     // A reply is announced once, after the service confirmed the whole request.
-    if (m_state != LinkState::Accepted || m_reply.isOpen() || m_replyWhole || !decodeAnnounce(payload, &size)
-        || qint64(size) > maxReplyBytes || !m_reply.open(m_replyFile, size)) {
+    const bool expected = m_state == LinkState::Accepted && !m_reply.isOpen() && !m_replyWhole
+                          && decodeAnnounce(payload, &size);
+    if (expected && qint64(size) > maxReplyBytes)
+        m_refusedReplySize = size;
+    if (!expected || m_refusedReplySize > 0 || !m_reply.open(m_replyFile, size)) {
         send(kRefuse);
         return fail();
     }

@@ -47,8 +47,9 @@ public:
 
     // Runs the cycle. Returns an empty text when the whole reply is in
     // replyFile; otherwise the error text ("Timp de asteptare prea mare!",
-    // "Serverul nu raspunde!", "Eroare la transmisie.", "Oprire fortata.")
-    // and neither the request nor the reply file is left.
+    // "Serverul nu raspunde!", "Eroare la transmisie.", "Oprire fortata.", or
+    // the refusal of a reply announced above maxReplyBytes) and neither the
+    // request nor the reply file is left.
     QString run(const LinkEndpoint& endpoint, const QByteArray& user, const QByteArray& room,
                 const QString& requestFile, const QString& replyFile);
     // Ends a running cycle as a forced stop (the window was closed).
@@ -83,6 +84,7 @@ private:
     QByteArray m_room;
     LinkState m_state = LinkState::Connecting;
     Stop m_stop = Stop::None;
+    quint32 m_refusedReplySize = 0; // a reply announced above maxReplyBytes
     bool m_loggedIn = false;
     bool m_replyWhole = false;
     bool m_failed = false;

@@ -128,7 +128,11 @@ QByteArray withValue(const QByteArray& content, const QString& section, const QS
             out.insert(l.end, "\r\n" + keyLine + "\r\n");
         return out;
     }
-    if (!out.isEmpty() && !out.endsWith('\n'))
+    // A last line ending in a lone CR gets only the LF it lacks: a CR LF
+    // after it would leave that CR in the line's value.
+    if (out.endsWith('\r'))
+        out += '\n';
+    else if (!out.isEmpty() && !out.endsWith('\n'))
         out += "\r\n";
     out += '[' + toCp1250(section) + "]\r\n" + keyLine + "\r\n";
     return out;

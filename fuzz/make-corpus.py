@@ -155,6 +155,9 @@ def main():
     put(folder, 'dbase7-double-counter.dbf',
         table(0x04, [('NUME', 'C', 4, 0), ('SUMA', 'O', 8, 0), ('ID', '+', 4, 0)],
               [b'Ana ' + bytes.fromhex('C004000000000000') + bytes.fromhex('80000001')], v7=True))
+    # dBase 7 longs: 1, -5 and an empty one (four zero bytes).
+    put(folder, 'dbase7-long.dbf',
+        table(0x04, [('NR', 'I', 4, 0)], [bytes.fromhex('80000001'), bytes.fromhex('7FFFFFFB'), bytes(4)], v7=True))
 
     folder = target('sql')
     statements = [

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/storage/DbfTable.h"
+#include "engine/storage/FieldCodec.h"
 
 #include <cstdint>
 #include <string>
@@ -28,6 +29,7 @@ struct DbfHeader {
 
     bool isFoxPro() const { return version == 0x30 || version == 0x31 || version == 0x32; }
     bool isDbase7() const { return (version & 0x07) == 0x04; }
+    FieldFormat fieldFormat() const { return {codePage, isDbase7()}; }
 
     // Parses the header from the first bytes of a file. Throws engine::Error
     // naming the file when the header is damaged or cut short.

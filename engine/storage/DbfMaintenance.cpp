@@ -222,7 +222,7 @@ void DbfTable::changeColumnWidth(std::string_view name, int width)
                     --e;
                 const std::size_t len = e - b;
                 if (len > nw) {
-                    if (decodeNumber(oc, from))
+                    if (decodeNumber(oc, from, d.header.fieldFormat()))
                         throw Error("Valoarea " + std::string(from + b, len) + " din inregistrarea "
                                     + std::to_string(record + 1) + " nu incape in latimea " + std::to_string(nw)
                                     + " (coloana " + oc.name + " a tabelei " + quotedPath(d.path) + ")");

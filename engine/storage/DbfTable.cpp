@@ -469,7 +469,7 @@ struct TableData::Impl {
             if (*p != '*')
                 live.push_back(static_cast<std::uint32_t>(r));
     }
-    CodePage codePage = CodePage::Windows1250;
+    FieldFormat format;
     FileIdentity identity;
 
     const char* field(std::size_t row, int column, const Column*& c) const
@@ -488,7 +488,7 @@ TableData::TableData() : m_impl(std::make_shared<Impl>())
 }
 TableData::TableData(std::shared_ptr<const Impl> impl) : m_impl(std::move(impl)) {}
 const std::vector<Column>& TableData::columns() const { return *m_impl->columns; }
-CodePage TableData::codePage() const { return m_impl->codePage; }
+CodePage TableData::codePage() const { return m_impl->format.codePage; }
 FileIdentity TableData::identity() const { return m_impl->identity; }
 std::size_t TableData::rowCount() const { return m_impl->live.size(); }
 
@@ -503,35 +503,35 @@ bool TableData::isNull(std::size_t row, int column) const
 {
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
-    return fieldIsNull(*c, p);
+    return fieldIsNull(*c, p, m_impl->format);
 }
 
 FieldValue TableData::value(std::size_t row, int column) const
 {
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
-    return decodeField(*c, p, m_impl->codePage);
+    return decodeField(*c, p, m_impl->format);
 }
 
 std::string TableData::text(std::size_t row, int column) const
 {
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
-    return decodeText(*c, p, m_impl->codePage);
+    return decodeText(*c, p, m_impl->format);
 }
 
 std::string_view TableData::textView(std::size_t row, int column, std::string& scratch) const
 {
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
-    return decodeTextView(*c, p, m_impl->codePage, scratch);
+    return decodeTextView(*c, p, m_impl->format, scratch);
 }
 
 std::optional<double> TableData::number(std::size_t row, int column) const
 {
     const Column* c = nullptr;
     const char* p = m_impl->field(row, column, c);
-    return decodeNumber(*c, p);
+    return decodeNumber(*c, p, m_impl->format);
 }
 
 std::optional<Date> TableData::date(std::size_t row, int column) const
@@ -702,7 +702,7 @@ TableData DbfTable::readAll() const
     Impl& d = *m_impl;
     auto data = std::make_shared<TableData::Impl>();
     data->columns = d.columns;
-    data->codePage = d.header.codePage;
+    data->format = d.header.fieldFormat();
     data->recordLength = d.header.recordLength;
     d.lockRead();
     std::uint32_t inFile = 0;
@@ -766,7 +766,7 @@ std::vector<FieldValue> DbfTable::read(std::uint32_t record) const
     std::vector<FieldValue> values;
     values.reserve(d.columns->size());
     for (const Column& c : *d.columns)
-        values.push_back(decodeField(c, bytes.data() + c.offset, d.header.codePage));
+        values.push_back(decodeField(c, bytes.data() + c.offset, d.header.fieldFormat()));
     return values;
 }
 
@@ -841,7 +841,7 @@ std::uint32_t DbfTable::append(const std::vector<FieldValue>& values)
     std::string record = d.blankRecord();
     for (std::size_t i = 0; i < values.size(); ++i) {
         const Column& c = (*d.columns)[i];
-        encodeField(c, values[i], d.header.codePage, record.data() + c.offset, d.path);
+        encodeField(c, values[i], d.header.fieldFormat(), record.data() + c.offset, d.path);
     }
     return withBatch(*this, [&] {
         d.appended += record;
@@ -860,7 +860,7 @@ void DbfTable::update(std::uint32_t record, const std::vector<std::pair<int, Fie
         std::string bytes = d.recordForChange(record);
         for (const auto& [index, value] : changes) {
             const Column& c = (*d.columns)[static_cast<std::size_t>(index)];
-            encodeField(c, value, d.header.codePage, bytes.data() + c.offset, d.path);
+            encodeField(c, value, d.header.fieldFormat(), bytes.data() + c.offset, d.path);
         }
         if (record >= d.baseCount)
             d.appended.replace(static_cast<std::size_t>(record - d.baseCount) * d.header.recordLength,

@@ -120,10 +120,10 @@ bool binaryDouble(const Column& c) { return (c.type == 'B' || c.type == 'O') && 
 
 } // namespace
 
-bool fieldIsNull(const Column& c, const char* p)
+bool fieldIsNull(const Column& c, const char* p, const FieldFormat& f)
 {
-    if (binaryDouble(c))
-        return !decodeNumber(c, p).has_value();
+    if (binaryDouble(c) || c.type == 'I' || c.type == '+')
+        return !decodeNumber(c, p, f).has_value();
     switch (c.type) {
     case 'C':
     case 'M':
@@ -132,7 +132,7 @@ bool fieldIsNull(const Column& c, const char* p)
         return c.type != 'C' || allBlank(p, c.width);
     case 'N':
     case 'F':
-        return !decodeNumber(c, p).has_value();
+        return !decodeNumber(c, p, f).has_value();
     case 'D':
         return !decodeDate(c, p).has_value();
     case 'L':
@@ -153,22 +153,39 @@ std::uint64_t bigEndian(const char* p, int bytes)
     return v;
 }
 
+// A dBase 7 long ("I", "+"): big-endian with the sign bit flipped; four zero
+// bytes are an empty field.
+std::optional<double> sortableLong(const char* p)
+{
+    const auto bits = static_cast<std::uint32_t>(bigEndian(p, 4));
+    if (bits == 0)
+        return std::nullopt;
+    return static_cast<double>(static_cast<std::int32_t>(bits ^ 0x80000000u));
+}
+
+void putSortableLong(char* p, std::int32_t value)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(value) ^ 0x80000000u;
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<char>(bits >> (8 * (3 - i)));
+}
+
 } // namespace
 
-std::optional<double> decodeNumber(const Column& c, const char* p)
+std::optional<double> decodeNumber(const Column& c, const char* p, const FieldFormat& f)
 {
     switch (c.type) {
     case 'N':
     case 'F':
         return parseNumberText(trimmed(p, c.width));
     case 'I':
-        if (c.width == 4)
-            return static_cast<double>(static_cast<std::int32_t>(bytes::u32le(p)));
-        return std::nullopt;
     case '+':
-        // dBase 7 counters sort as bytes: big-endian with the sign bit flipped.
-        if (c.width == 4)
-            return static_cast<double>(static_cast<std::int32_t>(bigEndian(p, 4) ^ 0x80000000u));
+        if (c.width != 4)
+            return std::nullopt;
+        if (f.dbase7)
+            return sortableLong(p);
+        if (c.type == 'I')
+            return static_cast<double>(static_cast<std::int32_t>(bytes::u32le(p)));
         return std::nullopt;
     case 'B':
     case 'O':
@@ -205,10 +222,10 @@ std::optional<Date> decodeDate(const Column& c, const char* p)
     return parseDateDigits(std::string_view(p, 8));
 }
 
-std::string_view decodeTextView(const Column& c, const char* p, CodePage cp, std::string& scratch)
+std::string_view decodeTextView(const Column& c, const char* p, const FieldFormat& f, std::string& scratch)
 {
     if (c.type != 'C') {
-        scratch = decodeText(c, p, cp);
+        scratch = decodeText(c, p, f);
         return scratch;
     }
     int e = c.width;
@@ -217,37 +234,39 @@ std::string_view decodeTextView(const Column& c, const char* p, CodePage cp, std
     const std::string_view stored(p, static_cast<std::size_t>(e));
     for (char ch : stored)
         if (static_cast<unsigned char>(ch) >= 0x80) {
-            scratch = toUtf8(stored, cp);
+            scratch = toUtf8(stored, f.codePage);
             return scratch;
         }
     return stored;
 }
 
-std::string decodeText(const Column& c, const char* p, CodePage cp)
+std::string decodeText(const Column& c, const char* p, const FieldFormat& f)
 {
+    const CodePage cp = f.codePage;
     if (c.type == 'C') {
         std::string scratch;
-        const std::string_view text = decodeTextView(c, p, cp, scratch);
+        const std::string_view text = decodeTextView(c, p, f, scratch);
         return text.data() == scratch.data() ? std::move(scratch) : std::string(text);
     }
     if (c.type == 'M' || c.type == 'G' || c.type == 'P')
         return {};
     if (c.type == 'N' || c.type == 'F' || c.type == 'D' || c.type == 'L')
         return std::string(trimmed(p, c.width));
-    if (auto n = decodeNumber(c, p))
+    if (auto n = decodeNumber(c, p, f))
         return formatDecimal(*n, c.type == 'Y' ? 4 : (c.type == 'I' || c.type == '+' ? 0 : 6));
     if (binaryDouble(c))
         return {};
     return toUtf8(trimmed(p, c.width), cp);
 }
 
-FieldValue decodeField(const Column& c, const char* p, CodePage cp)
+FieldValue decodeField(const Column& c, const char* p, const FieldFormat& f)
 {
+    const CodePage cp = f.codePage;
     switch (c.type) {
     case 'C':
         if (allBlank(p, c.width))
             return FieldValue::null();
-        return FieldValue::ofText(decodeText(c, p, cp));
+        return FieldValue::ofText(decodeText(c, p, f));
     case 'D':
         if (auto d = decodeDate(c, p))
             return FieldValue::ofDate(*d);
@@ -263,7 +282,7 @@ FieldValue decodeField(const Column& c, const char* p, CodePage cp)
     case 'P':
         return FieldValue::null(); // memo text lives in another file, not read
     default:
-        if (auto n = decodeNumber(c, p))
+        if (auto n = decodeNumber(c, p, f))
             return FieldValue::ofNumber(*n);
         if (c.type == 'N' || c.type == 'F' || binaryDouble(c) || allBlank(p, c.width))
             return FieldValue::null();
@@ -321,8 +340,9 @@ std::string formatDecimal(double value, int decimals)
     return out;
 }
 
-void encodeField(const Column& c, const FieldValue& v, CodePage cp, char* p, const std::string& path)
+void encodeField(const Column& c, const FieldValue& v, const FieldFormat& f, char* p, const std::string& path)
 {
+    const CodePage cp = f.codePage;
     const auto w = static_cast<std::size_t>(c.width);
     switch (c.type) {
     case 'C': {
@@ -443,7 +463,14 @@ void encodeField(const Column& c, const FieldValue& v, CodePage cp, char* p, con
         const double r = std::round(number);
         if (!std::isfinite(r) || r < -2147483648.0 || r > 2147483647.0)
             refuse(path, c, "Valoarea " + formatDecimal(number, 0) + " nu incape in I 4");
-        bytes::put32le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+        if (!f.dbase7)
+            bytes::put32le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+        else if (v.kind == FieldValue::Kind::Null)
+            std::memset(p, 0, 4);
+        else if (r == -2147483648.0) // its bytes would be the empty field's
+            refuse(path, c, "Valoarea " + formatDecimal(number, 0) + " nu incape in I 4");
+        else
+            putSortableLong(p, static_cast<std::int32_t>(r));
         return;
     }
     default:

@@ -290,6 +290,9 @@ TEST_F(ClientFixture, HostileServicesAreRefusedCleanly)
          }, "Eroare la transmisie."},
         {"data never announced", [](QTcpSocket* s) { s->write(encodeMessage(kData, "x")); },
          "Eroare la transmisie."},
+        {"reply announced above the limit", [](QTcpSocket* s) {
+             s->write(encodeMessage(kAnnounce, encodeAnnounce(0xFFFFFFF0u, "\"trimit\"")));
+         }, "Serverul a anuntat un raspuns de 4095 MB, peste limita de 2000 MB."},
     };
     for (const Case& c : cases) {
         ScriptedService service(c.reply);

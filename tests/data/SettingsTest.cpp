@@ -80,23 +80,27 @@ TEST(IniContent, WritingChangesOnlyItsOwnLine)
 
 // A file whose last line ends in a lone carriage return (cut off after the
 // CR of its CR LF, or written by a program that ends lines with CR): a key
-// added to its last section must read back, and so must the value before it.
+// added to its last section, or in a section added after it, must read back,
+// and so must the value before it.
 TEST(IniContent, ValueAddedAfterALastLineEndingInCarriageReturnReadsBack)
 {
     const struct {
         const char* name;
         QByteArray file;
+        const char* writtenSection;
         const char* untouchedSection; // a key of the file that keeps its value
         const char* untouchedKey;
         QByteArray untouchedValue;
     } cases[] = {
-        {"key line ending in CR", "[SETARI]\r\nJUDET=CLUJ\r", "SETARI", "JUDET", "CLUJ"},
-        {"section line ending in CR", "[A]\r\nx=1\r\n[SETARI]\r", "A", "x", "1"},
-        {"CR-only line ends", "[SETARI]\rJUDET=CLUJ\r", nullptr, nullptr, {}},
+        {"key line ending in CR", "[SETARI]\r\nJUDET=CLUJ\r", "SETARI", "SETARI", "JUDET", "CLUJ"},
+        {"section line ending in CR", "[A]\r\nx=1\r\n[SETARI]\r", "SETARI", "A", "x", "1"},
+        {"CR-only line ends", "[SETARI]\rJUDET=CLUJ\r", "SETARI", nullptr, nullptr, {}},
+        {"new section after a key line ending in CR", "[SETARI]\r\nJUDET=CLUJ\r", "INDEX", "SETARI", "JUDET", "CLUJ"},
+        {"new section after an empty value ending in CR", "[SETARI\nJUDET=\r", "INDEX", "SETARI", "JUDET", ""},
     };
     for (const auto& c : cases) {
-        const QByteArray written = ini::withValue(c.file, "SETARI", "LOCALITATE", "DEJ");
-        EXPECT_EQ(ini::lookup(written, "SETARI", "LOCALITATE"), QByteArray("DEJ")) << c.name;
+        const QByteArray written = ini::withValue(c.file, c.writtenSection, "LOCALITATE", "DEJ");
+        EXPECT_EQ(ini::lookup(written, c.writtenSection, "LOCALITATE"), QByteArray("DEJ")) << c.name;
         if (c.untouchedKey)
             EXPECT_EQ(ini::lookup(written, c.untouchedSection, c.untouchedKey), c.untouchedValue) << c.name;
         EXPECT_TRUE(written.startsWith(c.file.left(c.file.size() - 1))) << c.name;

@@ -1,5 +1,6 @@
-// Binary number fields of other programs' tables: dBase 7 doubles ("O") and
-// autoincrement counters ("+") in their sortable big-endian form, and
+// Binary number fields of other programs' tables: dBase 7 doubles ("O"),
+// longs ("I") and autoincrement counters ("+") in their sortable big-endian
+// form, the little-endian longs of FoxPro and of the program's own tables, and
 // FoxPro doubles ("B") holding values no number column can show (NaN,
 // infinities), read the same through the table reader and the SQL path:
 // a value that is no finite number reads as NULL, never as an error in the
@@ -76,6 +77,14 @@ std::string dbase7Double(double v)
 }
 std::string dbase7Counter(std::int32_t v) { return bigEndian(static_cast<std::uint32_t>(v) ^ 0x80000000u, 4); }
 
+std::string littleLong(std::int32_t v)
+{
+    std::string out(4, '\0');
+    for (std::size_t i = 0; i < 4; ++i)
+        out[i] = static_cast<char>(static_cast<std::uint32_t>(v) >> (8 * i));
+    return out;
+}
+
 std::string littleDouble(double v)
 {
     std::string out(8, '\0');
@@ -151,5 +160,45 @@ TEST(DbfBinaryNumbers, ValuesThatAreNoFiniteNumberReadAsNull)
         rs->first();
         EXPECT_EQ(rs->integer("K"), 4) << c.name;
         EXPECT_DOUBLE_EQ(rs->number("S"), 7.25) << c.name;
+    }
+}
+
+// A long ("I") is read in the byte order of the table's level and written back
+// the same way; dBase 7's four zero bytes are an empty field.
+TEST(DbfBinaryNumbers, LongsInTheByteOrderOfTheTableLevel)
+{
+    const struct {
+        const char* name;
+        int version;
+        std::string (*encode)(std::int32_t);
+        std::string emptyReads; // what four zero bytes read as
+    } cases[] = {
+        {"dBase 7", 0x04, dbase7Counter, "NULL"},
+        {"dBase 7 with memo", 0x8C, dbase7Counter, "NULL"},
+        {"FoxPro", 0x30, littleLong, "0"},
+        {"dBase IV (the program's own)", 0x03, littleLong, "0"},
+    };
+    const std::int32_t values[] = {1, -5, 0, 2147483647, -2147483647, 70000};
+    for (const auto& c : cases) {
+        dbftest::ScratchDir dir;
+        const std::string path = dir.file("t.dbf");
+        std::vector<std::string> records;
+        for (const std::int32_t v : values)
+            records.push_back(c.encode(v));
+        records.push_back(std::string(4, '\0'));
+        dbftest::writeFile(path, tableBytes(c.version, {{"NR", 'I', 4}}, records));
+        const std::vector<std::string> read{"1", "-5", "0", "2147483647", "-2147483647", "70000", c.emptyReads};
+        std::vector<std::string> both = read;
+        both.insert(both.end(), read.begin(), read.end());
+        EXPECT_EQ(readBothWays(path, "NR", 0), both) << c.name;
+
+        DbfTable table = DbfTable::open(path);
+        for (const std::int32_t v : values)
+            table.append({FieldValue::ofNumber(v)});
+        table.append({FieldValue::null()});
+        const TableData data = table.readAll();
+        for (std::size_t i = 0; i < std::size(values); ++i)
+            EXPECT_EQ(std::string(data.raw(std::size(values) + 1 + i, 0)), c.encode(values[i])) << c.name << " " << i;
+        EXPECT_EQ(std::string(data.raw(2 * std::size(values) + 1, 0)), std::string(4, '\0')) << c.name;
     }
 }

@@ -51,6 +51,27 @@ QByteArray fatLoopOnDirectory()
     return b;
 }
 
+// Every stream of the directory after the Workbook made to name the
+// Workbook's sectors: read as they are, they would hold the file many times over.
+QByteArray streamsSharingOneChain()
+{
+    QByteArray b = templateBytes();
+    ByteView v(b);
+    const qsizetype directory = (qsizetype(v.u32(0x30)) + 1) * 512;
+    qsizetype workbook = -1;
+    for (qsizetype at = directory; at < directory + 512; at += 128) {
+        if (v.u8(at + 0x42) != biff8::CompoundFile::Stream)
+            continue;
+        if (workbook < 0) {
+            workbook = at;
+            continue;
+        }
+        setU32(b, at + 0x74, v.u32(workbook + 0x74));
+        setU32(b, at + 0x78, v.u32(workbook + 0x78));
+    }
+    return b;
+}
+
 } // namespace
 
 TEST(Biff8Damaged, ClearErrorsNamingTheFile)
@@ -62,6 +83,7 @@ TEST(Biff8Damaged, ClearErrorsNamingTheFile)
         {"text.xls", QByteArray("Nume,Suma\nIon,12\n"), "semnatura"},
         {"truncated.xls", templateBytes().left(3000), "trunchiat"},
         {"fatloop.xls", fatLoopOnDirectory(), "ciclic"},
+        {"sharedchain.xls", streamsSharingOneChain(), "mai mult decat are fisierul"},
         {"encrypted.xls", withWorkbookStream([](auto& e) {
              QByteArray filepass;
              biff8::writeRecord(filepass, biff8::rt::FilePass, QByteArray(54, '\x01'));
@@ -84,6 +106,21 @@ TEST(Biff8Damaged, ClearErrorsNamingTheFile)
             EXPECT_TRUE(msg.contains(path)) << e.what();
             EXPECT_TRUE(msg.contains(QLatin1String(c.detail))) << e.what();
         }
+    }
+}
+
+// A file above the size limit is refused before it is read (a sparse file:
+// no disk space is used).
+TEST(Biff8Damaged, FileAboveTheSizeLimitIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    const QString path = writeTo(dir, QStringLiteral("mare.xls"), templateBytes());
+    ASSERT_TRUE(QFile::resize(path, (qint64(256) << 20) + 1));
+    try {
+        Workbook::open(path);
+        ADD_FAILURE() << "opened";
+    } catch (const WorkbookError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String("peste limita de 256 MB"))) << e.what();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "workbook/xlsx/Sheet.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -122,9 +123,26 @@ TEST(Xlsx, DamagedPackagesGiveClearErrors)
         o.write(bytes);
     };
     write("truncated.xlsx", good.left(good.size() / 2));
+    // The central directory states 604 MB for the first part, which holds a
+    // few hundred bytes: refused by its stated size, before any is read.
+    QByteArray lying = good;
+    const qsizetype central = lying.indexOf("PK\x01\x02");
+    ASSERT_GE(central, 0);
+    qToLittleEndian<quint32>(604u << 20, lying.data() + central + 24);
+    write("lying-size.xlsx", lying);
+    // Five parts stating 60 MB each: every one within a part's limit, together
+    // above a workbook's.
+    QByteArray lyingTotal = good;
+    for (qsizetype at = lyingTotal.indexOf("PK\x01\x02"), k = 0; k < 5; at = lyingTotal.indexOf("PK\x01\x02", at + 4), ++k) {
+        ASSERT_GE(at, 0);
+        qToLittleEndian<quint32>(60u << 20, lyingTotal.data() + at + 24);
+    }
+    write("lying-total.xlsx", lyingTotal);
     struct Case { const char* name; const char* detail; };
     const Case cases[] = {
         {"truncated.xlsx", "zip"},
+        {"lying-size.xlsx", "peste limita de 64 MB"},
+        {"lying-total.xlsx", "peste 256 MB"},
         {"nowb.xlsx", "xl/workbook.xml"},
         {"badsheet.xlsx", "XML"},
     };

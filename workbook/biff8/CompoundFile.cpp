@@ -159,6 +159,9 @@ CompoundFile CompoundFile::parse(const QByteArray& bytes)
         }
     }
     ByteView mv(mini);
+    // Every stream has sectors of its own, so together they hold no more
+    // than the file; entries that share a chain would multiply the memory.
+    uint64_t total = 0;
     for (uint32_t i = 0; i < n; ++i) {
         Entry& e = cf.m_entries[i];
         if (e.type != Stream)
@@ -168,6 +171,10 @@ CompoundFile CompoundFile::parse(const QByteArray& bytes)
         uint64_t size = major == 3 ? dv.u32(at + 0x78) : dv.u64(at + 0x78);
         if (size >= uint64_t(file.size()) * 2 + 4096)
             throw FormatError("marime de flux imposibila");
+        total += size;
+        if (total > uint64_t(file.size()))
+            throw FormatError("fluxurile declara impreuna " + std::to_string(total)
+                              + " octeti, mai mult decat are fisierul");
         if (size < miniCutoff) {
             if (size == 0)
                 continue;

@@ -11,12 +11,19 @@ namespace workbook::biff8 {
 
 namespace {
 
+// The largest .xls read: the whole file is held in memory, and a BIFF8
+// workbook (65,536 rows a sheet) of the program's use is a few MB.
+constexpr qint64 kLargestFile = qint64(256) << 20;
+
 QByteArray readWholeFile(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw WorkbookError("Fisierul \"" + path.toStdString() + "\" nu poate fi deschis: "
                             + f.errorString().toStdString());
+    if (f.size() > kLargestFile)
+        throw WorkbookError("Fisierul \"" + path.toStdString() + "\" are " + std::to_string(f.size() >> 20)
+                            + " MB, peste limita de " + std::to_string(kLargestFile >> 20) + " MB a unui registru .xls");
     return f.readAll();
 }
 

@@ -8,7 +8,36 @@
 #include <QTemporaryFile>
 #include <zip.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace workbook::xlsx {
+
+namespace {
+
+// Reads one entry of at most size bytes in pieces, so that memory grows with
+// the bytes the entry really holds, not with the size its header states.
+bool readEntry(zip_t* z, zip_uint64_t index, zip_uint64_t size, QByteArray& data)
+{
+    zip_file_t* f = zip_fopen_index(z, index, 0);
+    if (!f)
+        return false;
+    constexpr zip_uint64_t kPiece = 1 << 16;
+    bool ok = true;
+    while (ok && zip_uint64_t(data.size()) < size) {
+        const zip_uint64_t want = std::min(kPiece, size - zip_uint64_t(data.size()));
+        const qsizetype at = data.size();
+        data.resize(at + qsizetype(want));
+        const zip_int64_t got = zip_fread(f, data.data() + at, want);
+        ok = got == zip_int64_t(want);
+    }
+    zip_fclose(f);
+    return ok;
+}
+
+std::string megabytes(zip_uint64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
+
+} // namespace
 
 void Package::read(const QString& path)
 {
@@ -17,30 +46,32 @@ void Package::read(const QString& path)
     zip_t* z = zip_open(path.toUtf8().constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
     if (!z)
         throw FormatError("arhiva zip a registrului este deteriorata (cod " + std::to_string(err) + ")");
-    zip_int64_t n = zip_get_num_entries(z, 0);
+    auto refuse = [z](const std::string& why) {
+        zip_discard(z);
+        throw FormatError(why);
+    };
+    const zip_int64_t n = zip_get_num_entries(z, 0);
+    std::vector<zip_stat_t> entries(size_t(std::max<zip_int64_t>(n, 0)));
+    zip_uint64_t total = 0;
     for (zip_int64_t i = 0; i < n; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(z, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_NAME)) {
-            zip_close(z);
-            throw FormatError("intrare zip ilizibila");
-        }
-        if (st.size > (zip_uint64_t(1) << 30)) {
-            zip_discard(z);
-            throw FormatError("intrare zip prea mare");
-        }
-        QString name = QString::fromUtf8(st.name);
-        QByteArray data(qsizetype(st.size), '\0');
-        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
-        zip_int64_t got = f ? zip_fread(f, data.data(), st.size) : -1;
-        if (f) zip_fclose(f);
-        if (got != zip_int64_t(st.size)) {
-            zip_discard(z);
-            throw FormatError("intrarea zip \"" + name.toStdString() + "\" este deteriorata");
-        }
-        if (m_parts.contains(name)) {
-            zip_discard(z);
-            throw FormatError("intrare zip duplicata: " + name.toStdString());
-        }
+        zip_stat_t& st = entries[size_t(i)];
+        if (zip_stat_index(z, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_NAME))
+            refuse("intrare zip ilizibila");
+        if (st.size > kPartLimit)
+            refuse("partea \"" + std::string(st.name) + "\" are " + megabytes(st.size) + " dezarhivata, peste limita de "
+                   + megabytes(kPartLimit) + " a unei parti");
+        total += st.size;
+        if (total > kPackageLimit)
+            refuse("partile registrului au peste " + megabytes(kPackageLimit) + " dezarhivate, limita unui registru");
+    }
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const zip_stat_t& st = entries[size_t(i)];
+        const QString name = QString::fromUtf8(st.name);
+        QByteArray data;
+        if (!readEntry(z, zip_uint64_t(i), st.size, data))
+            refuse("intrarea zip \"" + name.toStdString() + "\" este deteriorata");
+        if (m_parts.contains(name))
+            refuse("intrare zip duplicata: " + name.toStdString());
         m_parts.insert(name, data);
         m_order.append(name);
     }

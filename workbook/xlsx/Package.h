@@ -11,7 +11,14 @@ namespace workbook::xlsx {
 
 class Package {
 public:
-    // Raises FormatError when the file is not a readable zip archive.
+    // The most one part, and all parts together, may hold unpacked: a
+    // template or an annex is a few hundred KB, a large register list a few
+    // MB; a package stating more is refused before anything is read.
+    static constexpr unsigned long long kPartLimit = 64ull << 20;
+    static constexpr unsigned long long kPackageLimit = 256ull << 20;
+
+    // Raises FormatError when the file is not a readable zip archive or
+    // exceeds the limits above.
     void read(const QString& path);
     // Writes to a temporary file beside path, then renames it over path;
     // level is the deflate level (1 fastest .. 9 smallest).
