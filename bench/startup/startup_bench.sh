@@ -29,14 +29,9 @@ trap cleanup EXIT INT TERM
 "$demo" "$work/town/Data" --households 1500 --months 3 >/dev/null
 export HESTAVO_PROGRAM_DIR=$work/town HESTAVO_SYSTEM_DIR=$work/town/system
 
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb
+. "$root/tests/common-virtual-display.sh"
+start_virtual_display "$work"
+export QT_QPA_PLATFORM=xcb
 
 times=()
 for run in $(seq "$runs"); do

@@ -17,9 +17,11 @@ export DISPLAY=:97
 mkdir -p "$out"
 Xvfb "$DISPLAY" -screen 0 1280x800x24 >/dev/null 2>&1 &
 xvfb=$!
-trap '"${wine%/*}/wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
+wm=
+trap 'kill $wm $xvfb 2>/dev/null || true; "${wine%/*}/wineserver" -k 2>/dev/null || true' EXIT
 sleep 1
 openbox >/dev/null 2>&1 &
+wm=$!
 "$wine" "$(ls "$winbuild"/hestavo-setup-*.exe | head -n1)" /S
 app=$WINEPREFIX/drive_c/Hestavo
 rm -rf "$app/Data"

@@ -10,15 +10,8 @@ command -v Xvfb >/dev/null 2>&1 && command -v openbox >/dev/null 2>&1 || exit 77
 
 work=$(mktemp -d)
 trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT INT TERM
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
+. "$(dirname "$0")/../common-virtual-display.sh"
+start_virtual_display "$work"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
